@@ -1,0 +1,17 @@
+#pragma once
+// What the core asks a person. The windows answer with real dialogs; the
+// headless commands and the tests answer from a script.
+
+#include <string>
+
+namespace mivora {
+
+class Prompter {
+  public:
+    virtual ~Prompter() = default;
+
+    // A yes/no question (UTF-8); true for yes.
+    virtual bool askYesNo(const std::string& question) = 0;
+};
+
+} // namespace mivora

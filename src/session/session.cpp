@@ -1,0 +1,63 @@
+#include "session/session.h"
+
+#include "store/datafolder.h"
+#include "text/sjis.h"
+
+#include <cstdlib>
+
+namespace mivora {
+
+namespace fs = std::filesystem;
+
+fs::path resolveTableFolder(const fs::path& programDir, const std::string& option) {
+    if (!option.empty())
+        return fs::absolute(option);
+    if (const char* variable = std::getenv("CARDATA"); variable && *variable)
+        return fs::absolute(variable);
+    return programDir / "CARDATA";
+}
+
+namespace {
+
+std::vector<std::string> cp932Names(const std::vector<std::string>& utf8) {
+    std::vector<std::string> names;
+    for (const std::string& name : utf8)
+        names.push_back(sj(name));
+    return names;
+}
+
+} // namespace
+
+Session::Session(ProgramSettings settingsIn, fs::path tableFolderIn)
+    : settings(std::move(settingsIn)), tableFolder(std::move(tableFolderIn)),
+      vehicles(tablePath(tableFolder, vehicleTable())),
+      digitCounts(tablePath(tableFolder, digitCountTable())),
+      layouts(tablePath(tableFolder, layoutTable())),
+      freeData(tablePath(tableFolder, freeDataTable())),
+      expense(tablePath(tableFolder, expenseTable())),
+      weightTax(tablePath(tableFolder, weightTaxTable())) {
+    vehicles.setIndexFieldNames(cp932Names(vehicleOrderFields()));
+}
+
+void Session::openMainTables() {
+    vehicles.open();
+    digitCounts.open();
+}
+
+void Session::openDesignerTables() {
+    layouts.open();
+    freeData.open();
+}
+
+void Session::openFeeTables() {
+    expense.open();
+    weightTax.open();
+}
+
+void Session::applyRequestOrder(const StartupRequest& request) {
+    vehicles.setIndexName(request.indexName);
+    vehicles.setFiltered(request.filtered);
+    vehicles.setFilter(request.filter);
+}
+
+} // namespace mivora

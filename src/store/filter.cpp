@@ -1,0 +1,242 @@
+#include "store/filter.h"
+
+#include "store/sqlite.h"
+
+#include "text/codec.h"
+#include "text/errors.h"
+#include "text/sjis.h"
+
+#include <cctype>
+
+namespace mivora {
+
+namespace {
+
+enum class TokenKind { End, LeftParen, RightParen, Operator, Text, Integer, Name };
+
+struct Token {
+    TokenKind kind = TokenKind::End;
+    std::string text; // CP932: the operator, the unquoted text, the digits or the name
+    bool bracketed = false;
+};
+
+bool isNameByte(char c) {
+    return !std::isspace(static_cast<unsigned char>(c)) && c != '(' && c != ')' && c != '=' &&
+           c != '<' && c != '>' && c != '\'' && c != '"' && c != '[' && c != ']';
+}
+
+class Parser {
+  public:
+    Parser(std::string_view text, const FilterFieldLookup& lookup) : text_(text), lookup_(lookup) {
+        advance();
+    }
+
+    SqlFilter parse() {
+        SqlFilter filter;
+        filter.where = orExpression(filter);
+        if (token_.kind != TokenKind::End)
+            fail("余分な文字「" + toUtf8(token_.text) + "」があります");
+        return filter;
+    }
+
+  private:
+    [[noreturn]] void fail(const std::string& why) const {
+        throw DatabaseError("フィルタ「" + toUtf8(text_) + "」を解釈できません: " + why + "。");
+    }
+
+    bool isKeyword(const char* word) const {
+        if (token_.kind != TokenKind::Name || token_.bracketed)
+            return false;
+        std::string lower;
+        for (char c : token_.text)
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower == word;
+    }
+
+    std::string orExpression(SqlFilter& filter) {
+        std::string sql = andExpression(filter);
+        while (isKeyword("or")) {
+            advance();
+            sql = "(" + sql + " OR " + andExpression(filter) + ")";
+        }
+        return sql;
+    }
+
+    std::string andExpression(SqlFilter& filter) {
+        std::string sql = notExpression(filter);
+        while (isKeyword("and")) {
+            advance();
+            sql = "(" + sql + " AND " + notExpression(filter) + ")";
+        }
+        return sql;
+    }
+
+    std::string notExpression(SqlFilter& filter) {
+        if (isKeyword("not")) {
+            advance();
+            return "(NOT " + notExpression(filter) + ")";
+        }
+        if (token_.kind == TokenKind::LeftParen) {
+            advance();
+            std::string inner = orExpression(filter);
+            if (token_.kind != TokenKind::RightParen)
+                fail("「)」がありません");
+            advance();
+            return inner;
+        }
+        return comparison(filter);
+    }
+
+    std::string comparison(SqlFilter& filter) {
+        if (token_.kind != TokenKind::Name)
+            fail("項目名がありません");
+        FilterField field;
+        if (!lookup_(token_.text, field))
+            fail("項目「" + toUtf8(token_.text) + "」はありません");
+        advance();
+        if (token_.kind != TokenKind::Operator)
+            fail("比較の記号がありません");
+        std::string op = token_.text;
+        advance();
+        if (token_.kind != TokenKind::Text && token_.kind != TokenKind::Integer)
+            fail("比較する値がありません");
+        Token value = token_;
+        advance();
+        return field.type == FieldType::Text ? textComparison(filter, field, op, value)
+                                             : numberComparison(filter, field, op, value);
+    }
+
+    std::string textComparison(SqlFilter& filter, const FilterField& field, const std::string& op,
+                               const Token& value) {
+        std::string column = quoteName(field.column);
+        bool prefix = value.kind == TokenKind::Text && !value.text.empty() &&
+                      value.text.back() == '*' && (op == "=" || op == "<>");
+        if (prefix) {
+            std::string head = toUtf8(value.text.substr(0, value.text.size() - 1));
+            filter.parameters.push_back({true, countCharacters(head), {}});
+            filter.parameters.push_back({false, 0, head});
+            std::string match = "substr(IFNULL(" + column + ",''),1,?) = ?";
+            return op == "=" ? "(" + match + ")" : "(NOT " + match + ")";
+        }
+        filter.parameters.push_back({false, 0, toUtf8(value.text)});
+        return "(IFNULL(" + column + ",'') COLLATE CP932 " + op + " ?)";
+    }
+
+    std::string numberComparison(SqlFilter& filter, const FilterField& field, const std::string& op,
+                                 const Token& value) {
+        long long number = 0;
+        if (field.type == FieldType::Flag && value.kind == TokenKind::Text &&
+            (value.text == "True" || value.text == "False"))
+            number = value.text == "True" ? 1 : 0;
+        else if (!parseInteger(value.text, number))
+            fail("「" + toUtf8(value.text) + "」は数値ではありません");
+        filter.parameters.push_back({true, number, {}});
+        return "(IFNULL(" + quoteName(field.column) + ",0) " + op + " ?)";
+    }
+
+    static std::int64_t countCharacters(const std::string& utf8) {
+        std::int64_t count = 0;
+        for (char c : utf8)
+            count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        return count;
+    }
+
+    void advance() {
+        while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_])))
+            ++pos_;
+        token_ = Token{};
+        if (pos_ >= text_.size())
+            return;
+        char c = text_[pos_];
+        if (c == '(' || c == ')') {
+            token_.kind = c == '(' ? TokenKind::LeftParen : TokenKind::RightParen;
+            token_.text = c;
+            ++pos_;
+        } else if (c == '=' || c == '<' || c == '>') {
+            readOperator();
+        } else if (c == '\'' || c == '"') {
+            readQuoted(c);
+        } else if (c == '[') {
+            readBracketed();
+        } else if (c == ']') {
+            fail("「]」の前に「[」がありません");
+        } else {
+            readWord();
+        }
+    }
+
+    void readOperator() {
+        std::string op(1, text_[pos_++]);
+        if (pos_ < text_.size() && op != "=" &&
+            (text_[pos_] == '=' || (op == "<" && text_[pos_] == '>')))
+            op += text_[pos_++];
+        token_.kind = TokenKind::Operator;
+        token_.text = op;
+    }
+
+    void readQuoted(char quote) {
+        ++pos_;
+        for (;;) {
+            if (pos_ >= text_.size())
+                fail("引用符が閉じていません");
+            std::size_t length = charLength(text_, pos_);
+            if (length == 1 && text_[pos_] == quote) {
+                if (pos_ + 1 < text_.size() && text_[pos_ + 1] == quote) {
+                    token_.text += quote;
+                    pos_ += 2;
+                    continue;
+                }
+                ++pos_;
+                break;
+            }
+            token_.text.append(text_.substr(pos_, length));
+            pos_ += length;
+        }
+        token_.kind = TokenKind::Text;
+    }
+
+    void readBracketed() {
+        ++pos_;
+        for (;;) {
+            if (pos_ >= text_.size())
+                fail("「]」がありません");
+            std::size_t length = charLength(text_, pos_);
+            if (length == 1 && text_[pos_] == ']') {
+                ++pos_;
+                break;
+            }
+            token_.text.append(text_.substr(pos_, length));
+            pos_ += length;
+        }
+        token_.kind = TokenKind::Name;
+        token_.bracketed = true;
+    }
+
+    void readWord() {
+        while (pos_ < text_.size()) {
+            std::size_t length = charLength(text_, pos_);
+            if (length == 1 && !isNameByte(text_[pos_]))
+                break;
+            token_.text.append(text_.substr(pos_, length));
+            pos_ += length;
+        }
+        long long ignored;
+        bool digits = !token_.text.empty() && token_.text.find_first_not_of("+-0123456789") ==
+                                                  std::string::npos;
+        token_.kind = digits && parseInteger(token_.text, ignored) ? TokenKind::Integer
+                                                                    : TokenKind::Name;
+    }
+
+    std::string_view text_;
+    const FilterFieldLookup& lookup_;
+    std::size_t pos_ = 0;
+    Token token_;
+};
+
+} // namespace
+
+SqlFilter parseFilter(std::string_view cp932Text, const FilterFieldLookup& lookup) {
+    return Parser(cp932Text, lookup).parse();
+}
+
+} // namespace mivora

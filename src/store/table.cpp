@@ -1,0 +1,580 @@
+#include "store/table.h"
+
+#include "store/filter.h"
+#include "store/sqlite.h"
+#include "text/codec.h"
+#include "text/errors.h"
+#include "text/lines.h"
+#include "text/sjis.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace mivora {
+
+namespace {
+
+constexpr const char* kTableName = "records";
+constexpr std::size_t kCacheLimit = 4096;
+
+FieldType typeOfDeclaration(std::string declared) {
+    std::transform(declared.begin(), declared.end(), declared.begin(), ::toupper);
+    if (declared == "INTEGER")
+        return FieldType::Integer;
+    if (declared == "BOOLEAN")
+        return FieldType::Flag;
+    return FieldType::Text;
+}
+
+int compareBytes(const std::string& a, const std::string& b) {
+    int common = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
+    if (common != 0)
+        return common;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// Empty (NULL in the file) sorts before every number, as SQLite sorts NULL first.
+int compareNumbers(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty())
+        return a.empty() == b.empty() ? 0 : a.empty() ? -1 : 1;
+    long long x = 0, y = 0;
+    parseInteger(a, x);
+    parseInteger(b, y);
+    return x < y ? -1 : x > y ? 1 : 0;
+}
+
+void bindFilter(Statement& statement, int first, const std::vector<FilterParameter>& parameters) {
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        int index = first + static_cast<int>(i);
+        if (parameters[i].isInteger)
+            statement.bindInt(index, parameters[i].integer);
+        else
+            statement.bindText(index, parameters[i].text);
+    }
+}
+
+} // namespace
+
+Table::Table(std::filesystem::path file) : file_(std::move(file)) {}
+
+Table::~Table() = default;
+
+void Table::requireActive() const {
+    if (!active())
+        throw DatabaseError("テーブル " + pathText(file_) + " が開いていません。");
+}
+
+void Table::open() {
+    if (active())
+        return;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file_, error))
+        throw DatabaseError("テーブル " + pathText(file_) + " が見つかりません。");
+    auto db = std::make_unique<Database>(file_, false);
+    Statement info = db->prepare(std::string("PRAGMA table_info(") + kTableName + ")");
+    std::vector<FieldInfo> fields;
+    while (info.step())
+        fields.push_back({fromUtf8(info.columnText(1)), std::string(info.columnText(1)),
+                          typeOfDeclaration(std::string(info.columnText(2)))});
+    if (fields.empty())
+        throw DatabaseError("テーブル " + pathText(file_) + " にデータの表がありません。");
+    db->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+
+    db_ = std::move(db);
+    fields_ = std::move(fields);
+    fieldByName_.clear();
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        fieldByName_.emplace(fields_[i].name, static_cast<int>(i));
+    readRow_ = std::make_unique<Statement>(
+        db_->prepare(std::string("SELECT * FROM ") + kTableName + " WHERE rowid = ?"));
+    state_ = TableState::Browse;
+    try {
+        if (indexFieldNames_.empty())
+            setIndexName(indexName_);
+        else
+            setIndexFieldNames(indexFieldNames_);
+        setFilter(filterText_);
+        reload();
+    } catch (...) {
+        close();
+        throw;
+    }
+    first();
+}
+
+void Table::close() {
+    readRow_.reset();
+    db_.reset();
+    rowids_.clear();
+    cache_.clear();
+    current_.clear();
+    state_ = TableState::Inactive;
+    eof_ = bof_ = true;
+}
+
+bool Table::hasField(std::string_view name) const {
+    return fieldByName_.find(std::string(name)) != fieldByName_.end();
+}
+
+int Table::fieldIndex(std::string_view name) const {
+    auto found = fieldByName_.find(std::string(name));
+    if (found == fieldByName_.end())
+        throw DatabaseError("テーブル " + pathText(file_.filename()) + " に項目「" +
+                            toUtf8(name) + "」がありません。");
+    return found->second;
+}
+
+void Table::useOrder(std::vector<int> columns) {
+    orderColumns_ = std::move(columns);
+    if (active())
+        reload();
+}
+
+void Table::setIndexFieldNames(std::vector<std::string> fields) {
+    indexName_.clear();
+    indexFieldNames_ = std::move(fields);
+    if (!active())
+        return;
+    std::vector<int> columns;
+    for (const std::string& name : indexFieldNames_)
+        columns.push_back(fieldIndex(name));
+    useOrder(std::move(columns));
+}
+
+void Table::setIndexName(const std::string& name) {
+    indexFieldNames_.clear();
+    indexName_ = name;
+    if (!active())
+        return;
+    std::string sqlName = name.empty() ? "primary" : toUtf8(name);
+    Statement find = db_->prepare(
+        "SELECT 1 FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND name = ?");
+    find.bindText(1, kTableName);
+    find.bindText(2, sqlName);
+    if (!find.step()) {
+        indexName_.clear();
+        useOrder({});
+        if (!name.empty())
+            throw DatabaseError("インデックス「" + sqlName + "」がテーブル " +
+                                pathText(file_.filename()) + " にありません。登録順で表示します。");
+        return;
+    }
+    Statement info = db_->prepare("PRAGMA index_info(" + quoteName(sqlName) + ")");
+    std::vector<int> columns;
+    while (info.step())
+        columns.push_back(fieldIndex(fromUtf8(info.columnText(2))));
+    useOrder(std::move(columns));
+}
+
+void Table::setFilter(const std::string& text) {
+    filterText_ = text;
+    filterWhere_.clear();
+    filterParameters_.clear();
+    if (!active() || text.empty()) {
+        if (active() && filtered_)
+            reload();
+        return;
+    }
+    SqlFilter parsed;
+    try {
+        parsed = parseFilter(text, [this](std::string_view name, FilterField& field) {
+            auto found = fieldByName_.find(std::string(name));
+            if (found == fieldByName_.end())
+                return false;
+            field = {fields_[found->second].column, fields_[found->second].type};
+            return true;
+        });
+    } catch (const DatabaseError&) {
+        filtered_ = false;
+        reload();
+        throw;
+    }
+    filterWhere_ = parsed.where;
+    filterParameters_ = std::move(parsed.parameters);
+    if (filtered_)
+        reload();
+}
+
+void Table::setFiltered(bool on) {
+    filtered_ = on;
+    if (active())
+        reload();
+}
+
+void Table::reload() {
+    std::optional<std::int64_t> keep;
+    if (!rowids_.empty() && pos_ < rowids_.size())
+        keep = rowids_[pos_];
+    std::string sql = std::string("SELECT rowid FROM ") + kTableName;
+    bool useFilter = filtered_ && !filterWhere_.empty();
+    if (useFilter)
+        sql += " WHERE " + filterWhere_;
+    sql += " ORDER BY ";
+    for (int column : orderColumns_) {
+        sql += quoteName(fields_[column].column);
+        if (fields_[column].type == FieldType::Text)
+            sql += " COLLATE CP932";
+        sql += ", ";
+    }
+    sql += "rowid";
+    Statement select = db_->prepare(sql);
+    if (useFilter)
+        bindFilter(select, 1, filterParameters_);
+    rowids_.clear();
+    while (select.step())
+        rowids_.push_back(select.columnInt(0));
+    cache_.clear();
+    pos_ = 0;
+    if (keep) {
+        auto found = std::find(rowids_.begin(), rowids_.end(), *keep);
+        if (found != rowids_.end())
+            pos_ = static_cast<std::size_t>(found - rowids_.begin());
+    }
+    eof_ = bof_ = rowids_.empty();
+    loadCurrent();
+}
+
+const Table::Row& Table::rowOf(std::int64_t rowid) const {
+    auto cached = cache_.find(rowid);
+    if (cached != cache_.end())
+        return cached->second;
+    if (cache_.size() >= kCacheLimit)
+        cache_.clear();
+    readRow_->reset();
+    readRow_->bindInt(1, rowid);
+    Row row(fields_.size());
+    if (readRow_->step()) {
+        for (std::size_t i = 0; i < fields_.size(); ++i) {
+            int column = static_cast<int>(i);
+            switch (fields_[i].type) {
+            case FieldType::Text:
+                row[i] = fromUtf8(readRow_->columnText(column));
+                break;
+            case FieldType::Integer:
+                row[i] = readRow_->isNull(column) ? "" : std::to_string(readRow_->columnInt(column));
+                break;
+            case FieldType::Flag:
+                row[i] = readRow_->columnInt(column) ? "True" : "False";
+                break;
+            }
+        }
+    }
+    readRow_->reset();
+    return cache_.emplace(rowid, std::move(row)).first->second;
+}
+
+void Table::loadCurrent() {
+    if (rowids_.empty()) {
+        current_.assign(fields_.size(), "");
+        for (std::size_t i = 0; i < fields_.size(); ++i)
+            if (fields_[i].type == FieldType::Flag)
+                current_[i] = "False";
+        return;
+    }
+    current_ = rowOf(rowids_[pos_]);
+}
+
+void Table::scrolled() {
+    if (afterScroll)
+        afterScroll(*this);
+}
+
+void Table::checkBrowseMode() {
+    requireActive();
+    if (state_ == TableState::Edit || state_ == TableState::Insert)
+        post();
+}
+
+void Table::first() {
+    checkBrowseMode();
+    pos_ = 0;
+    bof_ = true;
+    eof_ = rowids_.empty();
+    loadCurrent();
+    scrolled();
+}
+
+void Table::last() {
+    checkBrowseMode();
+    pos_ = rowids_.empty() ? 0 : rowids_.size() - 1;
+    eof_ = true;
+    bof_ = rowids_.empty();
+    loadCurrent();
+    scrolled();
+}
+
+void Table::next() {
+    checkBrowseMode();
+    if (pos_ + 1 < rowids_.size()) {
+        ++pos_;
+        bof_ = eof_ = false;
+        loadCurrent();
+        scrolled();
+    } else {
+        eof_ = true;
+    }
+}
+
+void Table::prior() {
+    checkBrowseMode();
+    if (pos_ > 0 && !rowids_.empty()) {
+        --pos_;
+        bof_ = eof_ = false;
+        loadCurrent();
+        scrolled();
+    } else {
+        bof_ = true;
+    }
+}
+
+int Table::recNo() const {
+    if (rowids_.empty() || state_ == TableState::Insert)
+        return 0;
+    return static_cast<int>(pos_) + 1;
+}
+
+void Table::setRecNo(int number) {
+    checkBrowseMode();
+    if (rowids_.empty())
+        return;
+    pos_ = static_cast<std::size_t>(std::clamp(number, 1, recordCount()) - 1);
+    bof_ = eof_ = false;
+    loadCurrent();
+    scrolled();
+}
+
+void Table::edit() {
+    requireActive();
+    if (state_ != TableState::Browse)
+        return;
+    if (rowids_.empty()) {
+        insert();
+        return;
+    }
+    saved_ = current_;
+    state_ = TableState::Edit;
+}
+
+void Table::insert() {
+    checkBrowseMode();
+    saved_ = current_;
+    current_.assign(fields_.size(), "");
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        if (fields_[i].type == FieldType::Flag)
+            current_[i] = "False";
+    state_ = TableState::Insert;
+}
+
+std::string Table::storedValue(int fieldIndex, const std::string& value) const {
+    const FieldInfo& field = fields_[fieldIndex];
+    if (field.type == FieldType::Text)
+        return value;
+    if (field.type == FieldType::Flag) {
+        if (value == "True" || value == "False")
+            return value;
+        throw ConversionError("「" + toUtf8(value) + "」は項目「" + field.column +
+                              "」の値 (True / False) ではありません。");
+    }
+    long long number = 0;
+    if (value.empty())
+        return value;
+    if (!parseInteger(value, number) || number < INT32_MIN || number > INT32_MAX)
+        throw ConversionError("「" + toUtf8(value) + "」は項目「" + field.column +
+                              "」の正しい整数ではありません。");
+    return std::to_string(number);
+}
+
+void Table::setTextAt(int fieldIndex, const std::string& value) {
+    requireActive();
+    std::string stored = storedValue(fieldIndex, value);
+    if (state_ == TableState::Browse)
+        edit();
+    current_[fieldIndex] = std::move(stored);
+}
+
+void Table::setText(std::string_view field, const std::string& value) {
+    setTextAt(fieldIndex(field), value);
+}
+
+void Table::setInteger(std::string_view field, int value) { setText(field, std::to_string(value)); }
+
+void Table::setFlag(std::string_view field, bool value) {
+    setText(field, value ? "True" : "False");
+}
+
+std::string Table::text(std::string_view field) const { return current_.empty() ? std::string() : current_[fieldIndex(field)]; }
+
+int Table::integer(std::string_view field) const { return leadingInteger(text(field)); }
+
+const std::string& Table::textAt(int fieldIndex) const { return current_.at(fieldIndex); }
+
+void Table::writeRow(std::int64_t& rowid, bool inserting) {
+    std::string sql;
+    if (inserting) {
+        sql = std::string("INSERT INTO ") + kTableName + " (";
+        std::string marks;
+        for (std::size_t i = 0; i < fields_.size(); ++i) {
+            sql += (i ? ", " : "") + quoteName(fields_[i].column);
+            marks += i ? ", ?" : "?";
+        }
+        sql += ") VALUES (" + marks + ")";
+    } else {
+        sql = std::string("UPDATE ") + kTableName + " SET ";
+        for (std::size_t i = 0; i < fields_.size(); ++i)
+            sql += (i ? ", " : "") + quoteName(fields_[i].column) + " = ?";
+        sql += " WHERE rowid = ?";
+    }
+    Statement statement = db_->prepare(sql);
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        int index = static_cast<int>(i) + 1;
+        const std::string& value = current_[i];
+        if (fields_[i].type == FieldType::Text)
+            statement.bindText(index, toUtf8(value));
+        else if (fields_[i].type == FieldType::Flag)
+            statement.bindInt(index, value == "True");
+        else if (value.empty())
+            statement.bindNull(index);
+        else
+            statement.bindInt(index, std::stoll(value));
+    }
+    if (!inserting)
+        statement.bindInt(static_cast<int>(fields_.size()) + 1, rowid);
+    statement.step();
+    if (inserting)
+        rowid = db_->lastInsertRowid();
+}
+
+bool Table::matchesFilter(std::int64_t rowid) const {
+    if (!filtered_ || filterWhere_.empty())
+        return true;
+    Statement check = db_->prepare(std::string("SELECT 1 FROM ") + kTableName +
+                                   " WHERE rowid = ? AND " + filterWhere_);
+    check.bindInt(1, rowid);
+    bindFilter(check, 2, filterParameters_);
+    return check.step();
+}
+
+int Table::compareRows(const Row& a, std::int64_t rowidA, const Row& b,
+                       std::int64_t rowidB) const {
+    for (int column : orderColumns_) {
+        int result = fields_[column].type == FieldType::Text ? compareBytes(a[column], b[column])
+                     : fields_[column].type == FieldType::Flag
+                         ? compareNumbers(a[column] == "True" ? "1" : "0",
+                                          b[column] == "True" ? "1" : "0")
+                         : compareNumbers(a[column], b[column]);
+        if (result != 0)
+            return result;
+    }
+    return rowidA < rowidB ? -1 : rowidA > rowidB ? 1 : 0;
+}
+
+std::size_t Table::placeOf(const Row& row, std::int64_t rowid) const {
+    std::size_t low = 0, high = rowids_.size();
+    while (low < high) {
+        std::size_t middle = (low + high) / 2;
+        if (compareRows(rowOf(rowids_[middle]), rowids_[middle], row, rowid) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+void Table::post() {
+    requireActive();
+    if (state_ == TableState::Browse)
+        return;
+    if (beforePost)
+        beforePost(*this);
+    bool inserting = state_ == TableState::Insert;
+    std::int64_t rowid = inserting ? 0 : rowids_[pos_];
+    writeRow(rowid, inserting);
+    cache_.erase(rowid);
+    if (!inserting)
+        rowids_.erase(rowids_.begin() + static_cast<std::ptrdiff_t>(pos_));
+    if (matchesFilter(rowid)) {
+        std::size_t place = orderedByFields() ? placeOf(rowOf(rowid), rowid)
+                            : inserting       ? rowids_.size()
+                                              : pos_;
+        rowids_.insert(rowids_.begin() + static_cast<std::ptrdiff_t>(place), rowid);
+        pos_ = place;
+    } else if (pos_ >= rowids_.size() && !rowids_.empty()) {
+        pos_ = rowids_.size() - 1;
+    }
+    state_ = TableState::Browse;
+    bof_ = eof_ = rowids_.empty();
+    loadCurrent();
+}
+
+void Table::cancel() {
+    requireActive();
+    if (state_ == TableState::Browse)
+        return;
+    state_ = TableState::Browse;
+    loadCurrent();
+}
+
+void Table::remove() {
+    requireActive();
+    if (state_ == TableState::Insert) {
+        cancel();
+        return;
+    }
+    state_ = TableState::Browse;
+    if (rowids_.empty())
+        throw DatabaseError("テーブル " + pathText(file_.filename()) + " にレコードがありません。");
+    Statement erase =
+        db_->prepare(std::string("DELETE FROM ") + kTableName + " WHERE rowid = ?");
+    erase.bindInt(1, rowids_[pos_]);
+    erase.step();
+    cache_.erase(rowids_[pos_]);
+    rowids_.erase(rowids_.begin() + static_cast<std::ptrdiff_t>(pos_));
+    if (pos_ >= rowids_.size() && pos_ > 0)
+        --pos_;
+    eof_ = bof_ = rowids_.empty();
+    loadCurrent();
+    scrolled();
+}
+
+void Table::removeAll() {
+    requireActive();
+    state_ = TableState::Browse;
+    std::string sql = std::string("DELETE FROM ") + kTableName;
+    bool useFilter = filtered_ && !filterWhere_.empty();
+    if (useFilter)
+        sql += " WHERE " + filterWhere_;
+    Statement erase = db_->prepare(sql);
+    if (useFilter)
+        bindFilter(erase, 1, filterParameters_);
+    erase.step();
+    rowids_.clear();
+    cache_.clear();
+    pos_ = 0;
+    eof_ = bof_ = true;
+    loadCurrent();
+    scrolled();
+}
+
+std::string Table::peek(int recordNumber, int fieldIndex) const {
+    if (recordNumber < 1 || recordNumber > recordCount())
+        return {};
+    if (state_ != TableState::Browse && recordNumber == recNo())
+        return current_.at(fieldIndex);
+    return rowOf(rowids_[recordNumber - 1]).at(fieldIndex);
+}
+
+void Table::transaction(const std::function<void()>& work) {
+    checkBrowseMode();
+    db_->exec("BEGIN IMMEDIATE");
+    try {
+        work();
+        db_->exec("COMMIT");
+    } catch (...) {
+        db_->exec("ROLLBACK");
+        state_ = TableState::Browse;
+        reload();
+        throw;
+    }
+}
+
+} // namespace mivora

@@ -1,0 +1,153 @@
+#pragma once
+// A cursor over one table file of the data folder, with the operations the
+// windows and the core use: positioning by record number in the current order and
+// filter, edit / insert / post / cancel / delete, fields read and written by name.
+// Field names and values are CP932 texts; the file holds UTF-8.
+//
+// The order is kept as the list of row ids of the visible records, so moving,
+// counting and numbering cost nothing, and a post places the record again by a
+// binary search instead of reading the table anew.
+
+#include "store/filter.h"
+#include "store/schema.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace mivora {
+
+class Database;
+class Statement;
+
+enum class TableState { Inactive, Browse, Edit, Insert };
+
+struct FieldInfo {
+    std::string name;   // CP932
+    std::string column; // UTF-8, as in the file
+    FieldType type;
+};
+
+class Table {
+  public:
+    explicit Table(std::filesystem::path file);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    // Opens the file; a missing file or table is a DatabaseError. Opening an open
+    // table does nothing.
+    void open();
+    void close();
+    bool active() const { return state_ != TableState::Inactive; }
+    TableState state() const { return state_; }
+    const std::filesystem::path& file() const { return file_; }
+
+    // Order: a list of fields (CP932) sorted by their Shift-JIS bytes, or a named
+    // index of the file ("" is the primary index; without one, the order of entry).
+    void setIndexFieldNames(std::vector<std::string> fields);
+    void setIndexName(const std::string& name); // DatabaseError for an unknown name
+    const std::string& indexName() const { return indexName_; }
+
+    // The filter text applies while filtered is on; a text that does not parse is
+    // refused with a DatabaseError and the table stays unfiltered.
+    void setFilter(const std::string& text);
+    void setFiltered(bool on);
+    const std::string& filter() const { return filterText_; }
+    bool filtered() const { return filtered_; }
+
+    // Moving posts a pending edit first.
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    int recordCount() const { return static_cast<int>(rowids_.size()); }
+    int recNo() const; // 1-based; 0 when empty or inserting
+    void setRecNo(int number); // clamped to 1 .. recordCount
+
+    void edit();
+    void insert(); // a new record, placed by the order when posted
+    void append() { insert(); }
+    void post();
+    void cancel();
+    void remove(); // deletes the current record
+    // Deletes every record of the current view (order and filter) at once.
+    void removeAll();
+
+    const std::vector<FieldInfo>& fields() const { return fields_; }
+    bool hasField(std::string_view name) const;
+    int fieldIndex(std::string_view name) const; // DatabaseError when missing
+
+    // Reading: integer fields read 0 when empty; flags read "True" / "False".
+    std::string text(std::string_view field) const;
+    int integer(std::string_view field) const;
+    bool flag(std::string_view field) const { return text(field) == "True"; }
+    const std::string& textAt(int fieldIndex) const;
+
+    // Writing enters the edit state when browsing. A text that is no integer, put
+    // into an integer field, is refused with a ConversionError; the state stays.
+    void setText(std::string_view field, const std::string& value);
+    void setTextAt(int fieldIndex, const std::string& value);
+    void setInteger(std::string_view field, int value);
+    void setFlag(std::string_view field, bool value);
+
+    // A field of any visible record without moving the cursor (for grids).
+    std::string peek(int recordNumber, int fieldIndex) const;
+
+    // Runs work in one transaction: on an exception everything is rolled back, the
+    // view is read again and the exception goes on.
+    void transaction(const std::function<void()>& work);
+
+    std::function<void(Table&)> beforePost;
+    std::function<void(Table&)> afterScroll;
+
+  private:
+    using Row = std::vector<std::string>;
+
+    void requireActive() const;
+    void reload();
+    void loadCurrent();
+    void scrolled();
+    void checkBrowseMode();
+    const Row& rowOf(std::int64_t rowid) const;
+    bool orderedByFields() const { return !orderColumns_.empty(); }
+    int compareRows(const Row& a, std::int64_t rowidA, const Row& b, std::int64_t rowidB) const;
+    std::size_t placeOf(const Row& row, std::int64_t rowid) const;
+    bool matchesFilter(std::int64_t rowid) const;
+    std::string storedValue(int fieldIndex, const std::string& value) const;
+    void writeRow(std::int64_t& rowid, bool inserting);
+    void useOrder(std::vector<int> columns);
+
+    std::filesystem::path file_;
+    std::unique_ptr<Database> db_;
+    std::vector<FieldInfo> fields_;
+    std::unordered_map<std::string, int> fieldByName_;
+    TableState state_ = TableState::Inactive;
+
+    std::vector<std::string> indexFieldNames_;
+    std::string indexName_;
+    std::vector<int> orderColumns_;
+    std::string filterText_;
+    bool filtered_ = false;
+    std::string filterWhere_;
+    std::vector<FilterParameter> filterParameters_;
+
+    std::vector<std::int64_t> rowids_;
+    std::size_t pos_ = 0;
+    bool eof_ = true;
+    bool bof_ = true;
+    Row current_;
+    Row saved_; // the record as it was before edit, for cancel
+    mutable std::unordered_map<std::int64_t, Row> cache_;
+    mutable std::unique_ptr<Statement> readRow_;
+};
+
+} // namespace mivora

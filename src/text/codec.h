@@ -1,0 +1,18 @@
+#pragma once
+// CP932 <-> UTF-8 at the boundaries of the core (the tables, the windows, the
+// command line). Every byte string comes back exactly: bytes that are no CP932
+// character, and the duplicate codes that would come back as another code, travel
+// as one private-use code point each (U+F0000 + byte), which CP932 never uses.
+
+#include <string>
+#include <string_view>
+
+namespace mivora {
+
+std::string toUtf8(std::string_view cp932);
+
+// Throws ConversionError for text that is not UTF-8 or holds a character that has
+// no CP932 code.
+std::string fromUtf8(std::string_view utf8);
+
+} // namespace mivora

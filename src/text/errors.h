@@ -1,0 +1,34 @@
+#pragma once
+// The typed failures of the core. Messages are UTF-8, ready for a message box;
+// the window handler that started an operation shows them and the process goes on.
+
+#include <stdexcept>
+#include <string>
+
+namespace mivora {
+
+class Error : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The database engine: a missing table or field, a failed statement or post.
+class DatabaseError : public Error {
+  public:
+    using Error::Error;
+};
+
+// Reading or writing a file.
+class FileError : public Error {
+  public:
+    using Error::Error;
+};
+
+// A value that cannot be turned into what was asked for (a text into an integer,
+// a character without a Shift-JIS code).
+class ConversionError : public Error {
+  public:
+    using Error::Error;
+};
+
+} // namespace mivora

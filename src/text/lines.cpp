@@ -1,0 +1,63 @@
+#include "text/lines.h"
+
+#include "text/errors.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace mivora {
+
+namespace fs = std::filesystem;
+
+std::string readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw FileError("ファイル " + pathText(file) + " を読み込めません。");
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad())
+        throw FileError("ファイル " + pathText(file) + " の読み込みに失敗しました。");
+    return std::move(content).str();
+}
+
+std::optional<std::vector<std::string>> readLines(const fs::path& file) {
+    std::error_code error;
+    if (!fs::exists(file, error))
+        return std::nullopt;
+    if (fs::is_directory(file, error))
+        throw FileError("ファイル " + pathText(file) + " を読み込めません。");
+    std::string content = readBytes(file);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        if (content[i] != '\r' && content[i] != '\n')
+            continue;
+        lines.push_back(content.substr(start, i - start));
+        if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < content.size())
+        lines.push_back(content.substr(start));
+    return lines;
+}
+
+void writeLines(const fs::path& file, const std::vector<std::string>& lines) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    for (const std::string& line : lines)
+        out << line << "\r\n";
+    out.close();
+    if (!out)
+        throw FileError("ファイル " + pathText(file) + " に書き込めません。");
+}
+
+fs::path pathOf(const fs::path& folder, const std::string& utf8Name) {
+    return folder / fs::path(std::u8string(utf8Name.begin(), utf8Name.end()));
+}
+
+std::string pathText(const fs::path& path) {
+    std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+} // namespace mivora

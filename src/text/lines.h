@@ -1,0 +1,29 @@
+#pragma once
+// Settings files (names ending in .INI) are plain CP932 text in the program
+// directory, one value per line, lines ending in CR LF.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mivora {
+
+// The lines of a file without their line ends (CR LF, LF or a lone CR), or nothing
+// when the file does not exist. A file that exists but cannot be read throws
+// FileError.
+std::optional<std::vector<std::string>> readLines(const std::filesystem::path& file);
+
+// Writes the lines, each ended by CR LF. Throws FileError.
+void writeLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
+
+// The whole content of a file as bytes. Throws FileError.
+std::string readBytes(const std::filesystem::path& file);
+
+// Path of a file named by a UTF-8 text (the form of file names in the code).
+std::filesystem::path pathOf(const std::filesystem::path& folder, const std::string& utf8Name);
+
+// A path as UTF-8 text, for messages.
+std::string pathText(const std::filesystem::path& path);
+
+} // namespace mivora
