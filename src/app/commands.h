@@ -1,0 +1,22 @@
+#pragma once
+// The headless commands of `mivora COMMAND ...`: the same core as the desktop
+// program, without windows. Output is UTF-8.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace mivora {
+
+using Arguments = std::vector<std::string>;
+
+// Whether the first argument names a command (or asks for help).
+bool isCommand(const std::string& word);
+
+// Runs `mivora args...`; the exit code of the process.
+int runCommand(const Arguments& args, std::ostream& out, std::ostream& err);
+
+// The commands; args are those after the command's name.
+int commandInit(const Arguments& args, std::ostream& out, std::ostream& err);
+
+} // namespace mivora

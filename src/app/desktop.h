@@ -1,0 +1,9 @@
+#pragma once
+
+namespace mivora {
+
+// Starts the desktop program: one copy per user, the windows, the message loop.
+// Options: --cardata DIR.
+int runDesktop(int argc, char** argv);
+
+} // namespace mivora

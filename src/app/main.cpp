@@ -1,0 +1,13 @@
+// Without arguments: the desktop program, in the current directory as its
+// program directory. With a command: the same core, headless.
+
+#include "app/commands.h"
+#include "app/desktop.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    if (argc > 1 && mivora::isCommand(argv[1]))
+        return mivora::runCommand(mivora::Arguments(argv + 1, argv + argc), std::cout, std::cerr);
+    return mivora::runDesktop(argc, argv);
+}
