@@ -12,6 +12,9 @@ class Prompter {
 
     // A yes/no question (UTF-8); true for yes.
     virtual bool askYesNo(const std::string& question) = 0;
+
+    // Reports a failure that ended an operation (UTF-8); the program goes on.
+    virtual void showError(const std::string& message) = 0;
 };
 
 } // namespace mivora

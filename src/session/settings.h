@@ -26,6 +26,7 @@ struct ProgramSettings {
     bool siblingPresent = false;            // Tessaly.exe in the program directory
     std::array<std::string, 7> companyTexts; // User.INI lines 1-7 (CP932)
     std::string dataFolder;                 // INIDIR.INI line 1 (CP932)
+    bool severalPrinters = false;           // more than one printer installed
     StartupRequest request;
 };
 

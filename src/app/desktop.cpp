@@ -1,0 +1,83 @@
+#include "app/desktop.h"
+
+#include "app/commands.h"
+#include "app/forms.h"
+#include "app/mivoraptnform.h"
+#include "app/prversiondlg.h"
+#include "app/singleinstance.h"
+#include "dialogs/messageboxprompter.h"
+#include "session/session.h"
+#include "text/errors.h"
+
+#include <QApplication>
+#include <QFont>
+#include <cstdlib>
+#include <iostream>
+
+namespace mivora {
+
+namespace {
+
+std::string optionValue(int argc, char** argv, const std::string& name) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (argv[i] == name)
+            return argv[i + 1];
+    return {};
+}
+
+bool hasDisplay() {
+#ifdef Q_OS_LINUX
+    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
+}
+
+// The layouts name Windows fonts; these families have the Japanese glyphs here.
+void substituteWindowsFonts() {
+    QFont::insertSubstitution(QStringLiteral("ＪＳゴシック"), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+}
+
+} // namespace
+
+int runDesktop(int argc, char** argv) {
+    if (!hasDisplay()) {
+        std::cerr << "画面 (DISPLAY) がないためデスクトッププログラムを起動できません。"
+                     "画面なしで使えるコマンドは次のとおりです。\n";
+        runCommand({"--help"}, std::cerr, std::cerr);
+        return 1;
+    }
+    SingleInstance instance;
+    if (!instance.acquire())
+        return 0;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mivora　For　Win32"));
+    substituteWindowsFonts();
+
+    ProgramSettings settings;
+    settings.programDir = std::filesystem::current_path();
+    Session session(settings, resolveTableFolder(settings.programDir,
+                                                 optionValue(argc, argv, "--cardata")));
+    MessageBoxPrompter prompter;
+    Forms forms;
+    forms.prompter = &prompter;
+
+    TMivoraPtnForm mainForm(session, forms);
+    forms.main = &mainForm;
+    prompter.setParent(&mainForm);
+    try {
+        session.openDesignerTables();
+    } catch (const Error& error) {
+        prompter.showError(error.what());
+    }
+    TPrVersionDlg version(&mainForm);
+    forms.version = &version;
+
+    mainForm.start();
+    return app.exec();
+}
+
+} // namespace mivora

@@ -1,0 +1,103 @@
+// `mivora init DIR`: a program folder with its tables, sample records, layouts,
+// form images and settings files, to try the program on.
+
+#include "app/commands.h"
+
+#include "store/datafolder.h"
+#include "text/codec.h"
+#include "text/errors.h"
+#include "text/lines.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <cstdlib>
+#include <ostream>
+
+namespace mivora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A layout dot is 100/379 mm; the images are drawn at twice that resolution.
+constexpr int kScale = 2;
+constexpr int kA4Width = 210 * 379 / 100 * kScale;
+constexpr int kA4Height = 297 * 379 / 100 * kScale;
+
+void saveImage(const QImage& image, const fs::path& file) {
+    if (!image.save(QString::fromStdString(pathText(file)), "JPG", 90))
+        throw FileError("画像 " + pathText(file) + " を書き込めません。");
+}
+
+// The boxes of a certificate-like form: rows of cells that the first sample
+// layout's items fall into.
+QImage certificateForm() {
+    QImage image(kA4Width, kA4Height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(kScale, kScale);
+    painter.setPen(QPen(QColor(40, 90, 60), 1));
+    QFont title(QStringLiteral("IPAGothic"));
+    title.setPixelSize(22);
+    painter.setFont(title);
+    painter.drawText(QRect(0, 20, kA4Width / kScale, 40), Qt::AlignHCenter,
+                     QStringLiteral("自　動　車　検　査　証（見本）"));
+    const int left = 40, right = 795 - 40;
+    for (int y = 95; y <= 755; y += 60)
+        painter.drawLine(left, y, right, y);
+    painter.drawLine(left, 95, left, 755);
+    painter.drawLine(right, 95, right, 755);
+    const int columns[] = {180, 300, 440, 500, 620};
+    for (int x : columns)
+        painter.drawLine(x, 95, x, 395);
+    painter.drawRect(540, 25, 215, 45);
+    painter.drawRect(540, 1065, 215, 40);
+    return image;
+}
+
+void writeSampleImages(const fs::path& dir) {
+    if (!qApp) {
+        // Drawing text needs an application object; no window is ever shown.
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+    int argc = 1;
+    char name[] = "mivora";
+    char* argv[] = {name, nullptr};
+    std::unique_ptr<QGuiApplication> app;
+    if (!qApp)
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    QImage blank(kA4Width, kA4Height, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    saveImage(blank, pathOf(dir, "白地.jpg"));
+    saveImage(certificateForm(), pathOf(dir, "車検証様式.jpg"));
+}
+
+void writeSettingsFiles(const fs::path& dir) {
+    writeLines(dir / "MsgFlg.INI", {"0"});
+    writeLines(dir / "User.INI",
+               {fromUtf8("東京都港区芝公園４丁目２番８号"), fromUtf8("有限会社みどり自動車"),
+                fromUtf8("有限会社みどり自動車　御中"), fromUtf8("03-3433-5111"),
+                fromUtf8("陸運局指定工場　第１２３４号"), fromUtf8("営業時間　９時～１８時"),
+                fromUtf8("")});
+}
+
+} // namespace
+
+int commandInit(const Arguments& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) {
+        err << "使い方: mivora init DIR\n";
+        return 2;
+    }
+    fs::path dir = fs::absolute(args[0]);
+    fs::path tables = dir / "CARDATA";
+    createTables(tables);
+    fillSampleData(tables);
+    writeSampleImages(dir);
+    writeSettingsFiles(dir);
+    out << "プログラムフォルダ " << pathText(dir) << " を作成しました。\n";
+    return 0;
+}
+
+} // namespace mivora

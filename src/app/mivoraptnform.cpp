@@ -1,0 +1,178 @@
+#include "app/mivoraptnform.h"
+
+#include "app/prversiondlg.h"
+#include "session/prompter.h"
+#include "text/errors.h"
+#include "text/lines.h"
+#include "text/sjis.h"
+#include "widgets/dbgrid.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPrinterInfo>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace mivora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kNormalWidth = 435;
+constexpr int kNormalHeight = 300;
+
+} // namespace
+
+TMivoraPtnForm::TMivoraPtnForm(Session& session, Forms& forms, QWidget* parent)
+    : QWidget(parent), session_(session), forms_(forms) {
+    setWindowTitle(QStringLiteral("Mivora For Win32"));
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    buildWindow();
+    openTables();
+    FormCreate();
+}
+
+QToolButton* TMivoraPtnForm::addButton(QWidget* bar, const QString& hint, const QIcon& icon) {
+    auto* button = new QToolButton(bar);
+    button->setFixedSize(25, 25);
+    button->setIcon(icon);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    bar->layout()->addWidget(button);
+    return button;
+}
+
+void TMivoraPtnForm::buildWindow() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* toolbar = new QWidget(this);
+    auto* bar = new QHBoxLayout(toolbar);
+    bar->setContentsMargins(2, 2, 2, 2);
+    bar->setSpacing(1);
+    QStyle* look = style();
+    NewSpeed = addButton(toolbar, QStringLiteral("新規作成"), look->standardIcon(QStyle::SP_FileIcon));
+    SpeedButton1 = addButton(toolbar, QStringLiteral("リストア"),
+                             look->standardIcon(QStyle::SP_DialogOpenButton));
+    SpeedButton2 = addButton(toolbar, QStringLiteral("バックアップ"),
+                             look->standardIcon(QStyle::SP_DialogSaveButton));
+    SpeedButton3 = addButton(toolbar, QStringLiteral("Mivora"),
+                             QIcon::fromTheme(QStringLiteral("document-print"),
+                                              look->standardIcon(QStyle::SP_ComputerIcon)));
+    SpeedButton4 = addButton(toolbar, QStringLiteral("Mivora設定"),
+                             look->standardIcon(QStyle::SP_FileDialogDetailedView));
+    bar->addStretch();
+    VerSpeed = addButton(toolbar, QStringLiteral("バージョン情報"),
+                         look->standardIcon(QStyle::SP_MessageBoxInformation));
+    layout->addWidget(toolbar);
+
+    Panel2Label = new QLabel(this);
+    QFont large = Panel2Label->font();
+    large.setPixelSize(19);
+    Panel2Label->setFont(large);
+    layout->addWidget(Panel2Label);
+
+    DBGrid1 = new DBGrid(session_.vehicles, this);
+    layout->addWidget(DBGrid1, 1);
+
+    PathLabel = new QLabel(this);
+    PathLabel->hide();
+    T3Label = new QLabel(this);
+    T3Label->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1);
+    connect(Timer1, &QTimer::timeout, this, &TMivoraPtnForm::Timer1Timer);
+
+    // Restore, backup, print and the designer arrive with their own windows.
+    for (QToolButton* pending : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4})
+        pending->setEnabled(false);
+    connect(NewSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::NewSpeedClick);
+    connect(VerSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::VerSpeedClick);
+}
+
+void TMivoraPtnForm::openTables() {
+    try {
+        session_.openMainTables();
+    } catch (const Error& error) {
+        forms_.prompter->showError(error.what());
+    }
+    DBGrid1->refresh();
+}
+
+void TMivoraPtnForm::FormCreate() {
+    ProgramSettings& settings = session_.settings;
+    PathLabel->setText(QString::fromStdString(pathText(settings.programDir)));
+    try {
+        readSettingsFiles(settings);
+        if (settings.request.mode != StartupRequest::None && session_.vehicles.active()) {
+            session_.applyRequestOrder(settings.request);
+            session_.vehicles.setRecNo(settings.request.recordNumber);
+        }
+    } catch (const Error& error) {
+        forms_.prompter->showError(error.what());
+    }
+    DBGrid1->refresh();
+    if (settings.request.mode != StartupRequest::None)
+        resize(0, 0);
+    else
+        resize(kNormalWidth, kNormalHeight);
+}
+
+void TMivoraPtnForm::start() {
+    if (session_.settings.request.mode == StartupRequest::None)
+        show();
+    Timer1->start();
+}
+
+void TMivoraPtnForm::Timer1Timer() {
+    Timer1->stop();
+    session_.settings.severalPrinters = QPrinterInfo::availablePrinterNames().size() > 1;
+    if (session_.settings.request.mode != StartupRequest::None)
+        serveRequest();
+}
+
+void TMivoraPtnForm::serveRequest() {
+    try {
+        if (session_.layouts.active())
+            session_.layouts.setRecNo(session_.settings.request.layout);
+    } catch (const Error& error) {
+        forms_.prompter->showError(error.what());
+    }
+    hide();
+    std::error_code ignored;
+    fs::remove(requestFile(session_.settings.programDir), ignored);
+    close();
+}
+
+void TMivoraPtnForm::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (session_.settings.request.mode == StartupRequest::Designer)
+        hide();
+}
+
+void TMivoraPtnForm::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    QCoreApplication::quit();
+}
+
+void TMivoraPtnForm::NewSpeedClick() {
+    if (!forms_.prompter->askYesNo("全てのデータが消去されます！\n新規作成してよろしいですか？"))
+        return;
+    try {
+        session_.vehicles.removeAll();
+    } catch (const Error& error) {
+        forms_.prompter->showError(error.what());
+    }
+    DBGrid1->refresh();
+}
+
+void TMivoraPtnForm::VerSpeedClick() { forms_.version->exec(); }
+
+} // namespace mivora

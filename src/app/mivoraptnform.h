@@ -1,0 +1,57 @@
+#pragma once
+// The main window: the toolbar, the vehicle list and the start-up steps.
+
+#include "app/forms.h"
+#include "session/session.h"
+
+#include <QWidget>
+
+class QLabel;
+class QTimer;
+class QToolButton;
+
+namespace mivora {
+
+class DBGrid;
+
+class TMivoraPtnForm : public QWidget {
+    Q_OBJECT
+  public:
+    TMivoraPtnForm(Session& session, Forms& forms, QWidget* parent = nullptr);
+
+    // Shows the window, or keeps it hidden while a start-up request is served,
+    // and starts the one-shot timer.
+    void start();
+
+    void FormCreate();
+    void Timer1Timer();
+    void NewSpeedClick();
+    void VerSpeedClick();
+
+    QToolButton* NewSpeed;
+    QToolButton* SpeedButton1;
+    QToolButton* SpeedButton2;
+    QToolButton* SpeedButton3;
+    QToolButton* SpeedButton4;
+    QToolButton* VerSpeed;
+    QLabel* Panel2Label;
+    DBGrid* DBGrid1;
+    QLabel* PathLabel;
+    QLabel* T3Label;
+    QTimer* Timer1;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QToolButton* addButton(QWidget* bar, const QString& hint, const QIcon& icon);
+    void buildWindow();
+    void openTables();
+    void serveRequest();
+
+    Session& session_;
+    Forms& forms_;
+};
+
+} // namespace mivora
