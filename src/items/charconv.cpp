@@ -7,6 +7,7 @@
 #include <map>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 namespace mivora {
 
@@ -27,7 +28,8 @@ struct WidthRow {
 constexpr WidthRow kWidthRows[] = {
     // The half-width katakana block 0xA1-0xDD in code order.
     {"｡｢｣､･ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝ",
-     "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン",
+     "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホ"
+     "マミムメモヤユヨラリルレロワン",
      "", Way::Both},
     {"ｳｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾊﾋﾌﾍﾎ", "ヴガギグゲゴザジズゼゾダヂヅデドバビブベボ", "ﾞ", Way::Both},
     {"ﾊﾋﾌﾍﾎ", "パピプペポ", "ﾟ", Way::Both},
@@ -109,7 +111,9 @@ int fullDigitAt(std::string_view text, std::size_t pos) {
     return value >= 0 && value <= 9 ? value : -1;
 }
 
-bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool isAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Rebuilds text character by character; convert appends the replacement of one
 // character and returns how many bytes it consumed (at least the character).
