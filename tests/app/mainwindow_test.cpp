@@ -1,0 +1,119 @@
+#include "app/mivoraptnform.h"
+#include "app/singleinstance.h"
+#include "scriptedprompter.h"
+#include "store/datafolder.h"
+#include "support/tempdir.h"
+#include "text/lines.h"
+#include "text/sjis.h"
+
+#include "widgets/dbgrid.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QToolButton>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace mivora::test {
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    MainWindowTest() {
+        createTables(dir_.path() / "CARDATA");
+        fillSampleData(dir_.path() / "CARDATA");
+        forms_.prompter = &prompter_;
+    }
+
+    std::unique_ptr<Session> makeSession() {
+        ProgramSettings settings;
+        settings.programDir = dir_.path();
+        auto session = std::make_unique<Session>(settings, dir_.path() / "CARDATA");
+        return session;
+    }
+
+    TempDir dir_;
+    ScriptedPrompter prompter_;
+    Forms forms_;
+};
+
+TEST_F(MainWindowTest, NewDataDeletesOnlyOnYes) {
+    auto session = makeSession();
+    TMivoraPtnForm form(*session, forms_);
+    const int count = session->vehicles.recordCount();
+    ASSERT_GT(count, 10);
+
+    prompter_.answers = {false};
+    form.NewSpeedClick();
+    EXPECT_EQ(session->vehicles.recordCount(), count);
+    ASSERT_EQ(prompter_.questions.size(), 1u);
+    EXPECT_EQ(prompter_.questions[0], "全てのデータが消去されます！\n新規作成してよろしいですか？");
+
+    prompter_.answers = {true};
+    form.NewSpeedClick();
+    EXPECT_EQ(session->vehicles.recordCount(), 0);
+    EXPECT_EQ(session->digitCounts.recordCount(), 2); // no other table touched
+
+    prompter_.answers = {true};
+    form.NewSpeedClick(); // an empty table: asked, nothing to delete, no error
+    EXPECT_EQ(prompter_.questions.size(), 3u);
+    EXPECT_TRUE(prompter_.errors.empty());
+}
+
+TEST_F(MainWindowTest, WindowShowsTheRecordsAtItsNormalSize) {
+    auto session = makeSession();
+    TMivoraPtnForm form(*session, forms_);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Mivora For Win32"));
+    EXPECT_EQ(form.size(), QSize(435, 300));
+    EXPECT_EQ(form.PathLabel->text().toStdString(), pathText(dir_.path()));
+    EXPECT_EQ(form.DBGrid1->model().rowCount(), session->vehicles.recordCount());
+    EXPECT_EQ(form.SpeedButton3->toolTip(), QStringLiteral("Mivora"));
+}
+
+TEST_F(MainWindowTest, RequestFileIsServedAndDeleted) {
+    writeLines(dir_.path() / "Mivora.INI", {"", sj("自動車の種別 = '二輪'"), "2", "0", sj("設定")});
+    auto session = makeSession();
+    session->openDesignerTables();
+    TMivoraPtnForm form(*session, forms_);
+    EXPECT_EQ(session->settings.request.mode, StartupRequest::Settings);
+    EXPECT_TRUE(session->vehicles.filtered());
+    EXPECT_EQ(session->vehicles.recordCount(), 2);
+    EXPECT_EQ(session->vehicles.recNo(), 2);
+    EXPECT_EQ(form.size(), QSize(0, 0));
+    form.start();
+    EXPECT_FALSE(form.isVisible());
+    form.Timer1Timer();
+    EXPECT_EQ(session->layouts.recNo(), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir_.path() / "Mivora.INI"));
+    EXPECT_TRUE(prompter_.errors.empty());
+}
+
+TEST_F(MainWindowTest, BadFilterInTheRequestIsReportedAndListStaysWhole) {
+    writeLines(dir_.path() / "Mivora.INI", {"", "1=1; DELETE FROM records", "1", "1", ""});
+    auto session = makeSession();
+    TMivoraPtnForm form(*session, forms_);
+    ASSERT_EQ(prompter_.errors.size(), 1u);
+    EXPECT_FALSE(session->vehicles.filtered());
+    EXPECT_EQ(session->vehicles.recordCount(), 20);
+}
+
+TEST(SingleInstance, SecondCopyIsRefusedAndAStaleLockTakenOver) {
+    TempDir dir;
+    const QString lockPath = QString::fromStdString((dir.path() / "EX_Mivora.lock").string());
+    {
+        SingleInstance first(lockPath);
+        ASSERT_TRUE(first.acquire());
+        SingleInstance second(lockPath);
+        EXPECT_FALSE(second.acquire());
+    }
+    // A lock left by a process that no longer runs.
+    QFile stale(lockPath);
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("999999\nmivora\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    stale.close();
+    SingleInstance next(lockPath);
+    EXPECT_TRUE(next.acquire());
+}
+
+} // namespace
+} // namespace mivora::test

@@ -1,0 +1,75 @@
+#include "session/settings.h"
+
+#include "support/tempdir.h"
+#include "text/errors.h"
+#include "text/lines.h"
+#include "text/sjis.h"
+
+#include <gtest/gtest.h>
+
+namespace mivora {
+namespace {
+
+TEST(StartupRequest, ReadsTheFiveLines) {
+    StartupRequest request =
+        parseStartupRequest({sj("車台番号順"), sj("使用者 = '山田'"), "12", "3", sj("印刷")});
+    EXPECT_EQ(request.indexName, sj("車台番号順"));
+    EXPECT_TRUE(request.filtered);
+    EXPECT_EQ(request.filter, sj("使用者 = '山田'"));
+    EXPECT_EQ(request.recordNumber, 12);
+    EXPECT_EQ(request.layout, 3);
+    EXPECT_EQ(request.mode, StartupRequest::Print);
+}
+
+TEST(StartupRequest, EmptyFilterAndOddNumbers) {
+    struct Case {
+        std::vector<std::string> lines;
+        int layout;
+        int mode;
+    };
+    const Case cases[] = {
+        {{"", "", "1", "0", sj("設定")}, 1, StartupRequest::Settings},
+        {{"", "", "1", "abc", sj("印刷")}, 1, StartupRequest::Print},
+        {{"", "", "1", " 2x", "print"}, 2, StartupRequest::Designer},
+        {{}, 1, StartupRequest::Designer},
+    };
+    for (const Case& c : cases) {
+        StartupRequest request = parseStartupRequest(c.lines);
+        EXPECT_FALSE(request.filtered);
+        EXPECT_EQ(request.filter, "");
+        EXPECT_EQ(request.layout, c.layout);
+        EXPECT_EQ(request.mode, c.mode);
+    }
+}
+
+TEST(SettingsFiles, ReadsEachFileInto) {
+    test::TempDir dir;
+    writeLines(dir.path() / "MsgFlg.INI", {"1"});
+    writeLines(dir.path() / "User.INI", {sj("住所"), sj("社名")});
+    writeLines(dir.path() / "INIDIR.INI", {"/data/backup"});
+    writeLines(dir.path() / "Tessaly.exe", {});
+    ProgramSettings settings;
+    settings.programDir = dir.path();
+    readSettingsFiles(settings);
+    EXPECT_EQ(settings.messageFlag, 1);
+    EXPECT_TRUE(settings.siblingPresent);
+    EXPECT_EQ(settings.companyTexts[1], sj("社名"));
+    EXPECT_EQ(settings.companyTexts[2], "");
+    EXPECT_EQ(settings.dataFolder, "/data/backup");
+    EXPECT_EQ(settings.request.mode, StartupRequest::None);
+}
+
+TEST(SettingsFiles, UnreadableFileStopsTheLaterSteps) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.path() / "User.INI"); // exists, cannot be read
+    writeLines(dir.path() / "INIDIR.INI", {"/data/backup"});
+    writeLines(dir.path() / "MsgFlg.INI", {"2"});
+    ProgramSettings settings;
+    settings.programDir = dir.path();
+    EXPECT_THROW(readSettingsFiles(settings), FileError);
+    EXPECT_EQ(settings.messageFlag, 2);
+    EXPECT_EQ(settings.dataFolder, "");
+}
+
+} // namespace
+} // namespace mivora

@@ -1,0 +1,211 @@
+#include "storetest.h"
+
+#include "store/sqlite.h"
+#include "text/codec.h"
+#include "text/errors.h"
+
+namespace mivora::test {
+namespace {
+
+class TableTest : public StoreTest {};
+
+std::vector<std::string> phonesInOrder(Table& table) {
+    std::vector<std::string> phones;
+    for (table.first(); !table.eof(); table.next())
+        phones.push_back(StoreTest::phoneOf(table));
+    return phones;
+}
+
+TEST_F(TableTest, SameReadingIsOrderedByTelephone) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    addVehicle(table, "ﾔﾏﾀﾞ", "03-2");
+    addVehicle(table, "ﾔﾏﾀﾞ", "03-1");
+    addVehicle(table, "ｱｵｷ", "09-9");
+    EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"09-9", "03-1", "03-2"}));
+}
+
+TEST_F(TableTest, OrderFollowsShiftJisBytes) {
+    // In Shift-JIS, half-width katakana (0xA1-0xDF) sort after level-1 kanji (0x88-0x9F)
+    // and before level-2 kanji (0xE0-); Unicode order would put them last.
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    addVehicle(table, "ｱ", "kana");
+    addVehicle(table, "亜", "kanji1");  // 0x889F
+    addVehicle(table, "弌", "kanji2");  // 0x9840: still below 0xA1
+    addVehicle(table, "漾", "kanji3");  // 0xE0xx
+    addVehicle(table, "A", "ascii");
+    EXPECT_EQ(phonesInOrder(table),
+              (std::vector<std::string>{"ascii", "kanji1", "kanji2", "kana", "kanji3"}));
+}
+
+TEST_F(TableTest, PostKeepsTheCursorOnTheMovedRecord) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    for (const char* phone : {"1", "2", "3", "4", "5"})
+        addVehicle(table, "ｶ", phone);
+    table.setRecNo(2);
+    table.setText(sj("電話番号"), "9");
+    EXPECT_EQ(table.state(), TableState::Edit);
+    table.post();
+    EXPECT_EQ(table.state(), TableState::Browse);
+    EXPECT_EQ(table.recNo(), 5);
+    EXPECT_EQ(phoneOf(table), "9");
+    EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"1", "3", "4", "5", "9"}));
+}
+
+TEST_F(TableTest, CancelRestoresAndInsertPlacesByOrder) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    addVehicle(table, "ｶ", "1");
+    addVehicle(table, "ｶ", "3");
+    table.first();
+    table.setText(sj("電話番号"), "7");
+    table.cancel();
+    EXPECT_EQ(phoneOf(table), "1");
+
+    table.insert();
+    EXPECT_EQ(table.state(), TableState::Insert);
+    table.setText(sj("使用者ふりがな"), sj("ｶ"));
+    table.setText(sj("電話番号"), "2");
+    table.post();
+    EXPECT_EQ(table.recNo(), 2);
+    EXPECT_EQ(table.recordCount(), 3);
+}
+
+TEST_F(TableTest, MovingPostsAPendingEdit) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    addVehicle(table, "ｱ", "1");
+    addVehicle(table, "ｲ", "2");
+    table.first();
+    table.setText(sj("使用者"), sj("青木"));
+    table.next();
+    table.first();
+    EXPECT_EQ(toUtf8(table.text(sj("使用者"))), "青木");
+}
+
+TEST_F(TableTest, RecordNumbersAndEnds) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    EXPECT_TRUE(table.eof());
+    EXPECT_EQ(table.recNo(), 0);
+    for (const char* phone : {"1", "2", "3"})
+        addVehicle(table, "ｶ", phone);
+    table.setRecNo(99);
+    EXPECT_EQ(table.recNo(), 3);
+    table.next();
+    EXPECT_TRUE(table.eof());
+    EXPECT_EQ(table.recNo(), 3);
+    table.setRecNo(-4);
+    EXPECT_EQ(table.recNo(), 1);
+    table.remove();
+    EXPECT_EQ(table.recordCount(), 2);
+    EXPECT_EQ(phoneOf(table), "2");
+}
+
+TEST_F(TableTest, IntegerFieldsRefuseTextAndReadEmptyAsZero) {
+    Table table(tableFile(layoutTable()));
+    table.open();
+    table.append();
+    EXPECT_EQ(table.integer(sj("Ｘ座標1")), 0);
+    EXPECT_THROW(table.setText(sj("Ｘ座標1"), "12a"), ConversionError);
+    EXPECT_EQ(table.state(), TableState::Insert);
+    table.setText(sj("Ｘ座標1"), " 120 ");
+    table.setFlag(sj("連続印刷"), true);
+    table.post();
+    EXPECT_EQ(table.integer(sj("Ｘ座標1")), 120);
+    EXPECT_EQ(table.text(sj("連続印刷")), "True");
+    EXPECT_EQ(table.text(sj("印刷フォームの印刷")), "False");
+
+    table.edit();
+    EXPECT_THROW(table.setText(sj("Ｙ座標1"), sj("１２")), ConversionError);
+    EXPECT_EQ(table.state(), TableState::Edit);
+}
+
+TEST_F(TableTest, TextsKeepEveryByte) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    std::string odd = std::string("\xED\x40\x87\x90\x80\xFD", 6) + "\x82";
+    table.append();
+    table.setText(sj("備考"), odd);
+    table.post();
+    table.close();
+    openVehicles(table);
+    EXPECT_EQ(table.text(sj("備考")), odd);
+}
+
+TEST_F(TableTest, MissingTablesAndFieldsAreClearErrors) {
+    Table missing(dir_.path() / "NOTHERE.db");
+    EXPECT_THROW(missing.open(), DatabaseError);
+    Table table(tableFile(freeDataTable()));
+    table.open();
+    EXPECT_THROW(table.text(sj("項目61")), DatabaseError);
+    EXPECT_THROW(table.setText(sj("ない"), "x"), DatabaseError);
+}
+
+TEST_F(TableTest, NamedIndexesAndAnUnknownName) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    auto add = [&](const char* reading, const char* chassis) {
+        table.append();
+        table.setText(sj("使用者ふりがな"), sj(reading));
+        table.setText(sj("車台番号"), chassis);
+        table.post();
+    };
+    add("ｱ", "Z-1");
+    add("ｲ", "A-1");
+    table.setIndexName(sj("車台番号順"));
+    table.first();
+    EXPECT_EQ(table.text(sj("車台番号")), "A-1");
+    EXPECT_THROW(table.setIndexName(sj("ない索引")), DatabaseError);
+    table.first();
+    EXPECT_EQ(table.text(sj("車台番号")), "Z-1"); // the primary order again
+}
+
+TEST_F(TableTest, TransactionRollsBackEverything) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    addVehicle(table, "ｱ", "1");
+    EXPECT_THROW(table.transaction([&] {
+        table.removeAll();
+        addVehicle(table, "ｲ", "2");
+        throw FileError("disk full");
+    }),
+                 FileError);
+    EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"1"}));
+}
+
+TEST_F(TableTest, FilterLimitsTheViewAndDeletion) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    addVehicle(table, "ｱ", "03-1", "東京");
+    addVehicle(table, "ｲ", "06-1", "大阪");
+    addVehicle(table, "ｳ", "03-2", "東京");
+    table.setFilter("[" + sj("電話番号") + "] = '03*'");
+    table.setFiltered(true);
+    EXPECT_EQ(table.recordCount(), 2);
+
+    table.first();
+    table.setText(sj("電話番号"), "06-9"); // leaves the filter
+    table.post();
+    EXPECT_EQ(table.recordCount(), 1);
+
+    table.removeAll();
+    table.setFiltered(false);
+    EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"06-9", "06-1"}));
+}
+
+TEST_F(TableTest, FilterThatDoesNotParseLeavesTheTableUnfiltered) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    addVehicle(table, "ｱ", "1");
+    addVehicle(table, "ｲ", "2");
+    table.setFiltered(true);
+    EXPECT_THROW(table.setFilter(sj("電話番号") + " = '1' ; DROP TABLE records"), DatabaseError);
+    EXPECT_FALSE(table.filtered());
+    EXPECT_EQ(table.recordCount(), 2);
+}
+
+} // namespace
+} // namespace mivora::test

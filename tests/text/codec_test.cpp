@@ -1,0 +1,79 @@
+#include "text/codec.h"
+#include "text/errors.h"
+#include "text/sjis.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace mivora {
+namespace {
+
+std::string bytes(std::initializer_list<int> values) {
+    std::string text;
+    for (int value : values)
+        text += static_cast<char>(value);
+    return text;
+}
+
+TEST(Codec, ConvertsJapaneseBothWays) {
+    const std::string utf8 = "山田　太郎 ｶﾞｿﾘﾝ ＡＢＣ１２３ ① ㈱ \\~";
+    const std::string cp932 = fromUtf8(utf8);
+    EXPECT_EQ(cp932.substr(0, 4), bytes({0x8E, 0x52, 0x93, 0x63})); // 山田
+    EXPECT_EQ(toUtf8(cp932), utf8);
+}
+
+TEST(Codec, BytesThatAreNoCharacterComeBackExactly) {
+    const std::string cases[] = {
+        bytes({0x82}),                   // a lone lead byte at the end
+        bytes({0x80, 0xA0, 0xFD, 0xFE, 0xFF}),
+        bytes({0x81, 0x20}),             // a lead byte before a byte that cannot follow it
+        bytes({0xED, 0x40}),             // NEC-selected duplicate that iconv folds to 0xFA5C
+        bytes({0x87, 0x90}),             // NEC duplicate of 0x81E0
+        bytes({0xFA, 0x5C, 0xED, 0x40}), // both forms of the same character side by side
+        bytes({0x00, 0x41, 0x00}),
+    };
+    for (const std::string& original : cases) {
+        SCOPED_TRACE(toUtf8(original));
+        EXPECT_EQ(fromUtf8(toUtf8(original)), original);
+    }
+}
+
+TEST(Codec, RandomByteStringsRoundTrip) {
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> byte(0, 255), length(0, 40);
+    for (int round = 0; round < 20000; ++round) {
+        std::string original;
+        for (int i = length(random); i > 0; --i)
+            original += static_cast<char>(byte(random));
+        ASSERT_EQ(fromUtf8(toUtf8(original)), original) << "round " << round;
+    }
+}
+
+TEST(Codec, RefusesWhatShiftJisCannotHold) {
+    EXPECT_THROW(fromUtf8("\xF0\x9F\x98\x80"), ConversionError); // an emoji
+    EXPECT_THROW(fromUtf8("\xE3\x81"), ConversionError);         // cut UTF-8
+    EXPECT_THROW(fromUtf8("\xC0\xAF"), ConversionError);         // overlong form
+}
+
+TEST(Sjis, CharacterWalkNeverPassesTheEnd) {
+    const std::string text = bytes({'A', 0x82, 0xA0, 0x82});
+    EXPECT_EQ(charLength(text, 0), 1u);
+    EXPECT_EQ(charLength(text, 1), 2u);
+    EXPECT_EQ(charLength(text, 3), 1u);
+    EXPECT_TRUE(isLeadByte(127));
+    EXPECT_TRUE(isLeadByte(160));
+    EXPECT_FALSE(isLeadByte(161)); // half-width katakana stand alone
+    EXPECT_TRUE(isLeadByte(224));
+}
+
+TEST(Sjis, LeadingInteger) {
+    const std::pair<const char*, int> cases[] = {
+        {"12", 12},   {"  -7abc", -7},         {"+3", 3}, {"abc", 0},   {"", 0},
+        {"4 5", 4},   {"99999999999", 2147483647},       {"-", 0},     {"\t8", 8},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(leadingInteger(text), value) << '"' << text << '"';
+}
+
+} // namespace
+} // namespace mivora
