@@ -56,6 +56,11 @@ std::string describe(const CivilDate& date) {
            std::to_string(date.day);
 }
 
+void requireExisting(const CivilDate& date) {
+    if (!exists(date))
+        throw ConversionError("存在しない日付です: " + describe(date));
+}
+
 // --- formatting ---
 
 void checkIcu(UErrorCode status) {
@@ -169,8 +174,7 @@ CivilDate localToday() {
 }
 
 CivilDate addDays(const CivilDate& date, int days) {
-    if (!exists(date))
-        throw ConversionError("存在しない日付です: " + describe(date));
+    requireExisting(date);
     const chr::sys_days first{chr::year{kMinYear} / 1 / 1};
     const chr::sys_days last{chr::year{kMaxYear} / 12 / 31};
     const chr::sys_days from{toChrono(date)};
@@ -180,8 +184,7 @@ CivilDate addDays(const CivilDate& date, int days) {
 }
 
 std::string formatEraDate(const CivilDate& date, EraYearDigits digits) {
-    if (!exists(date))
-        throw ConversionError("存在しない日付です: " + describe(date));
+    requireExisting(date);
     icu::UnicodeString formatted;
     eraFormatter(digits).format(utcMidnight(date), formatted);
     std::string utf8;
