@@ -10,7 +10,8 @@ namespace mivora {
 namespace fs = std::filesystem;
 
 const std::array<const char*, 7> kCompanyKeywords = {
-    "自住所", "自社名", "自社名付", "自電話番号", "自社情報追加１", "自社情報追加２", "自社情報追加３"};
+    "自住所",         "自社名",         "自社名付",      "自電話番号",
+    "自社情報追加１", "自社情報追加２", "自社情報追加３"};
 
 namespace {
 
@@ -20,7 +21,9 @@ std::string lineOr(const std::vector<std::string>& lines, std::size_t index) {
 
 } // namespace
 
-fs::path requestFile(const fs::path& programDir) { return programDir / "Mivora.INI"; }
+fs::path requestFile(const fs::path& programDir) {
+    return programDir / "Mivora.INI";
+}
 
 StartupRequest parseStartupRequest(const std::vector<std::string>& lines) {
     StartupRequest request;

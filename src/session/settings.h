@@ -15,18 +15,18 @@ struct StartupRequest {
     int mode = None;
     std::string indexName; // CP932; "" selects the primary index
     bool filtered = false;
-    std::string filter;    // CP932
+    std::string filter; // CP932
     int recordNumber = 0;
-    int layout = 1;        // 0 or a non-number counts as 1
+    int layout = 1; // 0 or a non-number counts as 1
 };
 
 struct ProgramSettings {
     std::filesystem::path programDir;
-    int messageFlag = 0;                    // MsgFlg.INI line 1
-    bool siblingPresent = false;            // Tessaly.exe in the program directory
+    int messageFlag = 0;                     // MsgFlg.INI line 1
+    bool siblingPresent = false;             // Tessaly.exe in the program directory
     std::array<std::string, 7> companyTexts; // User.INI lines 1-7 (CP932)
-    std::string dataFolder;                 // INIDIR.INI line 1 (CP932)
-    bool severalPrinters = false;           // more than one printer installed
+    std::string dataFolder;                  // INIDIR.INI line 1 (CP932)
+    bool severalPrinters = false;            // more than one printer installed
     StartupRequest request;
 };
 

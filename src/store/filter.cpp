@@ -221,10 +221,10 @@ class Parser {
             pos_ += length;
         }
         long long ignored;
-        bool digits = !token_.text.empty() && token_.text.find_first_not_of("+-0123456789") ==
-                                                  std::string::npos;
-        token_.kind = digits && parseInteger(token_.text, ignored) ? TokenKind::Integer
-                                                                    : TokenKind::Name;
+        bool digits = !token_.text.empty() &&
+                      token_.text.find_first_not_of("+-0123456789") == std::string::npos;
+        token_.kind =
+            digits && parseInteger(token_.text, ignored) ? TokenKind::Integer : TokenKind::Name;
     }
 
     std::string_view text_;

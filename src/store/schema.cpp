@@ -13,15 +13,53 @@ void addNumbered(std::vector<FieldDef>& fields, const std::string& prefix, int c
 } // namespace
 
 const std::vector<std::string>& vehicleFieldNames() {
-    static const std::vector<std::string> names = {
-        "使用者ふりがな", "電話番号", "使用者", "使用者住所", "自動車登録番号", "登録年月日",
-        "初度登録年月", "型式", "車台番号", "原動機の型式", "自動車型式指定番号", "類別区分番号",
-        "有効期間の満了する日", "自賠責保険機関", "自賠責証明番号", "所有者", "所有者住所",
-        "使用の本拠の位置", "自動車の種別", "用途", "自家用事業用の別", "車体の形状", "車名",
-        "乗車定員", "定員", "最大積載量", "積載量", "車両重量", "車両総重量", "総重量", "長さ", "幅",
-        "高さ", "総排気量又は定格出力", "定格出力", "燃料の種類", "燃料", "前前軸重", "前後軸重",
-        "後前軸重", "後後軸重", "備考", "自賠責機関", "証明番号", "自賠責期間自", "自賠責期間",
-        "自賠責期間至"};
+    static const std::vector<std::string> names = {"使用者ふりがな",
+                                                   "電話番号",
+                                                   "使用者",
+                                                   "使用者住所",
+                                                   "自動車登録番号",
+                                                   "登録年月日",
+                                                   "初度登録年月",
+                                                   "型式",
+                                                   "車台番号",
+                                                   "原動機の型式",
+                                                   "自動車型式指定番号",
+                                                   "類別区分番号",
+                                                   "有効期間の満了する日",
+                                                   "自賠責保険機関",
+                                                   "自賠責証明番号",
+                                                   "所有者",
+                                                   "所有者住所",
+                                                   "使用の本拠の位置",
+                                                   "自動車の種別",
+                                                   "用途",
+                                                   "自家用事業用の別",
+                                                   "車体の形状",
+                                                   "車名",
+                                                   "乗車定員",
+                                                   "定員",
+                                                   "最大積載量",
+                                                   "積載量",
+                                                   "車両重量",
+                                                   "車両総重量",
+                                                   "総重量",
+                                                   "長さ",
+                                                   "幅",
+                                                   "高さ",
+                                                   "総排気量又は定格出力",
+                                                   "定格出力",
+                                                   "燃料の種類",
+                                                   "燃料",
+                                                   "前前軸重",
+                                                   "前後軸重",
+                                                   "後前軸重",
+                                                   "後後軸重",
+                                                   "備考",
+                                                   "自賠責機関",
+                                                   "証明番号",
+                                                   "自賠責期間自",
+                                                   "自賠責期間",
+                                                   "自賠責期間至"};
     return names;
 }
 
@@ -116,9 +154,9 @@ const TableDef& weightTaxTable() {
 }
 
 const std::vector<const TableDef*>& allTables() {
-    static const std::vector<const TableDef*> tables = {
-        &vehicleTable(), &digitCountTable(), &layoutTable(),
-        &freeDataTable(), &expenseTable(), &weightTaxTable()};
+    static const std::vector<const TableDef*> tables = {&vehicleTable(), &digitCountTable(),
+                                                        &layoutTable(),  &freeDataTable(),
+                                                        &expenseTable(), &weightTaxTable()};
     return tables;
 }
 

@@ -43,7 +43,9 @@ Database::Database(const std::filesystem::path& file, bool create) {
     sqlite3_create_collation_v2(db_, "CP932", SQLITE_UTF8, nullptr, compareCp932, nullptr);
 }
 
-Database::~Database() { sqlite3_close_v2(db_); }
+Database::~Database() {
+    sqlite3_close_v2(db_);
+}
 
 void Database::fail(const std::string& what) const {
     throw DatabaseError(what + ": " + sqlite3_errmsg(db_));
@@ -66,9 +68,13 @@ Statement Database::prepare(const std::string& sql) {
     return Statement(stmt);
 }
 
-std::int64_t Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
+std::int64_t Database::lastInsertRowid() const {
+    return sqlite3_last_insert_rowid(db_);
+}
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 Statement& Statement::operator=(Statement&& other) noexcept {
     std::swap(stmt_, other.stmt_);
@@ -84,9 +90,13 @@ void Statement::bindText(int index, std::string_view utf8) {
     sqlite3_bind_text(stmt_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
 }
 
-void Statement::bindInt(int index, std::int64_t value) { sqlite3_bind_int64(stmt_, index, value); }
+void Statement::bindInt(int index, std::int64_t value) {
+    sqlite3_bind_int64(stmt_, index, value);
+}
 
-void Statement::bindNull(int index) { sqlite3_bind_null(stmt_, index); }
+void Statement::bindNull(int index) {
+    sqlite3_bind_null(stmt_, index);
+}
 
 bool Statement::step() {
     int result = sqlite3_step(stmt_);
@@ -99,9 +109,13 @@ bool Statement::step() {
     throw DatabaseError("データベースの操作に失敗しました: " + message);
 }
 
-bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
 
-std::int64_t Statement::columnInt(int column) const { return sqlite3_column_int64(stmt_, column); }
+std::int64_t Statement::columnInt(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
 
 std::string_view Statement::columnText(int column) const {
     const unsigned char* text = sqlite3_column_text(stmt_, column);
@@ -110,7 +124,9 @@ std::string_view Statement::columnText(int column) const {
                 : std::string_view();
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
 
 std::string quoteName(std::string_view name) {
     std::string quoted = "\"";

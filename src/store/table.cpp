@@ -104,6 +104,7 @@ void Table::open() {
 
 void Table::close() {
     readRow_.reset();
+    insertRow_.reset();
     db_.reset();
     rowids_.clear();
     cache_.clear();
@@ -119,8 +120,8 @@ bool Table::hasField(std::string_view name) const {
 int Table::fieldIndex(std::string_view name) const {
     auto found = fieldByName_.find(std::string(name));
     if (found == fieldByName_.end())
-        throw DatabaseError("テーブル " + pathText(file_.filename()) + " に項目「" +
-                            toUtf8(name) + "」がありません。");
+        throw DatabaseError("テーブル " + pathText(file_.filename()) + " に項目「" + toUtf8(name) +
+                            "」がありません。");
     return found->second;
 }
 
@@ -251,7 +252,8 @@ const Table::Row& Table::rowOf(std::int64_t rowid) const {
                 row[i] = fromUtf8(readRow_->columnText(column));
                 break;
             case FieldType::Integer:
-                row[i] = readRow_->isNull(column) ? "" : std::to_string(readRow_->columnInt(column));
+                row[i] =
+                    readRow_->isNull(column) ? "" : std::to_string(readRow_->columnInt(column));
                 break;
             case FieldType::Flag:
                 row[i] = readRow_->columnInt(column) ? "True" : "False";
@@ -370,6 +372,8 @@ std::string Table::storedValue(int fieldIndex, const std::string& value) const {
     if (field.type == FieldType::Text)
         return value;
     if (field.type == FieldType::Flag) {
+        if (value.empty())
+            return "False";
         if (value == "True" || value == "False")
             return value;
         throw ConversionError("「" + toUtf8(value) + "」は項目「" + field.column +
@@ -396,38 +400,40 @@ void Table::setText(std::string_view field, const std::string& value) {
     setTextAt(fieldIndex(field), value);
 }
 
-void Table::setInteger(std::string_view field, int value) { setText(field, std::to_string(value)); }
+void Table::setInteger(std::string_view field, int value) {
+    setText(field, std::to_string(value));
+}
 
 void Table::setFlag(std::string_view field, bool value) {
     setText(field, value ? "True" : "False");
 }
 
-std::string Table::text(std::string_view field) const { return current_.empty() ? std::string() : current_[fieldIndex(field)]; }
+std::string Table::text(std::string_view field) const {
+    return current_.empty() ? std::string() : current_[fieldIndex(field)];
+}
 
-int Table::integer(std::string_view field) const { return leadingInteger(text(field)); }
+int Table::integer(std::string_view field) const {
+    return leadingInteger(text(field));
+}
 
-const std::string& Table::textAt(int fieldIndex) const { return current_.at(fieldIndex); }
+const std::string& Table::textAt(int fieldIndex) const {
+    return current_.at(fieldIndex);
+}
 
-void Table::writeRow(std::int64_t& rowid, bool inserting) {
-    std::string sql;
-    if (inserting) {
-        sql = std::string("INSERT INTO ") + kTableName + " (";
-        std::string marks;
-        for (std::size_t i = 0; i < fields_.size(); ++i) {
-            sql += (i ? ", " : "") + quoteName(fields_[i].column);
-            marks += i ? ", ?" : "?";
-        }
-        sql += ") VALUES (" + marks + ")";
-    } else {
-        sql = std::string("UPDATE ") + kTableName + " SET ";
-        for (std::size_t i = 0; i < fields_.size(); ++i)
-            sql += (i ? ", " : "") + quoteName(fields_[i].column) + " = ?";
-        sql += " WHERE rowid = ?";
+std::string Table::insertSql() const {
+    std::string sql = std::string("INSERT INTO ") + kTableName + " (";
+    std::string marks;
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        sql += (i ? ", " : "") + quoteName(fields_[i].column);
+        marks += i ? ", ?" : "?";
     }
-    Statement statement = db_->prepare(sql);
+    return sql + ") VALUES (" + marks + ")";
+}
+
+void Table::bindRow(Statement& statement, const Row& row) const {
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         int index = static_cast<int>(i) + 1;
-        const std::string& value = current_[i];
+        const std::string& value = row[i];
         if (fields_[i].type == FieldType::Text)
             statement.bindText(index, toUtf8(value));
         else if (fields_[i].type == FieldType::Flag)
@@ -437,11 +443,43 @@ void Table::writeRow(std::int64_t& rowid, bool inserting) {
         else
             statement.bindInt(index, std::stoll(value));
     }
+}
+
+void Table::writeRow(std::int64_t& rowid, bool inserting) {
+    std::string sql;
+    if (inserting) {
+        sql = insertSql();
+    } else {
+        sql = std::string("UPDATE ") + kTableName + " SET ";
+        for (std::size_t i = 0; i < fields_.size(); ++i)
+            sql += (i ? ", " : "") + quoteName(fields_[i].column) + " = ?";
+        sql += " WHERE rowid = ?";
+    }
+    Statement statement = db_->prepare(sql);
+    bindRow(statement, current_);
     if (!inserting)
         statement.bindInt(static_cast<int>(fields_.size()) + 1, rowid);
     statement.step();
     if (inserting)
         rowid = db_->lastInsertRowid();
+}
+
+void Table::insertRecord(const std::vector<std::string>& values) {
+    requireActive();
+    Row row(fields_.size());
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        row[i] = storedValue(static_cast<int>(i), i < values.size() ? values[i] : std::string());
+    if (!insertRow_)
+        insertRow_ = std::make_unique<Statement>(db_->prepare(insertSql()));
+    insertRow_->reset();
+    bindRow(*insertRow_, row);
+    insertRow_->step();
+}
+
+void Table::refresh() {
+    requireActive();
+    reload();
+    scrolled();
 }
 
 bool Table::matchesFilter(std::int64_t rowid) const {
@@ -454,14 +492,13 @@ bool Table::matchesFilter(std::int64_t rowid) const {
     return check.step();
 }
 
-int Table::compareRows(const Row& a, std::int64_t rowidA, const Row& b,
-                       std::int64_t rowidB) const {
+int Table::compareRows(const Row& a, std::int64_t rowidA, const Row& b, std::int64_t rowidB) const {
     for (int column : orderColumns_) {
-        int result = fields_[column].type == FieldType::Text ? compareBytes(a[column], b[column])
-                     : fields_[column].type == FieldType::Flag
-                         ? compareNumbers(a[column] == "True" ? "1" : "0",
-                                          b[column] == "True" ? "1" : "0")
-                         : compareNumbers(a[column], b[column]);
+        int result =
+            fields_[column].type == FieldType::Text ? compareBytes(a[column], b[column])
+            : fields_[column].type == FieldType::Flag
+                ? compareNumbers(a[column] == "True" ? "1" : "0", b[column] == "True" ? "1" : "0")
+                : compareNumbers(a[column], b[column]);
         if (result != 0)
             return result;
     }
@@ -523,8 +560,7 @@ void Table::remove() {
     state_ = TableState::Browse;
     if (rowids_.empty())
         throw DatabaseError("テーブル " + pathText(file_.filename()) + " にレコードがありません。");
-    Statement erase =
-        db_->prepare(std::string("DELETE FROM ") + kTableName + " WHERE rowid = ?");
+    Statement erase = db_->prepare(std::string("DELETE FROM ") + kTableName + " WHERE rowid = ?");
     erase.bindInt(1, rowids_[pos_]);
     erase.step();
     cache_.erase(rowids_[pos_]);

@@ -70,7 +70,7 @@ class Table {
     bool eof() const { return eof_; }
     bool bof() const { return bof_; }
     int recordCount() const { return static_cast<int>(rowids_.size()); }
-    int recNo() const; // 1-based; 0 when empty or inserting
+    int recNo() const;         // 1-based; 0 when empty or inserting
     void setRecNo(int number); // clamped to 1 .. recordCount
 
     void edit();
@@ -99,6 +99,13 @@ class Table {
     void setInteger(std::string_view field, int value);
     void setFlag(std::string_view field, bool value);
 
+    // Adds a record with the given field values (in field order; missing ones
+    // empty) without placing it in the view: for loading many records at once,
+    // followed by refresh().
+    void insertRecord(const std::vector<std::string>& values);
+    // Reads the view anew, keeping the current record when it is still there.
+    void refresh();
+
     // A field of any visible record without moving the cursor (for grids).
     std::string peek(int recordNumber, int fieldIndex) const;
 
@@ -124,6 +131,8 @@ class Table {
     bool matchesFilter(std::int64_t rowid) const;
     std::string storedValue(int fieldIndex, const std::string& value) const;
     void writeRow(std::int64_t& rowid, bool inserting);
+    void bindRow(Statement& statement, const Row& row) const;
+    std::string insertSql() const;
     void useOrder(std::vector<int> columns);
 
     std::filesystem::path file_;
@@ -148,6 +157,7 @@ class Table {
     Row saved_; // the record as it was before edit, for cancel
     mutable std::unordered_map<std::int64_t, Row> cache_;
     mutable std::unique_ptr<Statement> readRow_;
+    std::unique_ptr<Statement> insertRow_;
 };
 
 } // namespace mivora

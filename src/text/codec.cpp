@@ -13,7 +13,9 @@ namespace {
 
 constexpr char32_t kEscapeBase = 0xF0000;
 
-bool isCp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isCp932Lead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 class Iconv {
   public:

@@ -5,7 +5,8 @@
 
 namespace mivora {
 
-TableModel::TableModel(Table& table, QObject* parent) : QAbstractTableModel(parent), table_(table) {}
+TableModel::TableModel(Table& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table) {}
 
 int TableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() || !table_.active() ? 0 : table_.recordCount();

@@ -9,9 +9,11 @@ namespace mivora {
 namespace {
 
 bool lookup(std::string_view name, FilterField& field) {
-    const std::pair<const char*, FieldType> known[] = {
-        {"電話番号", FieldType::Text}, {"使用者", FieldType::Text}, {"Ｘ座標1", FieldType::Integer},
-        {"連続印刷", FieldType::Flag}, {"ソフト", FieldType::Text}};
+    const std::pair<const char*, FieldType> known[] = {{"電話番号", FieldType::Text},
+                                                       {"使用者", FieldType::Text},
+                                                       {"Ｘ座標1", FieldType::Integer},
+                                                       {"連続印刷", FieldType::Flag},
+                                                       {"ソフト", FieldType::Text}};
     for (const auto& [utf8, type] : known)
         if (name == sj(utf8)) {
             field = {utf8, type};
@@ -20,7 +22,9 @@ bool lookup(std::string_view name, FilterField& field) {
     return false;
 }
 
-SqlFilter parse(const char* utf8) { return parseFilter(sj(utf8), lookup); }
+SqlFilter parse(const char* utf8) {
+    return parseFilter(sj(utf8), lookup);
+}
 
 TEST(Filter, BuildsParameterisedConditions) {
     struct Case {

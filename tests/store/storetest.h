@@ -14,7 +14,9 @@ class StoreTest : public ::testing::Test {
   protected:
     StoreTest() { createTables(dir_.path()); }
 
-    std::filesystem::path tableFile(const TableDef& def) const { return tablePath(dir_.path(), def); }
+    std::filesystem::path tableFile(const TableDef& def) const {
+        return tablePath(dir_.path(), def);
+    }
 
     // A vehicle table in the list order of the main window.
     void openVehicles(Table& table) {

@@ -31,9 +31,9 @@ TEST_F(TableTest, OrderFollowsShiftJisBytes) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     addVehicle(table, "ｱ", "kana");
-    addVehicle(table, "亜", "kanji1");  // 0x889F
-    addVehicle(table, "弌", "kanji2");  // 0x9840: still below 0xA1
-    addVehicle(table, "漾", "kanji3");  // 0xE0xx
+    addVehicle(table, "亜", "kanji1"); // 0x889F
+    addVehicle(table, "弌", "kanji2"); // 0x9840: still below 0xA1
+    addVehicle(table, "漾", "kanji3"); // 0xE0xx
     addVehicle(table, "A", "ascii");
     EXPECT_EQ(phonesInOrder(table),
               (std::vector<std::string>{"ascii", "kanji1", "kanji2", "kana", "kanji3"}));

@@ -24,7 +24,7 @@ TEST(Codec, ConvertsJapaneseBothWays) {
 
 TEST(Codec, BytesThatAreNoCharacterComeBackExactly) {
     const std::string cases[] = {
-        bytes({0x82}),                   // a lone lead byte at the end
+        bytes({0x82}), // a lone lead byte at the end
         bytes({0x80, 0xA0, 0xFD, 0xFE, 0xFF}),
         bytes({0x81, 0x20}),             // a lead byte before a byte that cannot follow it
         bytes({0xED, 0x40}),             // NEC-selected duplicate that iconv folds to 0xFA5C
@@ -68,8 +68,15 @@ TEST(Sjis, CharacterWalkNeverPassesTheEnd) {
 
 TEST(Sjis, LeadingInteger) {
     const std::pair<const char*, int> cases[] = {
-        {"12", 12},   {"  -7abc", -7},         {"+3", 3}, {"abc", 0},   {"", 0},
-        {"4 5", 4},   {"99999999999", 2147483647},       {"-", 0},     {"\t8", 8},
+        {"12", 12},
+        {"  -7abc", -7},
+        {"+3", 3},
+        {"abc", 0},
+        {"", 0},
+        {"4 5", 4},
+        {"99999999999", 2147483647},
+        {"-", 0},
+        {"\t8", 8},
     };
     for (const auto& [text, value] : cases)
         EXPECT_EQ(leadingInteger(text), value) << '"' << text << '"';

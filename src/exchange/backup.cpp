@@ -1,0 +1,158 @@
+#include "exchange/backup.h"
+
+#include "text/sjis.h"
+
+#include <algorithm>
+
+namespace mivora {
+
+namespace {
+
+// Walks every record of the view from the first, reading its columns into values.
+template <typename Visit>
+void forEachRecord(Table& vehicles, RecordValues& values, const Progress& progress, Visit visit) {
+    const std::array<int, kColumnCount> columns = columnIndexes(vehicles);
+    const int total = vehicles.recordCount();
+    int done = 0;
+    for (vehicles.first(); !vehicles.eof() && vehicles.recordCount() > 0; vehicles.next()) {
+        for (int i = 0; i < kColumnCount; ++i)
+            values[i + 1] = vehicles.textAt(columns[i]);
+        visit();
+        if (++done % 512 == 0 && progress && !progress(done, total))
+            throw Cancelled();
+    }
+}
+
+std::string csvLine(const DigitCountRow& row, const RecordValues& values) {
+    const bool addressBook = row.addressBook();
+    std::string line;
+    bool first = true;
+    for (int i = 0; i < kColumnCount; ++i) {
+        if (row.counts[i] == 0)
+            continue;
+        if (!addressBook || !first)
+            line += ',';
+        line += values[i + 1];
+        first = false;
+    }
+    if (row.postal != 0)
+        line += "," + values[48];
+    else if (!addressBook)
+        line += ',';
+    return line + "\r\n";
+}
+
+// The widths a normal run ends with: every column at least as wide as its longest value.
+std::array<int, kColumnCount> widthsFitting(Table& vehicles, const DigitCountRow& row,
+                                            const Progress& progress) {
+    std::array<int, kColumnCount> widths = row.counts;
+    RecordValues values;
+    forEachRecord(vehicles, values, progress, [&] {
+        for (int i = 0; i < kColumnCount; ++i)
+            widths[i] = std::max(widths[i], static_cast<int>(values[i + 1].size()));
+    });
+    return widths;
+}
+
+void storeRaisedCounts(Table& digitCounts, DigitCountRow& row,
+                       const std::array<int, kColumnCount>& widths) {
+    bool raised = false;
+    for (int i = 0; i < kColumnCount; ++i) {
+        if (widths[i] == row.counts[i])
+            continue;
+        digitCounts.setInteger(sj(vehicleFieldNames()[i]), widths[i]);
+        row.counts[i] = widths[i];
+        raised = true;
+    }
+    if (raised)
+        digitCounts.post();
+}
+
+std::string widthFile(const std::array<int, kColumnCount>& widths) {
+    std::string text;
+    for (int width : widths)
+        text += std::to_string(width) + "\r\n";
+    return text;
+}
+
+void appendFixed(std::string& record, const std::string& value, int width) {
+    if (width <= 0)
+        return;
+    std::size_t size = static_cast<std::size_t>(width);
+    record.append(value, 0, std::min(size, value.size()));
+    if (value.size() < size)
+        record.append(size - value.size(), ' ');
+}
+
+} // namespace
+
+std::string proposedBackupName(const std::string& dataFolder, const DigitCountRow& row,
+                               const CivilDate& today) {
+    std::string name =
+        row.addressBook() ? sj("住所録") : formatEraDate(today, EraYearDigits::Minimal);
+    return dataFolder + name + ".CSV";
+}
+
+void writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& name,
+                    const PostalFill& postal, const Progress& progress) {
+    AtomicFile file(name.with(".CSV"));
+    RecordValues values;
+    values[0].clear();
+    std::string block;
+    forEachRecord(vehicles, values, progress, [&] {
+        if (row.addressBook()) {
+            if (values[1] == values[0])
+                return;
+            values[0] = values[1];
+        }
+        values[48].clear();
+        if (row.postal != 0 && postal)
+            postal(values, row.postal);
+        block += csvLine(row, values);
+        if (block.size() > (1 << 16)) {
+            file.write(block);
+            block.clear();
+        }
+    });
+    file.write(block);
+    file.commit();
+}
+
+void writeTxtBackup(Table& vehicles, Table& digitCounts, DigitCountRow& row, const FileName& name,
+                    const Progress& progress) {
+    std::array<int, kColumnCount> widths = row.counts;
+    if (!row.addressBook()) {
+        widths = widthsFitting(vehicles, row, progress);
+        storeRaisedCounts(digitCounts, row, widths);
+    }
+    AtomicFile widthsOut(name.with(".TIF"));
+    widthsOut.write(widthFile(widths));
+    AtomicFile data(name.with(".TXT"));
+    RecordValues values;
+    std::string block;
+    forEachRecord(vehicles, values, progress, [&] {
+        for (int i = 0; i < kColumnCount; ++i)
+            appendFixed(block, values[i + 1], widths[i]);
+        if (row.addressBook())
+            block += "\r\f";
+        if (block.size() > (1 << 16)) {
+            data.write(block);
+            block.clear();
+        }
+    });
+    data.write(block);
+    widthsOut.commit();
+    data.commit();
+}
+
+void writeBackup(Table& vehicles, Table& digitCounts, DigitCountRow& row,
+                 const std::filesystem::path& chosen, const PostalFill& postal,
+                 const Progress& progress) {
+    FileName name = splitFileName(chosen);
+    if (name.isCsv())
+        writeCsvBackup(vehicles, row, name, postal, progress);
+    else
+        writeTxtBackup(vehicles, digitCounts, row, name, progress);
+}
+
+} // namespace mivora

@@ -1,0 +1,119 @@
+#include "exchange/restore.h"
+
+#include "text/errors.h"
+#include "text/lines.h"
+#include "text/sjis.h"
+
+#include <algorithm>
+
+namespace mivora {
+
+namespace {
+
+bool isBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string trimmed(const std::string& value) {
+    auto first = std::find_if_not(value.begin(), value.end(), isBlankOrControl);
+    auto last = std::find_if_not(value.rbegin(), value.rend(), isBlankOrControl).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+// Replaces the view's records by those that read() appends, all in one transaction.
+template <typename Read>
+int replaceRecords(Table& vehicles, const std::filesystem::path& file, const Progress& progress,
+                   Read read) {
+    ByteReader in(file); // opened first: a missing file deletes nothing
+    int count = 0;
+    std::vector<std::string> record(kColumnCount);
+    auto append = [&](const RecordValues& values) {
+        std::copy(values.begin() + 1, values.begin() + 1 + kColumnCount, record.begin());
+        vehicles.insertRecord(record);
+        if (++count % 512 == 0 && progress &&
+            !progress(static_cast<int>(in.consumed() / 1024), static_cast<int>(in.size() / 1024)))
+            throw Cancelled();
+    };
+    vehicles.transaction([&] {
+        vehicles.removeAll();
+        read(in, append);
+    });
+    vehicles.refresh();
+    vehicles.first();
+    return count;
+}
+
+} // namespace
+
+void refuseAddressBook(const FileName& name) {
+    if (name.base.find("住所録") != std::string::npos)
+        throw Error("住所録はリストアできません！");
+}
+
+std::optional<Widths> readWidthFile(const std::filesystem::path& file) {
+    auto lines = readLines(file);
+    if (!lines)
+        return std::nullopt;
+    Widths widths{};
+    for (int i = 0; i < kColumnCount && i < static_cast<int>(lines->size()); ++i) {
+        long long width = 0;
+        widths[i] = parseInteger((*lines)[i], width) && width > 0 && width < (1 << 20)
+                        ? static_cast<int>(width)
+                        : 0;
+    }
+    return widths;
+}
+
+int restoreCsv(Table& vehicles, const std::filesystem::path& file, const Progress& progress) {
+    return replaceRecords(vehicles, file, progress, [](ByteReader& in, auto& append) {
+        int byte;
+        while ((byte = in.next()) != -1 && byte != ',') {
+        }
+        RecordValues values;
+        int column = 1;
+        while ((byte = in.next()) != -1) {
+            if (byte != ',') {
+                values[column] += static_cast<char>(byte);
+                continue;
+            }
+            if (++column == kColumnCount + 1) {
+                append(values);
+                column = 0;
+            }
+            values[column].clear();
+        }
+    });
+}
+
+int restoreTxt(Table& vehicles, const std::filesystem::path& file, const Widths& widths,
+               const Progress& progress) {
+    int lastColumn = 0;
+    for (int i = 0; i < kColumnCount; ++i)
+        if (widths[i] > 0)
+            lastColumn = i + 1;
+    return replaceRecords(vehicles, file, progress, [&](ByteReader& in, auto& append) {
+        if (lastColumn == 0)
+            return; // no column has a width: nothing can be read
+        RecordValues values;
+        std::string field;
+        int column = 1;
+        int byte;
+        while ((byte = in.next()) != -1) {
+            while (widths[column - 1] <= 0)
+                ++column;
+            field += static_cast<char>(byte);
+            if (static_cast<int>(field.size()) < widths[column - 1])
+                continue;
+            values[column] = trimmed(field);
+            field.clear();
+            if (column == lastColumn) {
+                append(values);
+                column = 1;
+            } else {
+                ++column;
+            }
+        }
+    });
+}
+
+} // namespace mivora
