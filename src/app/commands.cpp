@@ -15,7 +15,8 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"init", "init DIR                  サンプルデータ入りのプログラムフォルダを作成します", commandInit},
+    {"init", "init DIR                  サンプルデータ入りのプログラムフォルダを作成します",
+     commandInit},
 };
 
 void printHelp(std::ostream& out) {
@@ -25,7 +26,8 @@ void printHelp(std::ostream& out) {
     for (const Command& command : kCommands)
         out << "  mivora " << command.usage << "\n";
     out << "  mivora --help             このヘルプを表示します\n"
-           "データフォルダは --cardata DIR、環境変数 CARDATA、プログラムフォルダの CARDATA/ の順に決まります。\n";
+           "データフォルダは --cardata DIR、環境変数 CARDATA、プログラムフォルダの CARDATA/ "
+           "の順に決まります。\n";
 }
 
 } // namespace
@@ -54,7 +56,8 @@ int runCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
             return 1;
         }
     }
-    err << "mivora: 「" << args[0] << "」というコマンドはありません。mivora --help をご覧ください。\n";
+    err << "mivora: 「" << args[0]
+        << "」というコマンドはありません。mivora --help をご覧ください。\n";
     return 2;
 }
 

@@ -27,7 +27,8 @@ std::string optionValue(int argc, char** argv, const std::string& name) {
 
 bool hasDisplay() {
 #ifdef Q_OS_LINUX
-    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
+    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") ||
+           std::getenv("QT_QPA_PLATFORM");
 #else
     return true;
 #endif
@@ -59,8 +60,8 @@ int runDesktop(int argc, char** argv) {
 
     ProgramSettings settings;
     settings.programDir = std::filesystem::current_path();
-    Session session(settings, resolveTableFolder(settings.programDir,
-                                                 optionValue(argc, argv, "--cardata")));
+    Session session(settings,
+                    resolveTableFolder(settings.programDir, optionValue(argc, argv, "--cardata")));
     MessageBoxPrompter prompter;
     Forms forms;
     forms.prompter = &prompter;

@@ -57,7 +57,8 @@ void TMivoraPtnForm::buildWindow() {
     bar->setContentsMargins(2, 2, 2, 2);
     bar->setSpacing(1);
     QStyle* look = style();
-    NewSpeed = addButton(toolbar, QStringLiteral("新規作成"), look->standardIcon(QStyle::SP_FileIcon));
+    NewSpeed =
+        addButton(toolbar, QStringLiteral("新規作成"), look->standardIcon(QStyle::SP_FileIcon));
     SpeedButton1 = addButton(toolbar, QStringLiteral("リストア"),
                              look->standardIcon(QStyle::SP_DialogOpenButton));
     SpeedButton2 = addButton(toolbar, QStringLiteral("バックアップ"),
@@ -173,6 +174,8 @@ void TMivoraPtnForm::NewSpeedClick() {
     DBGrid1->refresh();
 }
 
-void TMivoraPtnForm::VerSpeedClick() { forms_.version->exec(); }
+void TMivoraPtnForm::VerSpeedClick() {
+    forms_.version->exec();
+}
 
 } // namespace mivora

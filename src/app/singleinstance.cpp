@@ -9,8 +9,12 @@ SingleInstance::SingleInstance(const QString& lockPath) : lock_(lockPath) {
     lock_.setStaleLockTime(0);
 }
 
-QString SingleInstance::defaultLockPath() { return QDir::temp().filePath(QStringLiteral("EX_Mivora.lock")); }
+QString SingleInstance::defaultLockPath() {
+    return QDir::temp().filePath(QStringLiteral("EX_Mivora.lock"));
+}
 
-bool SingleInstance::acquire() { return lock_.tryLock(0); }
+bool SingleInstance::acquire() {
+    return lock_.tryLock(0);
+}
 
 } // namespace mivora

@@ -9,9 +9,9 @@
 #include "widgets/dbgrid.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QToolButton>
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace mivora::test {
