@@ -2,9 +2,8 @@
 // main window. Opening and reaching the last record, jumping to the middle, and
 // posting an edit that moves the record in the order.
 
+#include "largedata.h"
 #include "session/session.h"
-#include "store/datafolder.h"
-#include "store/sqlite.h"
 #include "text/sjis.h"
 
 #include <benchmark/benchmark.h>
@@ -23,31 +22,8 @@ long residentKilobytes() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// A data folder with kVehicles records, made once for all benchmarks.
 const std::filesystem::path& largeFolder() {
-    static const std::filesystem::path folder = [] {
-        auto dir = std::filesystem::temp_directory_path() / "mivora-bench-store";
-        std::filesystem::remove_all(dir);
-        createTables(dir);
-        Database db(tablePath(dir, vehicleTable()), false);
-        db.exec("BEGIN");
-        Statement insert = db.prepare(
-            "INSERT INTO records (使用者ふりがな, 電話番号, 使用者, 使用者住所, 自動車登録番号, "
-            "車台番号) VALUES (?, ?, ?, ?, ?, ?)");
-        const char* readings[] = {"ﾔﾏﾀﾞ ﾀﾛｳ", "ｽｽﾞｷ ﾊﾅｺ", "ｻﾄｳ ｹﾝｼﾞ", "ﾀﾅｶ ｲﾁﾛｳ", "ｶﾄｳ ｱｷﾗ"};
-        for (int i = 0; i < kVehicles; ++i) {
-            insert.reset();
-            insert.bindText(1, readings[i % 5]);
-            insert.bindText(2, "03-" + std::to_string(1000000 + (i * 7919) % kVehicles));
-            insert.bindText(3, "山田　太郎");
-            insert.bindText(4, "東京都千代田区丸の内１丁目" + std::to_string(i));
-            insert.bindText(5, "品川５００あ" + std::to_string(i));
-            insert.bindText(6, "NZE161-" + std::to_string(3000000 + i));
-            insert.step();
-        }
-        db.exec("COMMIT");
-        return dir;
-    }();
+    static const std::filesystem::path folder = bench::largeFolder("store", kVehicles) / "CARDATA";
     return folder;
 }
 

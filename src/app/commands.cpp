@@ -17,6 +17,8 @@ struct Command {
 const Command kCommands[] = {
     {"init", "init DIR                  サンプルデータ入りのプログラムフォルダを作成します",
      commandInit},
+    {"backup", "backup FILE --row N       全車両を CSV (拡張子 .CSV) または TXT にバックアップします", commandBackup},
+    {"restore", "restore FILE [--row N]    バックアップから全車両をリストアします (TXT で幅ファイルがないときは --row N)", commandRestore},
 };
 
 void printHelp(std::ostream& out) {

@@ -18,5 +18,7 @@ int runCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 
 // The commands; args are those after the command's name.
 int commandInit(const Arguments& args, std::ostream& out, std::ostream& err);
+int commandBackup(const Arguments& args, std::ostream& out, std::ostream& err);
+int commandRestore(const Arguments& args, std::ostream& out, std::ostream& err);
 
 } // namespace mivora

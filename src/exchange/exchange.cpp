@@ -48,9 +48,20 @@ std::array<int, kColumnCount> columnIndexes(const Table& vehicles) {
     return indexes;
 }
 
+namespace {
+
+// ".NAME.part" beside the target.
+std::string hiddenPartName(const std::filesystem::path& target) {
+    std::string name(1, '.');
+    name += target.filename().string();
+    name += ".part";
+    return name;
+}
+
+} // namespace
+
 AtomicFile::AtomicFile(std::filesystem::path target)
-    : target_(std::move(target)),
-      temporary_(target_.parent_path() / ("." + target_.filename().string() + ".part")),
+    : target_(std::move(target)), temporary_(target_.parent_path() / hiddenPartName(target_)),
       file_(std::fopen(temporary_.c_str(), "wb")) {
     if (!file_)
         throw FileError("ファイル " + pathText(target_) +

@@ -1,0 +1,93 @@
+// `mivora backup FILE --row N` and `mivora restore FILE [--row N]`: the toolbar's
+// backup and restore without windows; the row replaces the digit-count window.
+
+#include "app/commands.h"
+#include "app/options.h"
+#include "exchange/backup.h"
+#include "exchange/restore.h"
+#include "items/postal.h"
+#include "session/session.h"
+#include "text/codec.h"
+#include "text/errors.h"
+#include "text/lines.h"
+
+#include <ostream>
+
+namespace mivora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::unique_ptr<Session> openSession(const CommandLine& line) {
+    ProgramSettings settings;
+    settings.programDir = fs::current_path();
+    readSettingsFiles(settings);
+    auto session = std::make_unique<Session>(
+        settings, resolveTableFolder(settings.programDir, line.option("--cardata").value_or("")));
+    session->openMainTables();
+    return session;
+}
+
+// Moves the digit-count table to the row the user named.
+void chooseRow(Table& digitCounts, int row) {
+    if (row < 1 || row > digitCounts.recordCount())
+        throw Error("桁数の行 " + std::to_string(row) + " はありません (1～" +
+                    std::to_string(digitCounts.recordCount()) + ")。");
+    digitCounts.setRecNo(row);
+}
+
+fs::path fileArgument(const CommandLine& line, const char* usage) {
+    if (line.words.size() != 1)
+        throw Error(std::string("使い方: mivora ") + usage);
+    return fs::absolute(fs::path(line.words[0]));
+}
+
+} // namespace
+
+int commandBackup(const Arguments& args, std::ostream& out, std::ostream&) {
+    const char* usage = "backup FILE --row N [--cardata DIR]";
+    CommandLine line = parseCommandLine(args, {"--row", "--cardata"});
+    fs::path file = fileArgument(line, usage);
+    auto row = line.number("--row");
+    if (!row)
+        throw Error(std::string("桁数の行を --row N で指定してください。使い方: mivora ") + usage);
+    auto session = openSession(line);
+    chooseRow(session->digitCounts, *row);
+    DigitCountRow counts = readDigitCountRow(session->digitCounts);
+    const fs::path programDir = session->settings.programDir;
+    writeBackup(
+        session->vehicles, session->digitCounts, counts, file,
+        [&](RecordValues& values, int mode) { PostRead(values[48], mode, values, programDir); },
+        {});
+    FileName name = splitFileName(file);
+    out << session->vehicles.recordCount() << " 件の車両をバックアップしました: "
+        << pathText(name.with(name.isCsv() ? ".CSV" : ".TXT")) << "\n";
+    return 0;
+}
+
+int commandRestore(const Arguments& args, std::ostream& out, std::ostream&) {
+    CommandLine line = parseCommandLine(args, {"--row", "--cardata"});
+    FileName name = splitFileName(fileArgument(line, "restore FILE [--row N] [--cardata DIR]"));
+    refuseAddressBook(name);
+    auto session = openSession(line);
+    int restored = 0;
+    if (name.isCsv()) {
+        restored = restoreCsv(session->vehicles, name.with(".CSV"), {});
+    } else {
+        std::optional<Widths> widths = readWidthFile(name.with(".TIF"));
+        if (!widths) {
+            auto row = line.number("--row");
+            if (!row)
+                throw Error("幅ファイル " + pathText(name.with(".TIF")) +
+                            " がありません。桁数の行を --row N で指定してください。");
+            chooseRow(session->digitCounts, *row);
+            widths = readDigitCountRow(session->digitCounts).counts;
+        }
+        restored = restoreTxt(session->vehicles, name.with(".TXT"), *widths, {});
+    }
+    out << restored << " 件の車両をリストアしました。\n";
+    return 0;
+}
+
+} // namespace mivora

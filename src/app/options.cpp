@@ -1,0 +1,44 @@
+#include "app/options.h"
+
+#include "text/errors.h"
+#include "text/sjis.h"
+
+#include <algorithm>
+
+namespace mivora {
+
+std::optional<std::string> CommandLine::option(const std::string& name) const {
+    auto found = options.find(name);
+    if (found == options.end())
+        return std::nullopt;
+    return found->second;
+}
+
+std::optional<int> CommandLine::number(const std::string& name) const {
+    auto text = option(name);
+    if (!text)
+        return std::nullopt;
+    long long value = 0;
+    if (!parseInteger(*text, value) || value < -2147483647LL || value > 2147483647LL)
+        throw Error(name + " には整数を指定してください (「" + *text + "」)。");
+    return static_cast<int>(value);
+}
+
+CommandLine parseCommandLine(const Arguments& args, const std::vector<std::string>& valueOptions) {
+    CommandLine line;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+            line.words.push_back(arg);
+            continue;
+        }
+        if (std::find(valueOptions.begin(), valueOptions.end(), arg) == valueOptions.end())
+            throw Error("「" + arg + "」というオプションはありません。");
+        if (i + 1 >= args.size())
+            throw Error(arg + " の後に値がありません。");
+        line.options[arg] = args[++i];
+    }
+    return line;
+}
+
+} // namespace mivora
