@@ -5,7 +5,12 @@
 #include "app/mivoraptnform.h"
 #include "app/prversiondlg.h"
 #include "app/singleinstance.h"
+#include "dialogs/datesdlg.h"
+#include "dialogs/dateselectdlg.h"
+#include "dialogs/indtlform.h"
 #include "dialogs/messageboxprompter.h"
+#include "dialogs/msgchkdlg.h"
+#include "dialogs/tooleditform.h"
 #include "session/session.h"
 #include "text/errors.h"
 
@@ -76,6 +81,19 @@ int runDesktop(int argc, char** argv) {
     }
     TPrVersionDlg version(&mainForm);
     forms.version = &version;
+    TInDTLForm digitCounts(session.digitCounts, *mainForm.T3Label, &mainForm);
+    forms.digitCounts = &digitCounts;
+    prompter.setDigitCountWindow(&digitCounts);
+    TToolEditForm toolEdit(session.settings.programDir, &mainForm);
+    forms.toolEdit = &toolEdit;
+    TDateSelectDlg dateSelect(session.settings.programDir, &mainForm);
+    forms.dateSelect = &dateSelect;
+    prompter.setDateWindow(&dateSelect);
+    TMsgChkDlg confirmation(&mainForm);
+    forms.confirmation = &confirmation;
+    prompter.setConfirmationWindow(&confirmation);
+    TDateSDlg dateSetting(&mainForm);
+    forms.dateSetting = &dateSetting;
 
     mainForm.start();
     return app.exec();

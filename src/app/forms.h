@@ -5,12 +5,22 @@
 namespace mivora {
 
 class Prompter;
+class TDateSDlg;
+class TDateSelectDlg;
+class TInDTLForm;
 class TMivoraPtnForm;
+class TMsgChkDlg;
 class TPrVersionDlg;
+class TToolEditForm;
 
 struct Forms {
     TMivoraPtnForm* main = nullptr;
     TPrVersionDlg* version = nullptr;
+    TInDTLForm* digitCounts = nullptr;
+    TToolEditForm* toolEdit = nullptr;
+    TDateSelectDlg* dateSelect = nullptr;
+    TMsgChkDlg* confirmation = nullptr;
+    TDateSDlg* dateSetting = nullptr;
     Prompter* prompter = nullptr; // how the core asks a person
 };
 

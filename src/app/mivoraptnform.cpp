@@ -1,6 +1,8 @@
 #include "app/mivoraptnform.h"
 
 #include "app/prversiondlg.h"
+#include "dialogs/indtlform.h"
+#include "dialogs/tooleditform.h"
 #include "session/prompter.h"
 #include "text/errors.h"
 #include "text/lines.h"
@@ -11,6 +13,7 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrinterInfo>
 #include <QStyle>
 #include <QTimer>
@@ -29,12 +32,20 @@ constexpr int kNormalHeight = 300;
 } // namespace
 
 TMivoraPtnForm::TMivoraPtnForm(Session& session, Forms& forms, QWidget* parent)
-    : QWidget(parent), session_(session), forms_(forms) {
+    : QWidget(parent), RestorePos1(*this), session_(session), forms_(forms) {
     setWindowTitle(QStringLiteral("Mivora For Win32"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     buildWindow();
+    // The size set by FormCreate follows, so only the saved position counts.
+    RestorePos1.KeyName = QStringLiteral("Mivora");
+    RestorePos1.restore();
+    session_.digitCounts.afterScroll = [this](Table&) { Table3AfterScroll(); };
     openTables();
     FormCreate();
+}
+
+TMivoraPtnForm::~TMivoraPtnForm() {
+    session_.digitCounts.afterScroll = nullptr;
 }
 
 QToolButton* TMivoraPtnForm::addButton(QWidget* bar, const QString& hint, const QIcon& icon) {
@@ -134,9 +145,25 @@ void TMivoraPtnForm::start() {
 
 void TMivoraPtnForm::Timer1Timer() {
     Timer1->stop();
-    session_.settings.severalPrinters = QPrinterInfo::availablePrinterNames().size() > 1;
+    usePrinters(QPrinterInfo::availablePrinterNames());
     if (session_.settings.request.mode != StartupRequest::None)
         serveRequest();
+}
+
+void TMivoraPtnForm::usePrinters(const QStringList& printers) {
+    session_.settings.severalPrinters = printers.size() > 1;
+    if (session_.settings.severalPrinters && forms_.toolEdit)
+        forms_.toolEdit->showPrinterChoice(printers);
+}
+
+// T3Label has a text once the digit-count window exists; the table already moves
+// while it opens, before that window is there.
+void TMivoraPtnForm::Table3AfterScroll() {
+    if (T3Label->text().isEmpty() || !forms_.digitCounts)
+        return;
+    const QString number = QString::number(session_.digitCounts.recNo());
+    if (forms_.digitCounts->Edit1->text() != number)
+        forms_.digitCounts->Edit1->setText(number);
 }
 
 void TMivoraPtnForm::serveRequest() {

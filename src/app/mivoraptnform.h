@@ -2,6 +2,7 @@
 // The main window: the toolbar, the vehicle list and the start-up steps.
 
 #include "app/forms.h"
+#include "dialogs/restorepos.h"
 #include "session/session.h"
 
 #include <QWidget>
@@ -18,6 +19,7 @@ class TMivoraPtnForm : public QWidget {
     Q_OBJECT
   public:
     TMivoraPtnForm(Session& session, Forms& forms, QWidget* parent = nullptr);
+    ~TMivoraPtnForm() override;
 
     // Shows the window, or keeps it hidden while a start-up request is served,
     // and starts the one-shot timer.
@@ -25,6 +27,7 @@ class TMivoraPtnForm : public QWidget {
 
     void FormCreate();
     void Timer1Timer();
+    void Table3AfterScroll();
     void NewSpeedClick();
     void VerSpeedClick();
 
@@ -39,6 +42,11 @@ class TMivoraPtnForm : public QWidget {
     QLabel* PathLabel;
     QLabel* T3Label;
     QTimer* Timer1;
+    TRestorePos RestorePos1;
+
+    // The installed printers: with more than one, the printer adjustment window
+    // offers them and tells its groups apart.
+    void usePrinters(const QStringList& printers);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,10 @@
 #include "dialogs/messageboxprompter.h"
 
+#include "dialogs/dateselectdlg.h"
+#include "dialogs/indtlform.h"
+#include "dialogs/msgchkdlg.h"
+#include "text/codec.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -13,6 +18,23 @@ bool MessageBoxPrompter::askYesNo(const std::string& question) {
     box.setDefaultButton(yes);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+bool MessageBoxPrompter::askThreeLines(const std::array<std::string, 3>& lines) {
+    if (confirmation_)
+        return confirmation_->ask(lines);
+    TMsgChkDlg window(parent_);
+    return window.ask(lines);
+}
+
+// The window works on the digit-count table it was made for; without it there is
+// no row to offer.
+bool MessageBoxPrompter::chooseDigitCountRow(const std::string& prompt) {
+    return digitCounts_ && digitCounts_->choose(QString::fromStdString(prompt));
+}
+
+std::string MessageBoxPrompter::chooseDate() {
+    return dates_ ? toUtf8(dates_->choose()) : std::string();
 }
 
 void MessageBoxPrompter::showError(const std::string& message) {

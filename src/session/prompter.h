@@ -1,7 +1,8 @@
 #pragma once
 // What the core asks a person. The windows answer with real dialogs; the
-// headless commands and the tests answer from a script.
+// headless commands and the tests answer from a script. Texts are UTF-8 both ways.
 
+#include <array>
 #include <string>
 
 namespace mivora {
@@ -10,11 +11,35 @@ class Prompter {
   public:
     virtual ~Prompter() = default;
 
-    // A yes/no question (UTF-8); true for yes.
+    // A yes/no question; true for yes.
     virtual bool askYesNo(const std::string& question) = 0;
 
-    // Reports a failure that ended an operation (UTF-8); the program goes on.
+    // A yes/no question of three short lines in the confirmation window; true for
+    // yes. Callers go through askConfirmation, which respects the message flag.
+    virtual bool askThreeLines(const std::array<std::string, 3>& lines) = 0;
+
+    // Offers the rows of the digit-count table under the prompt. True when the
+    // person took a row with OK; that row is then the current record of the
+    // digit-count table. An empty table offers no row and gives false.
+    virtual bool chooseDigitCountRow(const std::string& prompt) = 0;
+
+    // The relative day to print, as the text of the chosen choice ("なし", "今日",
+    // "明日" ... or the lines of DateSelect.INI); "" when there is no choice at all.
+    // However the person closes the window, the choice stands.
+    virtual std::string chooseDate() = 0;
+
+    // Reports a failure that ended an operation; the program goes on.
     virtual void showError(const std::string& message) = 0;
 };
+
+// A question of three short lines (such as name, registration number, question):
+// in the confirmation window when the message flag is 1, otherwise in the standard
+// yes/no box with the lines one under the other.
+inline bool askConfirmation(Prompter& prompter, int messageFlag,
+                            const std::array<std::string, 3>& lines) {
+    if (messageFlag == 1)
+        return prompter.askThreeLines(lines);
+    return prompter.askYesNo(lines[0] + "\n" + lines[1] + "\n" + lines[2]);
+}
 
 } // namespace mivora

@@ -1,0 +1,215 @@
+#include "dialogs/tooleditform.h"
+
+#include "dialogs/placement.h"
+#include "text/codec.h"
+#include "text/errors.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <tuple>
+
+namespace mivora {
+
+namespace {
+
+constexpr int kButtonPanelHeight = 41;
+
+// Four characters hold every value of the ranges ("1000", "-10").
+QSpinBox* spinEdit(const AdjustmentRange& range, QWidget* parent) {
+    auto* spin = new QSpinBox(parent);
+    spin->setRange(range.min, range.max);
+    if (auto* edit = spin->findChild<QLineEdit*>())
+        edit->setMaxLength(4);
+    return spin;
+}
+
+QHBoxLayout* row(QBoxLayout* into) {
+    auto* line = new QHBoxLayout;
+    into->addLayout(line);
+    return line;
+}
+
+void addText(QHBoxLayout* line, const QString& text, QWidget* parent) {
+    line->addWidget(new QLabel(text, parent));
+}
+
+} // namespace
+
+TToolEditForm::TToolEditForm(std::filesystem::path programDir, QWidget* parent)
+    : QDialog(parent), programDir_(std::move(programDir)) {
+    setWindowTitle(QStringLiteral("印刷機能修正"));
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    buildWindow();
+    FormCreate();
+}
+
+void TToolEditForm::buildWindow() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    Label1 =
+        new QLabel(QStringLiteral("\nプリンターによって尺度が異なる場合があります。\n"
+                                  "\nその場合は、実際に印刷しながら尺度の左側を変更してください。\n"
+                                  "\n印刷したものが小さい場合は、左側を減少させてください。"),
+                   this);
+    Label1->setAlignment(Qt::AlignHCenter);
+    layout->addWidget(Label1);
+    for (GroupControls& group : groups_) {
+        group = buildGroup(this);
+        layout->addWidget(group.panel);
+    }
+    layout->addWidget(buildButtonPanel());
+
+    Panel1 = groups_[0].panel;
+    Panel2 = groups_[1].panel;
+    Panel3 = groups_[2].panel;
+    NameRow1 = groups_[0].nameRow;
+    std::tie(SpinEdit1, SpinEdit2, SpinEdit3, SpinEdit4) = std::tuple_cat(groups_[0].numbers);
+    std::tie(SpinEdit5, SpinEdit6, SpinEdit7, SpinEdit8) = std::tuple_cat(groups_[1].numbers);
+    std::tie(SpinEdit9, SpinEdit10, SpinEdit11, SpinEdit12) = std::tuple_cat(groups_[2].numbers);
+    ComboBox1 = groups_[0].printerName;
+    ComboBox2 = groups_[1].printerName;
+    ComboBox3 = groups_[2].printerName;
+
+    // One printer or none: only group 1's scale and shift.
+    NameRow1->hide();
+    Panel2->hide();
+    Panel3->hide();
+}
+
+TToolEditForm::GroupControls TToolEditForm::buildGroup(QWidget* parent) {
+    GroupControls group;
+    auto* panel = new QFrame(parent);
+    panel->setFrameShape(QFrame::StyledPanel);
+    group.panel = panel;
+    auto* lines = new QVBoxLayout(panel);
+
+    QHBoxLayout* scale = row(lines);
+    addText(scale, QStringLiteral("プリンタ尺度："), panel);
+    group.numbers[0] = spinEdit(kScaleRange, panel);
+    scale->addWidget(group.numbers[0]);
+    addText(scale, QStringLiteral("／"), panel);
+    group.numbers[1] = spinEdit(kScaleRange, panel);
+    scale->addWidget(group.numbers[1]);
+    scale->addStretch();
+
+    QHBoxLayout* shift = row(lines);
+    addText(shift, QStringLiteral("印字位置縦："), panel);
+    group.numbers[2] = spinEdit(kOffsetRange, panel);
+    shift->addWidget(group.numbers[2]);
+    addText(shift, QStringLiteral("mm"), panel);
+    addText(shift, QStringLiteral("横："), panel);
+    group.numbers[3] = spinEdit(kOffsetRange, panel);
+    shift->addWidget(group.numbers[3]);
+    addText(shift, QStringLiteral("mm"), panel);
+    shift->addStretch();
+
+    group.nameRow = new QWidget(panel);
+    auto* name = new QHBoxLayout(group.nameRow);
+    name->setContentsMargins(0, 0, 0, 0);
+    addText(name, QStringLiteral("プリンタ名："), group.nameRow);
+    group.printerName = new QComboBox(group.nameRow);
+    group.printerName->setEditable(true);
+    group.printerName->setInsertPolicy(QComboBox::NoInsert);
+    group.printerName->setMinimumWidth(200);
+    name->addWidget(group.printerName, 1);
+    lines->addWidget(group.nameRow);
+    return group;
+}
+
+QWidget* TToolEditForm::buildButtonPanel() {
+    ButtonPanel = new QWidget(this);
+    ButtonPanel->setFixedHeight(kButtonPanelHeight);
+    ButtonPanel->setMinimumWidth(360);
+    OKBtn = new QPushButton(QStringLiteral("OK(&Y)"), ButtonPanel);
+    CancelBtn = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), ButtonPanel);
+    for (QPushButton* button : {OKBtn, CancelBtn})
+        button->setGeometry(0, 8, 75, 25);
+    OKBtn->setDefault(true);
+    connect(OKBtn, &QPushButton::clicked, this, &TToolEditForm::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &TToolEditForm::CancelBtnClick);
+    return ButtonPanel;
+}
+
+PrinterAdjustment TToolEditForm::adjustment() const {
+    PrinterAdjustment adjustment;
+    for (std::size_t i = 0; i < groups_.size(); ++i) {
+        const GroupControls& controls = groups_[i];
+        AdjustmentGroup& group = adjustment[i];
+        group.numerator = controls.numbers[0]->value();
+        group.denominator = controls.numbers[1]->value();
+        group.verticalOffset = controls.numbers[2]->value();
+        group.horizontalOffset = controls.numbers[3]->value();
+        group.printerName = fromUtf8(controls.printerName->currentText().toStdString());
+    }
+    return adjustment;
+}
+
+void TToolEditForm::setAdjustment(const PrinterAdjustment& adjustment) {
+    for (std::size_t i = 0; i < groups_.size(); ++i) {
+        const GroupControls& controls = groups_[i];
+        const AdjustmentGroup& group = adjustment[i];
+        controls.numbers[0]->setValue(group.numerator);
+        controls.numbers[1]->setValue(group.denominator);
+        controls.numbers[2]->setValue(group.verticalOffset);
+        controls.numbers[3]->setValue(group.horizontalOffset);
+        controls.printerName->setEditText(QString::fromStdString(toUtf8(group.printerName)));
+    }
+}
+
+void TToolEditForm::showPrinterChoice(const QStringList& printers) {
+    for (const GroupControls& group : groups_) {
+        const QString name = group.printerName->currentText();
+        group.printerName->clear();
+        group.printerName->addItems(printers);
+        group.printerName->setEditText(name);
+    }
+    NameRow1->show();
+    Panel2->show();
+    Panel3->show();
+}
+
+void TToolEditForm::FormCreate() {
+    try {
+        setAdjustment(readToolEdit(programDir_));
+    } catch (const Error& error) {
+        setAdjustment({});
+        showError(QString::fromStdString(error.what()));
+    }
+}
+
+void TToolEditForm::FormResize() {
+    placeInThirds(*OKBtn, *CancelBtn, width());
+}
+
+void TToolEditForm::OKBtnClick() {
+    try {
+        writeToolEdit(programDir_, adjustment());
+    } catch (const Error& error) {
+        showError(QString::fromStdString(error.what()));
+        return;
+    }
+    accept();
+}
+
+// The values stay as they were changed: they count until the program ends.
+void TToolEditForm::CancelBtnClick() {
+    reject();
+}
+
+void TToolEditForm::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TToolEditForm::showError(const QString& message) {
+    QMessageBox::critical(this, windowTitle(), message);
+}
+
+} // namespace mivora
