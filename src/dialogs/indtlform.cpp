@@ -17,12 +17,6 @@
 
 namespace mivora {
 
-namespace {
-
-constexpr int kButtonPanelHeight = 41;
-
-} // namespace
-
 TInDTLForm::TInDTLForm(Table& digitCounts, QLabel& t3Label, QWidget* parent)
     : QDialog(parent), RestorePos1(*this), digitCounts_(digitCounts), t3Label_(&t3Label) {
     setWindowTitle(QStringLiteral("印刷＆バックアップ桁数設定"));
@@ -69,13 +63,10 @@ void TInDTLForm::buildWindow() {
 }
 
 QWidget* TInDTLForm::buildButtonPanel() {
-    ButtonPanel = new QWidget(this);
-    ButtonPanel->setFixedHeight(kButtonPanelHeight);
-    OKBtn = new QPushButton(QStringLiteral("OK(&Y)"), ButtonPanel);
-    CancelBtn = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), ButtonPanel);
-    for (QPushButton* button : {OKBtn, CancelBtn})
-        button->setGeometry(0, 8, 75, 25);
-    OKBtn->setDefault(true);
+    const OkCancelPanel buttons = okCancelPanel(this);
+    ButtonPanel = buttons.panel;
+    OKBtn = buttons.ok;
+    CancelBtn = buttons.cancel;
     connect(OKBtn, &QPushButton::clicked, this, &TInDTLForm::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     return ButtonPanel;
@@ -106,13 +97,13 @@ void TInDTLForm::Edit1Change() {
         Edit1->setText(QString::number(row));
     }
     row = std::max(row, 1);
-    if (row == digitCounts_.recNo())
-        return;
     try {
-        digitCounts_.setRecNo(row);
+        if (row != digitCounts_.recNo())
+            digitCounts_.setRecNo(row);
     } catch (const Error& error) {
         QMessageBox::critical(this, windowTitle(), QString::fromStdString(error.what()));
     }
+    // Also when the table was moved by other code: the grid shows the current row.
     DBGrid1->followTable();
 }
 

@@ -1,10 +1,22 @@
 #include "dialogs/placement.h"
 
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
 namespace mivora {
+
+OkCancelPanel okCancelPanel(QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    panel->setFixedHeight(41);
+    auto* ok = new QPushButton(QStringLiteral("OK(&Y)"), panel);
+    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), panel);
+    for (QPushButton* button : {ok, cancel})
+        button->setGeometry(0, 8, 75, 25);
+    ok->setDefault(true);
+    return {panel, ok, cancel};
+}
 
 void placeInThirds(QWidget& first, QWidget& second, int panelWidth) {
     const int third = panelWidth / 3;

@@ -19,8 +19,6 @@ namespace mivora {
 
 namespace {
 
-constexpr int kButtonPanelHeight = 41;
-
 // Four characters hold every value of the ranges ("1000", "-10").
 QSpinBox* spinEdit(const AdjustmentRange& range, QWidget* parent) {
     auto* spin = new QSpinBox(parent);
@@ -124,14 +122,11 @@ TToolEditForm::GroupControls TToolEditForm::buildGroup(QWidget* parent) {
 }
 
 QWidget* TToolEditForm::buildButtonPanel() {
-    ButtonPanel = new QWidget(this);
-    ButtonPanel->setFixedHeight(kButtonPanelHeight);
+    const OkCancelPanel buttons = okCancelPanel(this);
+    ButtonPanel = buttons.panel;
+    OKBtn = buttons.ok;
+    CancelBtn = buttons.cancel;
     ButtonPanel->setMinimumWidth(360);
-    OKBtn = new QPushButton(QStringLiteral("OK(&Y)"), ButtonPanel);
-    CancelBtn = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), ButtonPanel);
-    for (QPushButton* button : {OKBtn, CancelBtn})
-        button->setGeometry(0, 8, 75, 25);
-    OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &TToolEditForm::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TToolEditForm::CancelBtnClick);
     return ButtonPanel;

@@ -1,0 +1,80 @@
+#include "app/scriptedprompter.h"
+#include "dialogs/captionpanel.h"
+#include "dialogs/messageboxprompter.h"
+#include "dialogs/msgchkdlg.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace mivora::test {
+namespace {
+
+void press(QWidget& window, Qt::Key key) {
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&window, &event);
+}
+
+const std::array<std::string, 3> kLines = {"山田　太郎          様", "品川３００あ１２３４の",
+                                           "仮ナンバー代を付けますか？"};
+
+TEST(MsgChkDlg, ShowsThreeLinesAndOnlyYesCountsAsYes) {
+    TMsgChkDlg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("確認"));
+    EXPECT_EQ(dialog.Panel1->caption(), QStringLiteral("　"));
+    EXPECT_EQ(dialog.OKBtn->text(), QStringLiteral("はい(Y)"));
+    EXPECT_EQ(dialog.CancelBtn->text(), QStringLiteral("いいえ"));
+
+    struct Case {
+        const char* how;
+        std::function<void()> close;
+        bool expected;
+    };
+    const Case cases[] = {
+        {"はい", [&] { dialog.OKBtn->click(); }, true},
+        {"Enter", [&] { press(dialog, Qt::Key_Return); }, true},
+        {"いいえ", [&] { dialog.CancelBtn->click(); }, false},
+        {"Escape", [&] { press(dialog, Qt::Key_Escape); }, false},
+        {"close box", [&] { dialog.close(); }, false},
+    };
+    for (const Case& c : cases) {
+        QTimer::singleShot(0, &dialog, c.close);
+        EXPECT_EQ(dialog.ask(kLines), c.expected) << c.how;
+    }
+    EXPECT_EQ(dialog.Panel1->caption().toStdString(), kLines[0]);
+    EXPECT_EQ(dialog.Panel3->caption().toStdString(), kLines[2]);
+}
+
+TEST(AskConfirmation, MessageFlagOneUsesTheConfirmationWindow) {
+    for (int flag : {0, 1, 2, -1}) {
+        ScriptedPrompter prompter;
+        prompter.answers = {true};
+        EXPECT_TRUE(askConfirmation(prompter, flag, kLines));
+        if (flag == 1) {
+            ASSERT_EQ(prompter.threeLineQuestions.size(), 1u);
+            EXPECT_EQ(prompter.threeLineQuestions[0], kLines);
+            EXPECT_TRUE(prompter.questions.empty());
+        } else {
+            EXPECT_TRUE(prompter.threeLineQuestions.empty()) << flag;
+            ASSERT_EQ(prompter.questions.size(), 1u) << flag;
+            EXPECT_EQ(prompter.questions[0], kLines[0] + "\n" + kLines[1] + "\n" + kLines[2]);
+        }
+    }
+}
+
+TEST(MessageBoxPrompter, AsksThreeLinesInTheWindowItWasGiven) {
+    TMsgChkDlg dialog;
+    MessageBoxPrompter prompter;
+    prompter.setConfirmationWindow(&dialog);
+    QTimer::singleShot(0, &dialog, [&] { dialog.OKBtn->click(); });
+    EXPECT_TRUE(askConfirmation(prompter, 1, kLines));
+    EXPECT_EQ(dialog.Panel2->caption().toStdString(), kLines[1]);
+    // Without the small windows there is no row and no date to offer.
+    EXPECT_FALSE(prompter.chooseDigitCountRow("バックアップ方法を指定してください。"));
+    EXPECT_EQ(prompter.chooseDate(), "");
+}
+
+} // namespace
+} // namespace mivora::test
