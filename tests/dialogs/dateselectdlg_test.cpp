@@ -1,4 +1,3 @@
-#include "dialogs/datesdlg.h"
 #include "dialogs/dateselectdlg.h"
 #include "support/tempdir.h"
 #include "text/lines.h"
@@ -78,18 +77,6 @@ TEST_F(DateSelectTest, EmptyFileLeavesNothingToChoose) {
     EXPECT_EQ(dialog.itemIndex(), -1);
     QTimer::singleShot(0, &dialog, [&dialog] { dialog.OKBtn->click(); });
     EXPECT_EQ(dialog.choose(), "");
-}
-
-TEST(DateSDlg, CarriesTheEraDateReadingWithoutBeingShown) {
-    TDateSDlg dialog;
-    std::string text = sj("平成１５年０４月０５日");
-    int year = 0, month = 0, day = 0;
-    dialog.CharToDate(text, year, month, day);
-    EXPECT_EQ(year, 2003);
-    EXPECT_EQ(month, 4);
-    EXPECT_EQ(day, 5);
-    EXPECT_EQ(text, sj("１５年０４月０５日"));
-    EXPECT_FALSE(dialog.isVisible());
 }
 
 } // namespace

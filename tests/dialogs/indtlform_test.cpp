@@ -36,8 +36,6 @@ TEST_F(InDTLFormTest, CreationMarksTheMainWindowLabelAndShowsItsTexts) {
     EXPECT_EQ(form_.Edit1->text(), QStringLiteral("1"));
     EXPECT_EQ(form_.OKBtn->text(), QStringLiteral("OK(&Y)"));
     EXPECT_EQ(form_.CancelBtn->text(), QStringLiteral("ｷｬﾝｾﾙ"));
-    EXPECT_EQ(form_.RestorePos1.KeyName, QStringLiteral("Varnel"));
-    EXPECT_EQ(form_.RestorePos1.WidthValueName, QStringLiteral("InDataLen Width"));
 }
 
 TEST_F(InDTLFormTest, RowNumberSelectsTheRowWithinTheTable) {
@@ -89,12 +87,6 @@ TEST_F(InDTLFormTest, ButtonsStandAtTheWholeThirdsOfTheWidth) {
     EXPECT_EQ(form_.OKBtn->x(), 129);
     EXPECT_EQ(form_.CancelBtn->x(), 295);
     form_.hide();
-}
-
-TEST_F(InDTLFormTest, DestroyedWindowNoLongerMarksTheLabel) {
-    QLabel label;
-    { TInDTLForm form(data_.table, label); }
-    EXPECT_TRUE(label.text().isEmpty());
 }
 
 class EmptyInDTLFormTest : public InDTLFormTest {

@@ -69,17 +69,6 @@ TEST_F(RestorePosTest, SavedPositionComesBackNextTime) {
     EXPECT_EQ(PlacedWindow(kKey).geometry(), QRect(70, 80, 310, 160));
 }
 
-TEST_F(RestorePosTest, WithoutRestoreSizeOnlyThePositionTravels) {
-    store({{"Left", 50}, {"PosY", 60}, {"Width", 999}, {"Height", 999}});
-    PlacedWindow window(kKey);
-    window.RestorePos1.Options = TRestorePos::rpSaveNormal;
-    window.RestorePos1.restore();
-    EXPECT_EQ(window.size(), QSize(999, 999)); // from the first restore, with the size
-    window.resize(300, 150);
-    window.RestorePos1.restore();
-    EXPECT_EQ(window.geometry(), QRect(50, 60, 300, 150));
-}
-
 TEST_F(RestorePosTest, MaximizedWindowIsSavedWithItsNormalRectangle) {
     {
         PlacedWindow window(kKey);

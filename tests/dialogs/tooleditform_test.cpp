@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QSpinBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -36,15 +35,6 @@ TEST_F(ToolEditFormTest, WithoutAFileTheDefaultsStandAndOnlyGroupOneShows) {
     EXPECT_FALSE(form.Panel2->isVisibleTo(&form));
     EXPECT_FALSE(form.Panel3->isVisibleTo(&form));
     EXPECT_FALSE(std::filesystem::exists(file()));
-}
-
-TEST_F(ToolEditFormTest, ValuesBeyondTheRangesLoadAsTheNearestBound) {
-    writeLines(file(), {"2000", "267", "-20", "1"});
-    TToolEditForm form(dir_.path());
-    EXPECT_EQ(form.SpinEdit1->value(), 1000);
-    EXPECT_EQ(form.SpinEdit3->value(), -10);
-    EXPECT_EQ(form.SpinEdit5->value(), 1000); // group 2 at its defaults
-    EXPECT_EQ(form.SpinEdit6->value(), 267);
 }
 
 TEST_F(ToolEditFormTest, OkRewritesAFourLineFileWithFifteenLines) {
@@ -118,17 +108,6 @@ TEST_F(ToolEditFormTest, NameWithoutShiftJisCodeIsRefusedAndTheFileKept) {
     form.OKBtnClick();
     EXPECT_EQ(form.result(), -1); // still open
     EXPECT_EQ(written().size(), 4u);
-}
-
-TEST_F(ToolEditFormTest, SpinEditsTakeAtMostFourCharacters) {
-    TToolEditForm form(dir_.path());
-    for (QSpinBox* spin : {form.SpinEdit1, form.SpinEdit4, form.SpinEdit9, form.SpinEdit12}) {
-        auto* edit = spin->findChild<QLineEdit*>();
-        ASSERT_NE(edit, nullptr);
-        EXPECT_EQ(edit->maxLength(), 4);
-    }
-    EXPECT_EQ(form.SpinEdit2->maximum(), 1000);
-    EXPECT_EQ(form.SpinEdit7->minimum(), -10);
 }
 
 } // namespace

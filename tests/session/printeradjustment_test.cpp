@@ -41,15 +41,13 @@ TEST(ToolEditFile, NumbersOutOfRangeTakeTheNearestBoundAndBadLinesTheDefault) {
     }
 }
 
-TEST(ToolEditFile, FourLinesSetOnlyGroupOne) {
-    const PrinterAdjustment adjustment = parseToolEdit({"900", "250", "-2", "3"});
+TEST(ToolEditFile, ShortFilesSetWhatTheyHold) {
+    PrinterAdjustment adjustment = parseToolEdit({"900", "250", "-2", "3"});
     EXPECT_EQ(adjustment[0], (AdjustmentGroup{900, 250, -2, 3, ""}));
     EXPECT_EQ(adjustment[1], AdjustmentGroup{});
     EXPECT_EQ(adjustment[2], AdjustmentGroup{});
-}
 
-TEST(ToolEditFile, ShortFileKeepsDefaultsForWhatIsMissing) {
-    const PrinterAdjustment adjustment = parseToolEdit({"900", "250", "-2", "3", "P", "800"});
+    adjustment = parseToolEdit({"900", "250", "-2", "3", "P", "800"}); // cut short
     EXPECT_EQ(adjustment[0].printerName, "P");
     EXPECT_EQ(adjustment[1], (AdjustmentGroup{800, 267, 0, 1, ""}));
     EXPECT_EQ(adjustment[2], AdjustmentGroup{});
@@ -71,13 +69,6 @@ TEST(ToolEditFile, WritesFifteenLinesThatReadBackTheSame) {
     EXPECT_EQ((*lines)[9], sj("事務所のプリンタ"));
     EXPECT_EQ(readToolEdit(dir.path()), adjustment);
     EXPECT_EQ(readBytes(toolEditFile(dir.path())).substr(0, 10), "900\r\n250\r\n");
-}
-
-TEST(ToolEditFile, MissingFileGivesTheDefaults) {
-    TempDir dir;
-    const PrinterAdjustment adjustment = readToolEdit(dir.path());
-    for (const AdjustmentGroup& group : adjustment)
-        EXPECT_EQ(group, (AdjustmentGroup{1000, 267, 0, 1, ""}));
 }
 
 TEST(AdjustmentGroupChoice, FollowsThePrinterNamesOnlyWithSeveralPrinters) {
