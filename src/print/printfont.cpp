@@ -1,0 +1,40 @@
+#include "print/printfont.h"
+
+#include "text/codec.h"
+#include "text/lines.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace mivora {
+
+namespace {
+
+const QString kFixedGothic = QStringLiteral("IPAGothic");
+const QString kProportionalGothic = QStringLiteral("IPAPGothic");
+
+} // namespace
+
+std::string printFontName(const std::filesystem::path& programDir) {
+    if (auto lines = readLines(programDir / "CarFont.INI"); lines && !lines->empty())
+        return lines->front();
+    return fromUtf8("ＪＳゴシック");
+}
+
+void registerJapaneseFontSubstitutes() {
+    QFont::insertSubstitution(QStringLiteral("ＪＳゴシック"), kFixedGothic);
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), kFixedGothic);
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), kProportionalGothic);
+}
+
+QFont fontNamed(const std::string& name) {
+    registerJapaneseFontSubstitutes();
+    const QString family = QString::fromStdString(toUtf8(name));
+    if (!QFontDatabase::hasFamily(family) && QFont::substitutes(family).isEmpty())
+        QFont::insertSubstitution(family, kFixedGothic);
+    QFont font(family);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+} // namespace mivora

@@ -1,0 +1,66 @@
+#pragma once
+// The print run: the current vehicle record, or every record in turn, printed
+// with the current layout, one job of one page per record, the texts over the
+// form image when the layout asks for it.
+
+#include "print/canvas.h"
+#include "session/printeradjustment.h"
+#include "session/session.h"
+
+#include <QPoint>
+#include <optional>
+
+namespace mivora {
+
+// A slot's text as the resolver gives it for printing.
+struct PrintedText {
+    std::string text;         // CP932; empty prints nothing
+    int missingPositions = 0; // right alignment ($w) that the text still lacks
+};
+
+// What the run asks of the windows (or of a headless caller).
+class PrintRunHost {
+  public:
+    virtual ~PrintRunHost() = default;
+
+    // Sets up the confirmation window: slot N offered with its caption, or hidden.
+    virtual void offerHandWritten(int slot, const std::optional<std::string>& caption) = 0;
+    // The printer set-up dialog; false when cancelled.
+    virtual bool choosePrinter() = 0;
+    // The confirmation window before a page; false unless it closes with OK.
+    virtual bool confirmContents() = 0;
+    // The text of an item in print mode (the resolver may ask the person).
+    virtual PrintedText resolve(const std::string& item, int slot) = 0;
+    // The adjustment groups and whether several printers are installed.
+    virtual PrinterAdjustment adjustment() = 0;
+    // The print font (typeface, colour and style; its size is set per slot).
+    virtual QFont printFont() = 0;
+    virtual QColor printColour() = 0;
+    virtual PrintDevice& device() = 0;
+};
+
+// Print data preparation for layouts after the first when the sibling program is
+// present.
+class PrintPreparation {
+  public:
+    virtual ~PrintPreparation() = default;
+    // Plus and minus totals to 0, fee flag cleared.
+    virtual void resetRun() = 0;
+    virtual void check(bool ask) = 0;
+    // Prepares the current record; true when the person cancelled.
+    virtual bool prepare() = 0;
+};
+
+// Layout dots to device units with the group's scale, shifted by its offsets; the
+// integer arithmetic truncates toward zero in this order.
+QPoint devicePosition(int xDots, int yDots, const AdjustmentGroup& group);
+
+// The paper (millimetres) in device units.
+QSize devicePaperSize(int widthMm, int heightMm, const AdjustmentGroup& group);
+
+// Runs the print; returns the number of pages sent. Errors of the printer or of the
+// tables end the run as exceptions; pages already sent stay sent. preparation may
+// be null (no sibling program).
+int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation);
+
+} // namespace mivora
