@@ -19,6 +19,7 @@ const Command kCommands[] = {
      commandInit},
     {"backup", "backup FILE --row N       全車両を CSV (拡張子 .CSV) または TXT にバックアップします", commandBackup},
     {"restore", "restore FILE [--row N]    バックアップから全車両をリストアします (TXT で幅ファイルがないときは --row N)", commandRestore},
+    {"resolve", "resolve [--layout N] [--record N] [--text ITEM]...  レイアウトの各項目が印刷する文字を表示します", commandResolve},
 };
 
 void printHelp(std::ostream& out) {

@@ -20,5 +20,6 @@ int runCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandInit(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandBackup(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandRestore(const Arguments& args, std::ostream& out, std::ostream& err);
+int commandResolve(const Arguments& args, std::ostream& out, std::ostream& err);
 
 } // namespace mivora

@@ -1,0 +1,91 @@
+// `mivora resolve`: the texts a layout prints for a vehicle, as the designer's
+// preview shows them, for people who check a layout and for scripts.
+
+#include "app/commands.h"
+#include "app/options.h"
+#include "items/menutextcheck.h"
+#include "session/session.h"
+#include "store/schema.h"
+#include "text/codec.h"
+#include "text/errors.h"
+#include "text/sjis.h"
+
+#include <ostream>
+
+namespace mivora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage =
+    "使い方: mivora resolve [--cardata DIR] [--layout N] [--record N] [--text ITEM]...";
+
+struct ResolveRequest {
+    CommandLine line;
+    std::vector<std::string> itemTexts; // UTF-8, in the order given
+};
+
+// "--text" may be given any number of times; the other options once.
+ResolveRequest parseResolveArguments(const Arguments& args) {
+    ResolveRequest request;
+    Arguments rest;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--text") {
+            rest.push_back(args[i]);
+            continue;
+        }
+        if (i + 1 >= args.size())
+            throw Error("--text の後に項目名がありません。");
+        request.itemTexts.push_back(args[++i]);
+    }
+    request.line = parseCommandLine(rest, {"--cardata", "--layout", "--record"});
+    if (!request.line.words.empty())
+        throw Error("「" + request.line.words.front() + "」は使えません。" + kUsage);
+    return request;
+}
+
+void moveTo(Table& table, int number, const char* what) {
+    if (number < 1 || number > table.recordCount())
+        throw Error(std::string(what) + " " + std::to_string(number) + " はありません (" +
+                    (table.recordCount() ? "1～" + std::to_string(table.recordCount())
+                                         : std::string("0 件")) +
+                    ")。");
+    table.setRecNo(number);
+}
+
+void printLine(std::ostream& out, const std::string& itemText, const std::string& resolved) {
+    out << toUtf8(itemText) << '\t' << toUtf8(resolved) << '\n';
+}
+
+} // namespace
+
+int commandResolve(const Arguments& args, std::ostream& out, std::ostream&) {
+    const ResolveRequest request = parseResolveArguments(args);
+    ProgramSettings settings;
+    settings.programDir = fs::current_path();
+    Session session(settings, resolveTableFolder(settings.programDir,
+                                                 request.line.option("--cardata").value_or("")));
+    session.openMainTables();
+    session.openDesignerTables();
+    moveTo(session.layouts, request.line.number("--layout").value_or(1), "レイアウト");
+    moveTo(session.vehicles, request.line.number("--record").value_or(1), "車両のレコード");
+
+    ItemResolver resolver(session, nullptr);
+    if (!request.itemTexts.empty()) {
+        for (const std::string& utf8 : request.itemTexts) {
+            const std::string itemText = fromUtf8(utf8);
+            printLine(out, itemText,
+                      resolver.MenuTextCheck(itemText, 1, ResolveMode::Preview).text);
+        }
+        return 0;
+    }
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        const std::string itemText = session.layouts.text(sj("項目") + std::to_string(slot));
+        out << slot << '\t';
+        printLine(out, itemText, resolver.MenuTextCheck(itemText, slot, ResolveMode::Preview).text);
+    }
+    return 0;
+}
+
+} // namespace mivora
