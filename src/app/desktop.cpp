@@ -9,13 +9,13 @@
 #include "dialogs/dateselectdlg.h"
 #include "dialogs/indtlform.h"
 #include "dialogs/messageboxprompter.h"
+#include "print/printfont.h"
 #include "dialogs/msgchkdlg.h"
 #include "dialogs/tooleditform.h"
 #include "session/session.h"
 #include "text/errors.h"
 
 #include <QApplication>
-#include <QFont>
 #include <cstdlib>
 #include <iostream>
 
@@ -39,13 +39,6 @@ bool hasDisplay() {
 #endif
 }
 
-// The layouts name Windows fonts; these families have the Japanese glyphs here.
-void substituteWindowsFonts() {
-    QFont::insertSubstitution(QStringLiteral("ＪＳゴシック"), QStringLiteral("IPAGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-}
-
 } // namespace
 
 int runDesktop(int argc, char** argv) {
@@ -61,7 +54,7 @@ int runDesktop(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mivora　For　Win32"));
-    substituteWindowsFonts();
+    registerJapaneseFontSubstitutes();
 
     ProgramSettings settings;
     settings.programDir = std::filesystem::current_path();
