@@ -48,14 +48,34 @@ struct Names {
     std::array<std::string, 3> addressFields = {sj("使用者住所"), sj("所有者住所"),
                                                 sj("使用の本拠の位置")};
 
-    std::array<std::string, 28> halfWidth = {
-        sj("型式"),       sj("車台番号半角"), sj("車台番号下７桁半角"), sj("原動機の型式"),
-        sj("自動車型式指定番号"), sj("類別区分番号"), sj("乗車定員"), sj("最大積載量"),
-        sj("車両総重量"), sj("車名半角"),     sj("定員"),   sj("積載量"),
-        sj("総重量"),     sj("車両重量"),     sj("長さ"),   sj("幅"),
-        sj("高さ"),       sj("総排気量又は定格出力"), sj("定格出力"), sj("燃料の種類"),
-        sj("燃料"),       sj("前前軸重"),     sj("前後軸重"), sj("後前軸重"),
-        sj("後後軸重"),   sj("車体の形状"),   sj("登録番号分類半角"), sj("登録番号一連半角")};
+    std::array<std::string, 28> halfWidth = {sj("型式"),
+                                             sj("車台番号半角"),
+                                             sj("車台番号下７桁半角"),
+                                             sj("原動機の型式"),
+                                             sj("自動車型式指定番号"),
+                                             sj("類別区分番号"),
+                                             sj("乗車定員"),
+                                             sj("最大積載量"),
+                                             sj("車両総重量"),
+                                             sj("車名半角"),
+                                             sj("定員"),
+                                             sj("積載量"),
+                                             sj("総重量"),
+                                             sj("車両重量"),
+                                             sj("長さ"),
+                                             sj("幅"),
+                                             sj("高さ"),
+                                             sj("総排気量又は定格出力"),
+                                             sj("定格出力"),
+                                             sj("燃料の種類"),
+                                             sj("燃料"),
+                                             sj("前前軸重"),
+                                             sj("前後軸重"),
+                                             sj("後前軸重"),
+                                             sj("後後軸重"),
+                                             sj("車体の形状"),
+                                             sj("登録番号分類半角"),
+                                             sj("登録番号一連半角")};
 };
 
 const Names& names() {
@@ -77,8 +97,7 @@ bool isPlateItem(std::string_view name) {
 
 bool isChassisTailItem(std::string_view name) {
     const Names& n = names();
-    return name == n.chassisTail || name == n.chassisTailHalf ||
-           name.starts_with(n.chassisMarks);
+    return name == n.chassisTail || name == n.chassisTailHalf || name.starts_with(n.chassisMarks);
 }
 
 // The vehicle field that an item name reads: a cut item reads the field it cuts.

@@ -9,7 +9,9 @@ namespace mivora {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Whether pos begins a character (or is the end of the text).
 bool isBoundary(std::string_view text, std::size_t pos) {

@@ -13,7 +13,9 @@ namespace {
 
 constexpr std::string_view kOperators = "+-*/";
 
-bool hasOperator(std::string_view text) { return text.find_first_of(kOperators) != kNotFound; }
+bool hasOperator(std::string_view text) {
+    return text.find_first_of(kOperators) != kNotFound;
+}
 
 // The operator characters are ASCII below 0x40 and so never the second byte of a
 // double-byte character: a byte search is safe here.
@@ -38,7 +40,9 @@ std::optional<Arithmetic> splitArithmetic(std::string_view name) {
     }
 }
 
-bool fitsInt(long long value) { return value >= INT_MIN && value <= INT_MAX; }
+bool fitsInt(long long value) {
+    return value >= INT_MIN && value <= INT_MAX;
+}
 
 // One operation; nothing for a division by zero or a result beyond 32 bits.
 std::optional<long long> apply(long long left, char op, long long right) {

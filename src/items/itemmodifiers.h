@@ -19,15 +19,15 @@ namespace mivora {
 enum class SplitSide { None, Before, After };
 
 struct ItemModifiers {
-    bool fullWidth = false;    // "~": made full-width
-    int substringStart = 0;    // "&s,l": l bytes from byte s (1-based)
+    bool fullWidth = false; // "~": made full-width
+    int substringStart = 0; // "&s,l": l bytes from byte s (1-based)
     int substringLength = 0;
-    int spacing = 0;           // "_n": n blanks after each character
-    int rightAlign = 0;        // "$w": thousands separators, right-aligned in w bytes
-    int decimals = 0;          // "%n": n decimals (blanks instead for negative n)
-    bool lConversion = false;  // "Ｌ変": the digit one printed as the letter l
-    std::string honorific;     // "様", "殿", "　様" or "　殿", added after the value
-    bool confirm = false;      // "!": asked before printing
+    int spacing = 0;                   // "_n": n blanks after each character
+    int rightAlign = 0;                // "$w": thousands separators, right-aligned in w bytes
+    int decimals = 0;                  // "%n": n decimals (blanks instead for negative n)
+    bool lConversion = false;          // "Ｌ変": the digit one printed as the letter l
+    std::string honorific;             // "様", "殿", "　様" or "　殿", added after the value
+    bool confirm = false;              // "!": asked before printing
     SplitSide split = SplitSide::None; // "^": the part before or after the split text
     std::string splitText;
     int judgeLength = 0; // split only values longer than this many bytes

@@ -15,7 +15,8 @@ namespace {
 
 const Table& requireOpen(const Table& table) {
     if (!table.active())
-        throw DatabaseError("テーブル " + pathText(table.file().filename()) + " が開いていません。");
+        throw DatabaseError("テーブル " + pathText(table.file().filename()) +
+                            " が開いていません。");
     return table;
 }
 
@@ -77,7 +78,9 @@ std::string ItemSources::preset(int slotNumber) const {
     return table.peek(layoutNumber(), slotFields_[slotNumber - 1]);
 }
 
-int ItemSources::layoutNumber() const { return layouts().recNo(); }
+int ItemSources::layoutNumber() const {
+    return layouts().recNo();
+}
 
 int ItemSources::layoutInteger(int field, int low, int high) const {
     return std::clamp(leadingInteger(layouts().textAt(field)), low, high);

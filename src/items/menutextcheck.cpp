@@ -98,8 +98,8 @@ ItemValue ItemResolver::resolveName(const std::string& name, int slotNumber) con
     if (name == n.useMark || name == n.useMarkTyped)
         return {circleMark(CircleMark::Use, name == n.useMarkTyped, slotNumber)};
     if (name == n.privateMark || name == n.privateMarkTyped)
-        return {circleMark(CircleMark::PrivateOrCommercial, name == n.privateMarkTyped,
-                           slotNumber)};
+        return {
+            circleMark(CircleMark::PrivateOrCommercial, name == n.privateMarkTyped, slotNumber)};
     if (name == n.inspection)
         return inspectionDate(name, 1);
     if (name == n.inspectionTwoYears)
@@ -114,8 +114,9 @@ ItemValue ItemResolver::resolveName(const std::string& name, int slotNumber) con
 std::string ItemResolver::circleMark(CircleMark mark, bool handWritten, int slotNumber) const {
     const Names& n = names();
     const bool use = mark == CircleMark::Use;
-    const std::string* source = handWritten ? sources_.handWritten(slotNumber)
-                                            : sources_.vehicleField(use ? n.use : n.privateOrCommercial);
+    const std::string* source = handWritten
+                                    ? sources_.handWritten(slotNumber)
+                                    : sources_.vehicleField(use ? n.use : n.privateOrCommercial);
     if (!source)
         return {};
     const std::string gap(static_cast<std::size_t>(sources_.circleSpacing(mark) + 2), ' ');

@@ -27,8 +27,7 @@ class ItemResolver {
   public:
     // The prompter answers the "!" questions of a print; without one, nobody can
     // confirm, and such slots print nothing.
-    ItemResolver(const Session& session, Prompter* prompter,
-                 ItemSources::Clock today = localToday);
+    ItemResolver(const Session& session, Prompter* prompter, ItemSources::Clock today = localToday);
 
     // Resolves the item text of slot N (1 to 60) of the current layout: takes off the
     // modifiers (itemmodifiers.h), applies a conversion (itemconversion.h), resolves
@@ -36,8 +35,6 @@ class ItemResolver {
     // other name by ItemChange), then applies the modifiers in this order: Ｌ変, split
     // and honorific, %, $, &, the "!" question, ~, _.
     ResolvedItem MenuTextCheck(std::string_view itemText, int slotNumber, ResolveMode mode);
-
-    const ItemSources& sources() const { return sources_; }
 
   private:
     std::string converted(std::string working, int slotNumber) const;

@@ -13,9 +13,13 @@ namespace {
 // must not make a slot allocate without bound.
 constexpr int kWidestModifier = 255;
 
-bool printsNothing(const std::string& text) { return text.empty() || text == "0"; }
+bool printsNothing(const std::string& text) {
+    return text.empty() || text == "0";
+}
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Where the digits of the value's leading number end.
 std::size_t endOfLeadingDigits(std::string_view text) {
@@ -67,7 +71,8 @@ void applyDecimals(std::string& text, int decimals) {
         text.clear();
         return;
     }
-    const std::size_t wanted = static_cast<std::size_t>(std::min(std::abs(decimals), kWidestModifier));
+    const std::size_t wanted =
+        static_cast<std::size_t>(std::min(std::abs(decimals), kWidestModifier));
     const std::size_t dot = text.find('.');
     const std::size_t present = dot == kNotFound ? 0 : text.size() - dot - 1;
     if (present >= wanted)

@@ -109,6 +109,8 @@ constexpr VocabularyEntry kVocabulary[] = {
 
 } // namespace
 
-std::span<const VocabularyEntry> itemVocabulary() { return kVocabulary; }
+std::span<const VocabularyEntry> itemVocabulary() {
+    return kVocabulary;
+}
 
 } // namespace mivora

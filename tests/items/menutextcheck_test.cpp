@@ -72,7 +72,9 @@ TEST_F(ResolverTest, SplitPrintsLongValuesOnTwoLines) {
     const char* longAddress = "東京都千代田区霞が関二丁目１番３号　中央合同庁舎第２号館";
     const char* shortAddress = "大阪府大阪市北区　梅田１";
     expectItems({
-        {"^使用者住所,　,前,36", {{"使用者住所", longAddress}}, "東京都千代田区霞が関二丁目１番３号"},
+        {"^使用者住所,　,前,36",
+         {{"使用者住所", longAddress}},
+         "東京都千代田区霞が関二丁目１番３号"},
         {"^使用者住所,　,後,36", {}, "中央合同庁舎第２号館"},
         {"^使用者住所,　", {}, longAddress},
         {"^使用者住所", {}, longAddress},

@@ -37,7 +37,9 @@ class ResolverTest : public ::testing::Test {
         }
         session_.layouts.first();
         session_.freeData.first();
-        setLayout({{"日付の表示", "True"}, {"日付の幅", "0"}, {"用途○印", "0"},
+        setLayout({{"日付の表示", "True"},
+                   {"日付の幅", "0"},
+                   {"用途○印", "0"},
                    {"自家用事業用の別○印", "0"}});
     }
 
