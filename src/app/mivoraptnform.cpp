@@ -2,7 +2,9 @@
 
 #include "app/prversiondlg.h"
 #include "dialogs/indtlform.h"
+#include "dialogs/progresswindow.h"
 #include "dialogs/tooleditform.h"
+#include "exchange/exchangeflow.h"
 #include "session/prompter.h"
 #include "text/errors.h"
 #include "text/lines.h"
@@ -103,8 +105,10 @@ void TMivoraPtnForm::buildWindow() {
     connect(Timer1, &QTimer::timeout, this, &TMivoraPtnForm::Timer1Timer);
 
     // Restore, backup, print and the designer arrive with their own windows.
-    for (QToolButton* pending : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4})
+    for (QToolButton* pending : {SpeedButton3, SpeedButton4})
         pending->setEnabled(false);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TMivoraPtnForm::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TMivoraPtnForm::SpeedButton2Click);
     connect(NewSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::NewSpeedClick);
     connect(VerSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::VerSpeedClick);
 }
@@ -195,6 +199,24 @@ void TMivoraPtnForm::NewSpeedClick() {
         return;
     try {
         session_.vehicles.removeAll();
+    } catch (const Error& error) {
+        forms_.prompter->showError(error.what());
+    }
+    DBGrid1->refresh();
+}
+
+void TMivoraPtnForm::SpeedButton1Click() {
+    exchangeRecords(restoreWithQuestions, QStringLiteral("リストアしています..."));
+}
+
+void TMivoraPtnForm::SpeedButton2Click() {
+    exchangeRecords(backupWithQuestions, QStringLiteral("バックアップしています..."));
+}
+
+void TMivoraPtnForm::exchangeRecords(ExchangeRun run, const QString& label) {
+    try {
+        ProgressWindow progress(this, label);
+        run(session_, *forms_.prompter, progress.report());
     } catch (const Error& error) {
         forms_.prompter->showError(error.what());
     }

@@ -3,6 +3,7 @@
 
 #include "app/forms.h"
 #include "dialogs/restorepos.h"
+#include "exchange/exchange.h"
 #include "session/session.h"
 
 #include <QWidget>
@@ -29,6 +30,8 @@ class TMivoraPtnForm : public QWidget {
     void Timer1Timer();
     void Table3AfterScroll();
     void NewSpeedClick();
+    void SpeedButton1Click(); // restore
+    void SpeedButton2Click(); // backup
     void VerSpeedClick();
 
     QToolButton* NewSpeed;
@@ -57,6 +60,8 @@ class TMivoraPtnForm : public QWidget {
     void buildWindow();
     void openTables();
     void serveRequest();
+    using ExchangeRun = bool (*)(Session&, Prompter&, const Progress&);
+    void exchangeRecords(ExchangeRun run, const QString& label);
 
     Session& session_;
     Forms& forms_;

@@ -5,6 +5,7 @@
 #include "dialogs/msgchkdlg.h"
 #include "text/codec.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -31,6 +32,20 @@ bool MessageBoxPrompter::askThreeLines(const std::array<std::string, 3>& lines) 
 // no row to offer.
 bool MessageBoxPrompter::chooseDigitCountRow(const std::string& prompt) {
     return digitCounts_ && digitCounts_->choose(QString::fromStdString(prompt));
+}
+
+std::optional<std::string> MessageBoxPrompter::chooseFile(const FileQuestion& question) {
+    const QString title = QString::fromStdString(question.title);
+    const QString filter = QString::fromStdString(question.filter);
+    const QString proposed = QString::fromStdString(question.proposed);
+    // Backups overwrite without asking, as they always have.
+    QString chosen = question.save
+                         ? QFileDialog::getSaveFileName(parent_, title, proposed, filter, nullptr,
+                                                        QFileDialog::DontConfirmOverwrite)
+                         : QFileDialog::getOpenFileName(parent_, title, proposed, filter);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen.toStdString();
 }
 
 std::string MessageBoxPrompter::chooseDate() {

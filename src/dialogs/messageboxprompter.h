@@ -26,6 +26,7 @@ class MessageBoxPrompter : public Prompter {
     bool askThreeLines(const std::array<std::string, 3>& lines) override;
     bool chooseDigitCountRow(const std::string& prompt) override;
     std::string chooseDate() override;
+    std::optional<std::string> chooseFile(const FileQuestion& question) override;
     void showError(const std::string& message) override;
 
   private:

@@ -3,9 +3,18 @@
 // headless commands and the tests answer from a script. Texts are UTF-8 both ways.
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace mivora {
+
+// A file to name in the standard open or save dialog.
+struct FileQuestion {
+    bool save = false;
+    std::string title;
+    std::string filter;   // "name (*.A *.a);;name (*.B)"
+    std::string proposed; // the proposed file name (save) or folder (open)
+};
 
 class Prompter {
   public:
@@ -27,6 +36,9 @@ class Prompter {
     // "明日" ... or the lines of DateSelect.INI); "" when there is no choice at all.
     // However the person closes the window, the choice stands.
     virtual std::string chooseDate() = 0;
+
+    // The path the person chose, or nothing when the dialog was cancelled.
+    virtual std::optional<std::string> chooseFile(const FileQuestion& question) = 0;
 
     // Reports a failure that ended an operation; the program goes on.
     virtual void showError(const std::string& message) = 0;

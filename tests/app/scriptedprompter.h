@@ -23,6 +23,9 @@ class ScriptedPrompter : public Prompter {
     std::deque<std::string> dates; // "" when exhausted
     int dateQuestions = 0;
 
+    std::deque<std::optional<std::string>> files; // cancelled when exhausted
+    std::vector<FileQuestion> fileQuestions;
+
     std::vector<std::string> errors;
 
     bool askYesNo(const std::string& question) override {
@@ -40,6 +43,10 @@ class ScriptedPrompter : public Prompter {
     std::string chooseDate() override {
         ++dateQuestions;
         return next(dates, std::string());
+    }
+    std::optional<std::string> chooseFile(const FileQuestion& question) override {
+        fileQuestions.push_back(question);
+        return next(files, std::optional<std::string>());
     }
     void showError(const std::string& message) override { errors.push_back(message); }
 

@@ -1,0 +1,27 @@
+#pragma once
+// A progress window for long runs (backup, restore): it appears only when a run
+// lasts more than half a second, and its Cancel stops the run.
+
+#include "exchange/exchange.h"
+
+#include <QString>
+#include <memory>
+
+class QProgressDialog;
+class QWidget;
+
+namespace mivora {
+
+class ProgressWindow {
+  public:
+    ProgressWindow(QWidget* parent, const QString& label);
+    ~ProgressWindow();
+
+    // Reports to this window; false once the person cancelled.
+    Progress report();
+
+  private:
+    std::unique_ptr<QProgressDialog> dialog_;
+};
+
+} // namespace mivora
