@@ -10,6 +10,7 @@ packages=(
     fonts-ipafont-gothic
     libgtest-dev libbenchmark-dev
     poppler-utils xvfb xauth
+    cups printer-driver-cups-pdf
 )
 
 missing=()

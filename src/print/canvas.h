@@ -3,6 +3,8 @@
 // printer through QPainter, into a PDF file, or onto a recording canvas in tests.
 // Coordinates are the device's own units (dots of the printer or of the PDF).
 
+#include "text/errors.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -11,6 +13,12 @@
 #include <string>
 
 namespace mivora {
+
+// The printer refused a job or failed to take a page.
+class PrintError : public Error {
+  public:
+    using Error::Error;
+};
 
 class PrintCanvas {
   public:
@@ -31,10 +39,12 @@ class PrintDevice {
 
     // The name of the printer the jobs go to (CP932).
     virtual std::string printerName() const = 0;
-    // Starts the job of one page. Throws Error when the printer refuses.
+    // Starts the job of one page. Throws PrintError when the printer refuses.
     virtual PrintCanvas& beginPage() = 0;
-    // Sends the page. Throws Error when the printer fails.
+    // Sends the page. Throws PrintError when the printer fails.
     virtual void endPage() = 0;
+    // Drops the page begun when drawing it failed, so that no half page is sent.
+    virtual void abortPage() = 0;
 };
 
 } // namespace mivora

@@ -35,6 +35,8 @@ class PdfDevice : public PrintDevice {
     std::string printerName() const override { return "PDF"; }
     PrintCanvas& beginPage() override;
     void endPage() override {}
+    // A page of a PDF cannot be taken back; the caller reports the failure.
+    void abortPage() override {}
     // Closes the file; false when it could not be written.
     bool finish();
 

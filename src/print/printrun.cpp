@@ -1,8 +1,12 @@
 #include "print/printrun.h"
 
+#include "items/menutextcheck.h"
 #include "print/formimage.h"
 #include "text/codec.h"
 #include "text/sjis.h"
+
+#include <algorithm>
+#include <climits>
 
 namespace mivora {
 
@@ -10,8 +14,15 @@ namespace {
 
 constexpr int kDotsPer100Mm = 379;
 
-int millimetresToDots(int mm) {
+long long millimetresToDots(long long mm) {
     return mm * kDotsPer100Mm / 100;
+}
+
+// Dots to device units. Stored positions are any integer a table holds, so the
+// arithmetic runs in 64 bits and the result is kept within what a device takes.
+int scaled(long long dots, const AdjustmentGroup& group) {
+    const long long units = dots * group.numerator / group.denominator;
+    return static_cast<int>(std::clamp<long long>(units, INT_MIN / 2, INT_MAX / 2));
 }
 
 struct Slot {
@@ -45,22 +56,32 @@ bool offerHandWrittenSlots(const Table& layouts, PrintRunHost& host) {
 
 class PageWriter {
   public:
-    PageWriter(Session& session, PrintRunHost& host) : session_(session), host_(host) {}
+    PageWriter(Session& session, PrintRunHost& host)
+        : session_(session), host_(host), resolver_(session, host.prompter()) {}
 
     void printPage() {
         PrintDevice& device = host_.device();
         PrintCanvas& canvas = device.beginPage();
-        const AdjustmentGroup& group = chooseAdjustmentGroup(
-            host_.adjustment(), session_.settings.severalPrinters, device.printerName());
-        const Table& layouts = session_.layouts;
-        if (layouts.flag(sj("印刷フォームの印刷")))
-            drawForm(canvas, group);
-        for (int n = 1; n <= kSlotCount; ++n)
-            drawSlot(canvas, group, n);
+        try {
+            drawPage(canvas, device.printerName());
+        } catch (...) {
+            device.abortPage();
+            throw;
+        }
         device.endPage();
     }
 
   private:
+    void drawPage(PrintCanvas& canvas, const std::string& printerName) {
+        const PrinterAdjustment adjustment = host_.adjustment();
+        const AdjustmentGroup& group =
+            chooseAdjustmentGroup(adjustment, session_.settings.severalPrinters, printerName);
+        if (session_.layouts.flag(sj("印刷フォームの印刷")))
+            drawForm(canvas, group);
+        for (int n = 1; n <= kSlotCount; ++n)
+            drawSlot(canvas, group, n);
+    }
+
     // The layout's own form image, read once per run; the blank page never prints.
     void drawForm(PrintCanvas& canvas, const AdjustmentGroup& group) {
         const Table& layouts = session_.layouts;
@@ -73,12 +94,13 @@ class PageWriter {
             return;
         QSize paper = devicePaperSize(layouts.integer(sj("印刷サイズＸ")),
                                       layouts.integer(sj("印刷サイズＹ")), group);
-        canvas.drawImage(QRect(QPoint(0, 0), paper), form_->image);
+        if (!paper.isEmpty())
+            canvas.drawImage(QRect(QPoint(0, 0), paper), form_->image);
     }
 
     void drawSlot(PrintCanvas& canvas, const AdjustmentGroup& group, int n) {
         Slot slot = slotOf(session_.layouts, n);
-        PrintedText printed = host_.resolve(slot.item, n);
+        ResolvedItem printed = resolver_.MenuTextCheck(slot.item, n, ResolveMode::Print);
         if (printed.text.empty())
             return;
         QFont font = host_.printFont();
@@ -94,29 +116,51 @@ class PageWriter {
 
     Session& session_;
     PrintRunHost& host_;
+    ItemResolver resolver_;
     std::optional<FormImage> form_;
     std::string formName_;
 };
 
+// The resolver reads the current record of each table; without one there is
+// nothing to print, and the person is told so before the printer is chosen.
+void requireRecords(const Table& table, const char* message) {
+    if (table.recordCount() == 0)
+        throw Error(message);
+}
+
+bool isContinuous(const Table& layouts, PrintRange range) {
+    switch (range) {
+    case PrintRange::CurrentRecord:
+        return false;
+    case PrintRange::AllRecords:
+        return true;
+    case PrintRange::AsLayout:
+        break;
+    }
+    return layouts.flag(sj("連続印刷"));
+}
+
 } // namespace
 
 QPoint devicePosition(int xDots, int yDots, const AdjustmentGroup& group) {
-    const int n = group.numerator, d = group.denominator;
-    return {xDots * n / d + millimetresToDots(group.horizontalOffset) * n / d,
-            yDots * n / d + millimetresToDots(group.verticalOffset) * n / d};
+    return {scaled(xDots, group) + scaled(millimetresToDots(group.horizontalOffset), group),
+            scaled(yDots, group) + scaled(millimetresToDots(group.verticalOffset), group)};
 }
 
 QSize devicePaperSize(int widthMm, int heightMm, const AdjustmentGroup& group) {
-    const int n = group.numerator, d = group.denominator;
-    return {millimetresToDots(widthMm) * n / d, millimetresToDots(heightMm) * n / d};
+    return {scaled(millimetresToDots(widthMm), group), scaled(millimetresToDots(heightMm), group)};
 }
 
-int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation) {
+int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation,
+             PrintRange range) {
     Table& layouts = session.layouts;
     Table& vehicles = session.vehicles;
-    const bool continuous = layouts.flag(sj("連続印刷"));
+    const bool continuous = isContinuous(layouts, range);
     layouts.post();
     session.freeData.post();
+    requireRecords(layouts, "印刷レイアウトがありません。");
+    requireRecords(vehicles, "印刷する車両データがありません。");
+    requireRecords(session.freeData, "手書き項目の入力データ (PrtFreeData.DB) がありません。");
     const bool handWritten = offerHandWrittenSlots(layouts, host);
     if (!host.choosePrinter())
         return 0;

@@ -5,18 +5,13 @@
 
 #include "print/canvas.h"
 #include "session/printeradjustment.h"
+#include "session/prompter.h"
 #include "session/session.h"
 
 #include <QPoint>
 #include <optional>
 
 namespace mivora {
-
-// A slot's text as the resolver gives it for printing.
-struct PrintedText {
-    std::string text;         // CP932; empty prints nothing
-    int missingPositions = 0; // right alignment ($w) that the text still lacks
-};
 
 // What the run asks of the windows (or of a headless caller).
 class PrintRunHost {
@@ -29,8 +24,9 @@ class PrintRunHost {
     virtual bool choosePrinter() = 0;
     // The confirmation window before a page; false unless it closes with OK.
     virtual bool confirmContents() = 0;
-    // The text of an item in print mode (the resolver may ask the person).
-    virtual PrintedText resolve(const std::string& item, int slot) = 0;
+    // Who answers the "!" questions of the resolver; null when nobody can, and such
+    // slots then print nothing.
+    virtual Prompter* prompter() = 0;
     // The adjustment groups and whether several printers are installed.
     virtual PrinterAdjustment adjustment() = 0;
     // The print font (typeface, colour and style; its size is set per slot).
@@ -58,9 +54,14 @@ QPoint devicePosition(int xDots, int yDots, const AdjustmentGroup& group);
 // The paper (millimetres) in device units.
 QSize devicePaperSize(int widthMm, int heightMm, const AdjustmentGroup& group);
 
+// Which records a run prints. The layout's own choice is its continuous flag; a
+// headless caller may ask for the current record or for all of them instead.
+enum class PrintRange { AsLayout, CurrentRecord, AllRecords };
+
 // Runs the print; returns the number of pages sent. Errors of the printer or of the
-// tables end the run as exceptions; pages already sent stay sent. preparation may
-// be null (no sibling program).
-int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation);
+// tables end the run as exceptions; pages already sent stay sent, the page being
+// drawn is dropped. preparation may be null (no sibling program).
+int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation,
+             PrintRange range = PrintRange::AsLayout);
 
 } // namespace mivora
