@@ -69,7 +69,10 @@ int commandResolve(const Arguments& args, std::ostream& out, std::ostream&) {
     session.openMainTables();
     session.openDesignerTables();
     moveTo(session.layouts, request.line.number("--layout").value_or(1), "レイアウト");
-    moveTo(session.vehicles, request.line.number("--record").value_or(1), "車両のレコード");
+    // Without --record the first vehicle, or an empty record where there is none, as
+    // the designer's preview shows it.
+    if (const auto record = request.line.number("--record"))
+        moveTo(session.vehicles, *record, "車両のレコード");
 
     ItemResolver resolver(session, nullptr);
     if (!request.itemTexts.empty()) {

@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "store/datafolder.h"
+#include "store/table.h"
 #include "support/tempdir.h"
 #include "text/lines.h"
 
@@ -54,6 +55,16 @@ TEST_F(ResolveCommandTest, ResolvesGivenItemTextsInSlotOne) {
     ASSERT_EQ(run({"--text", "@見本", "--text", "?受付番号", "--text", "車台番号特別"}), 0);
     EXPECT_EQ(lines(), (std::vector<std::string>{"@見本\t見本", "?受付番号\t",
                                                  "車台番号特別\t車台番号特別"}));
+}
+
+TEST_F(ResolveCommandTest, ResolvesAgainstAnEmptyRecordWithoutVehicles) {
+    Table vehicles(tablePath(dir_.path(), vehicleTable()));
+    vehicles.open();
+    vehicles.removeAll();
+    vehicles.close();
+    ASSERT_EQ(run({"--text", "使用者", "--text", "@見本"}), 0) << err_.str();
+    EXPECT_EQ(lines(), (std::vector<std::string>{"使用者\t", "@見本\t見本"}));
+    EXPECT_NE(run({"--record", "1"}), 0);
 }
 
 TEST_F(ResolveCommandTest, RefusesBadArguments) {
