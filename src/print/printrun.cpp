@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 
 namespace mivora {
 
@@ -54,6 +55,17 @@ bool offerHandWrittenSlots(const Table& layouts, PrintRunHost& host) {
     return any;
 }
 
+// A slot's text resolved for the page, not yet drawn.
+struct PageText {
+    QPoint at;
+    int pointSize;
+    int missingPositions;
+    QString text;
+};
+
+// One page: everything that may ask the person or fail (the "!" questions, the
+// tables, the form image, the adjustment) is done before the job begins, so that a
+// job once begun holds only drawing and no half page reaches the printer.
 class PageWriter {
   public:
     PageWriter(Session& session, PrintRunHost& host)
@@ -61,9 +73,22 @@ class PageWriter {
 
     void printPage() {
         PrintDevice& device = host_.device();
+        const AdjustmentGroup group = chooseAdjustmentGroup(
+            host_.adjustment(), session_.settings.severalPrinters, device.printerName());
+        const QImage* form = formImage();
+        const QRect paper(QPoint(0, 0),
+                          devicePaperSize(session_.layouts.integer(sj("印刷サイズＸ")),
+                                          session_.layouts.integer(sj("印刷サイズＹ")), group));
+        const std::vector<PageText> texts = resolveSlots(group);
+        QFont font = host_.printFont();
+        const QColor colour = host_.printColour();
+
         PrintCanvas& canvas = device.beginPage();
         try {
-            drawPage(canvas, device.printerName());
+            if (form && !paper.isEmpty())
+                canvas.drawImage(paper, *form);
+            for (const PageText& text : texts)
+                drawText(canvas, font, colour, text);
         } catch (...) {
             device.abortPage();
             throw;
@@ -72,46 +97,42 @@ class PageWriter {
     }
 
   private:
-    void drawPage(PrintCanvas& canvas, const std::string& printerName) {
-        const PrinterAdjustment adjustment = host_.adjustment();
-        const AdjustmentGroup& group =
-            chooseAdjustmentGroup(adjustment, session_.settings.severalPrinters, printerName);
-        if (session_.layouts.flag(sj("印刷フォームの印刷")))
-            drawForm(canvas, group);
-        for (int n = 1; n <= kSlotCount; ++n)
-            drawSlot(canvas, group, n);
-    }
-
-    // The layout's own form image, read once per run; the blank page never prints.
-    void drawForm(PrintCanvas& canvas, const AdjustmentGroup& group) {
+    // The layout's own form image when the layout prints it, read once per run; the
+    // blank page never prints.
+    const QImage* formImage() {
         const Table& layouts = session_.layouts;
+        if (!layouts.flag(sj("印刷フォームの印刷")))
+            return nullptr;
         const std::string name = layouts.text(sj("印刷フォーム"));
         if (!form_ || formName_ != name) {
             form_ = loadFormImage(session_.settings.programDir, name);
             formName_ = name;
         }
-        if (!form_->ownForm)
-            return;
-        QSize paper = devicePaperSize(layouts.integer(sj("印刷サイズＸ")),
-                                      layouts.integer(sj("印刷サイズＹ")), group);
-        if (!paper.isEmpty())
-            canvas.drawImage(QRect(QPoint(0, 0), paper), form_->image);
+        return form_->ownForm ? &form_->image : nullptr;
     }
 
-    void drawSlot(PrintCanvas& canvas, const AdjustmentGroup& group, int n) {
-        Slot slot = slotOf(session_.layouts, n);
-        ResolvedItem printed = resolver_.MenuTextCheck(slot.item, n, ResolveMode::Print);
-        if (printed.text.empty())
-            return;
-        QFont font = host_.printFont();
-        font.setPointSize(slot.size > 0 ? slot.size : 1);
-        QPoint at = devicePosition(slot.x, slot.y, group);
+    std::vector<PageText> resolveSlots(const AdjustmentGroup& group) {
+        std::vector<PageText> texts;
+        for (int n = 1; n <= kSlotCount; ++n) {
+            const Slot slot = slotOf(session_.layouts, n);
+            ResolvedItem printed = resolver_.MenuTextCheck(slot.item, n, ResolveMode::Print);
+            if (!printed.text.empty())
+                texts.push_back({devicePosition(slot.x, slot.y, group),
+                                 slot.size > 0 ? slot.size : 1, printed.missingPositions,
+                                 QString::fromStdString(toUtf8(printed.text))});
+        }
+        return texts;
+    }
+
+    static void drawText(PrintCanvas& canvas, QFont& font, const QColor& colour,
+                         const PageText& text) {
+        font.setPointSize(text.pointSize);
+        QPoint at = text.at;
         // Right alignment that the text could not take with blanks: shift it by the
         // missing digits, so paper and preview agree.
-        if (printed.missingPositions > 0)
-            at.rx() += static_cast<int>(printed.missingPositions * canvas.zeroWidth(font));
-        canvas.drawText(at, font, host_.printColour(),
-                        QString::fromStdString(toUtf8(printed.text)));
+        if (text.missingPositions > 0)
+            at.rx() += static_cast<int>(text.missingPositions * canvas.zeroWidth(font));
+        canvas.drawText(at, font, colour, text.text);
     }
 
     Session& session_;
