@@ -1,0 +1,169 @@
+// `mivora print`: the print run without windows, into a PDF file at 360 dpi, where
+// the default printer scale puts every layout dot at its true size. Nobody sits at
+// the screen: hand-written items print what the input record holds, and every "!"
+// question is answered yes.
+
+#include "app/commands.h"
+#include "app/options.h"
+#include "print/paintercanvas.h"
+#include "print/printfont.h"
+#include "print/printrun.h"
+#include "session/session.h"
+#include "text/codec.h"
+#include "text/errors.h"
+#include "text/lines.h"
+#include "text/sjis.h"
+
+#include <QGuiApplication>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <ostream>
+
+namespace mivora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage = "使い方: mivora print --pdf FILE [--cardata DIR] [--layout N] "
+                               "[--record N | --all] [--group N]";
+
+struct PrintRequest {
+    CommandLine line;
+    bool all = false;
+};
+
+PrintRequest parsePrintArguments(Arguments args) {
+    PrintRequest request;
+    if (auto all = std::find(args.begin(), args.end(), "--all"); all != args.end()) {
+        request.all = true;
+        args.erase(all);
+    }
+    request.line =
+        parseCommandLine(args, {"--cardata", "--pdf", "--layout", "--record", "--group"});
+    if (!request.line.words.empty())
+        throw Error("「" + request.line.words.front() + "」は使えません。" + kUsage);
+    if (!request.line.option("--pdf"))
+        throw Error(std::string("--pdf FILE を指定してください。") + kUsage);
+    if (request.all && request.line.option("--record"))
+        throw Error("--record と --all は一緒に使えません。");
+    return request;
+}
+
+// Fonts and painting need an application object; without a display it draws
+// offscreen.
+std::unique_ptr<QGuiApplication> guiApplication() {
+    if (qApp)
+        return nullptr;
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "mivora";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+void selectRecord(Table& table, int number, const std::string& what) {
+    const int count = table.recordCount();
+    if (number < 1 || number > count)
+        throw Error(what + " " + std::to_string(number) + " はありません (全 " +
+                    std::to_string(count) + " 件)。");
+    table.setRecNo(number);
+}
+
+// Whoever would be asked is not there: questions are answered yes, failures go to
+// the error output.
+class UnattendedPrompter : public Prompter {
+  public:
+    explicit UnattendedPrompter(std::ostream& err) : err_(err) {}
+    bool askYesNo(const std::string&) override { return true; }
+    bool askThreeLines(const std::array<std::string, 3>&) override { return true; }
+    bool chooseDigitCountRow(const std::string&) override { return false; }
+    std::string chooseDate() override { return {}; }
+    std::optional<std::string> chooseFile(const FileQuestion&) override { return std::nullopt; }
+    void showError(const std::string& message) override { err_ << message << "\n"; }
+
+  private:
+    std::ostream& err_;
+};
+
+// The run's questions answered for a PDF: the printer is the file, the input
+// record's texts stand as typed.
+class PdfPrintHost : public PrintRunHost {
+  public:
+    PdfPrintHost(const fs::path& programDir, PrinterAdjustment groups, PdfDevice& pdf,
+                 std::ostream& err)
+        : groups_(std::move(groups)), font_(fontNamed(printFontName(programDir))), pdf_(pdf),
+          prompter_(err) {}
+
+    void offerHandWritten(int, const std::optional<std::string>&) override {}
+    bool choosePrinter() override { return true; }
+    bool confirmContents() override { return true; }
+    Prompter* prompter() override { return &prompter_; }
+    PrinterAdjustment adjustment() override { return groups_; }
+    QFont printFont() override { return font_; }
+    QColor printColour() override { return Qt::black; }
+    PrintDevice& device() override { return pdf_; }
+
+  private:
+    PrinterAdjustment groups_;
+    QFont font_;
+    PdfDevice& pdf_;
+    UnattendedPrompter prompter_;
+};
+
+// The groups of ToolEdit.INI; a group asked for by number stands in for group 1,
+// which is the one a single printer uses.
+PrinterAdjustment adjustmentFor(const fs::path& programDir, std::optional<int> group) {
+    PrinterAdjustment groups = readToolEdit(programDir);
+    if (group) {
+        if (*group < 1 || *group > static_cast<int>(groups.size()))
+            throw Error("--group は 1～3 で指定してください。");
+        groups[0] = groups[static_cast<std::size_t>(*group - 1)];
+    }
+    return groups;
+}
+
+PrintRange rangeOf(const PrintRequest& request) {
+    if (request.all)
+        return PrintRange::AllRecords;
+    return request.line.option("--record") ? PrintRange::CurrentRecord : PrintRange::AsLayout;
+}
+
+// The layout's paper, or A4 when it names none.
+QSizeF paperOf(const Table& layouts) {
+    const int width = layouts.integer(sj("印刷サイズＸ"));
+    const int height = layouts.integer(sj("印刷サイズＹ"));
+    if (width <= 0 || height <= 0)
+        return {210, 297};
+    return {static_cast<double>(width), static_cast<double>(height)};
+}
+
+} // namespace
+
+int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err) {
+    const PrintRequest request = parsePrintArguments(args);
+    const auto app = guiApplication();
+    registerJapaneseFontSubstitutes();
+    ProgramSettings settings;
+    settings.programDir = fs::current_path();
+    Session session(settings, resolveTableFolder(settings.programDir,
+                                                 request.line.option("--cardata").value_or("")));
+    session.openMainTables();
+    session.openDesignerTables();
+    selectRecord(session.layouts, request.line.number("--layout").value_or(1), "レイアウト");
+    selectRecord(session.vehicles, request.line.number("--record").value_or(1), "車両のレコード");
+    session.freeData.first(); // the input record of hand-written items
+
+    const fs::path file = fs::absolute(*request.line.option("--pdf"));
+    PdfDevice pdf(file, paperOf(session.layouts));
+    PdfPrintHost host(settings.programDir,
+                      adjustmentFor(settings.programDir, request.line.number("--group")), pdf, err);
+    const int pages = runPrint(session, host, nullptr, rangeOf(request));
+    if (pages > 0 && !pdf.finish())
+        throw FileError("PDF ファイル " + pathText(file) + " を書き込めません。");
+    out << pages << " ページを " << pathText(file) << " に印刷しました。\n";
+    return 0;
+}
+
+} // namespace mivora
