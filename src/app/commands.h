@@ -21,6 +21,7 @@ int commandInit(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandBackup(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandRestore(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandResolve(const Arguments& args, std::ostream& out, std::ostream& err);
+int commandPostal(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err);
 
 } // namespace mivora

@@ -8,6 +8,7 @@ class Prompter;
 class TDateSDlg;
 class TDateSelectDlg;
 class TInDTLForm;
+class TMivoraForm;
 class TMivoraPtnForm;
 class TMsgChkDlg;
 class TPrVersionDlg;
@@ -15,6 +16,7 @@ class TToolEditForm;
 
 struct Forms {
     TMivoraPtnForm* main = nullptr;
+    TMivoraForm* designer = nullptr;
     TPrVersionDlg* version = nullptr;
     TInDTLForm* digitCounts = nullptr;
     TToolEditForm* toolEdit = nullptr;

@@ -8,19 +8,21 @@ namespace mivora {
 
 namespace {
 
-// Walks every record of the view from the first, reading its columns into values.
+// Walks every record of the view in order, reading its columns into values; the
+// cursor is left on the last record.
 template <typename Visit>
 void forEachRecord(Table& vehicles, RecordValues& values, const Progress& progress, Visit visit) {
     const std::array<int, kColumnCount> columns = columnIndexes(vehicles);
     const int total = vehicles.recordCount();
     int done = 0;
-    for (vehicles.first(); !vehicles.eof() && vehicles.recordCount() > 0; vehicles.next()) {
+    vehicles.forEach([&](const std::vector<std::string>& record) {
         for (int i = 0; i < kColumnCount; ++i)
-            values[i + 1] = vehicles.textAt(columns[i]);
+            values[i + 1] = record[columns[i]];
         visit();
         if (++done % 512 == 0 && progress && !progress(done, total))
             throw Cancelled();
-    }
+    });
+    vehicles.last();
 }
 
 std::string csvLine(const DigitCountRow& row, const RecordValues& values) {

@@ -15,18 +15,9 @@ namespace {
 // Orders two UTF-8 texts as their CP932 bytes compare, the order users of
 // Shift-JIS data know (half-width katakana after the kanji of level 1).
 int compareCp932(void*, int lengthA, const void* a, int lengthB, const void* b) {
-    auto convert = [](const void* text, int length) {
-        try {
-            return fromUtf8(std::string_view(static_cast<const char*>(text), length));
-        } catch (const ConversionError&) {
-            return std::string(static_cast<const char*>(text), length);
-        }
-    };
-    std::string left = convert(a, lengthA), right = convert(b, lengthB);
-    int common = std::memcmp(left.data(), right.data(), std::min(left.size(), right.size()));
-    if (common != 0)
-        return common;
-    return left.size() < right.size() ? -1 : left.size() > right.size() ? 1 : 0;
+    return compareAsCp932(
+        std::string_view(static_cast<const char*>(a), static_cast<std::size_t>(lengthA)),
+        std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(lengthB)));
 }
 
 } // namespace

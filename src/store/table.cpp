@@ -202,11 +202,8 @@ void Table::setFiltered(bool on) {
         reload();
 }
 
-void Table::reload() {
-    std::optional<std::int64_t> keep;
-    if (!rowids_.empty() && pos_ < rowids_.size())
-        keep = rowids_[pos_];
-    std::string sql = std::string("SELECT rowid FROM ") + kTableName;
+Statement Table::selectView(const std::string& columns) const {
+    std::string sql = "SELECT " + columns + " FROM " + kTableName;
     bool useFilter = filtered_ && !filterWhere_.empty();
     if (useFilter)
         sql += " WHERE " + filterWhere_;
@@ -221,6 +218,24 @@ void Table::reload() {
     Statement select = db_->prepare(sql);
     if (useFilter)
         bindFilter(select, 1, filterParameters_);
+    return select;
+}
+
+void Table::forEach(const std::function<void(const std::vector<std::string>&)>& visit) const {
+    requireActive();
+    Statement select = selectView("*");
+    Row row(fields_.size());
+    while (select.step()) {
+        readRow(select, row);
+        visit(row);
+    }
+}
+
+void Table::reload() {
+    std::optional<std::int64_t> keep;
+    if (!rowids_.empty() && pos_ < rowids_.size())
+        keep = rowids_[pos_];
+    Statement select = selectView("rowid");
     rowids_.clear();
     while (select.step())
         rowids_.push_back(select.columnInt(0));
@@ -244,25 +259,27 @@ const Table::Row& Table::rowOf(std::int64_t rowid) const {
     readRow_->reset();
     readRow_->bindInt(1, rowid);
     Row row(fields_.size());
-    if (readRow_->step()) {
-        for (std::size_t i = 0; i < fields_.size(); ++i) {
-            int column = static_cast<int>(i);
-            switch (fields_[i].type) {
-            case FieldType::Text:
-                row[i] = fromUtf8(readRow_->columnText(column));
-                break;
-            case FieldType::Integer:
-                row[i] =
-                    readRow_->isNull(column) ? "" : std::to_string(readRow_->columnInt(column));
-                break;
-            case FieldType::Flag:
-                row[i] = readRow_->columnInt(column) ? "True" : "False";
-                break;
-            }
-        }
-    }
+    if (readRow_->step())
+        readRow(*readRow_, row);
     readRow_->reset();
     return cache_.emplace(rowid, std::move(row)).first->second;
+}
+
+void Table::readRow(const Statement& statement, Row& row) const {
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        int column = static_cast<int>(i);
+        switch (fields_[i].type) {
+        case FieldType::Text:
+            row[i] = fromUtf8(statement.columnText(column));
+            break;
+        case FieldType::Integer:
+            row[i] = statement.isNull(column) ? "" : std::to_string(statement.columnInt(column));
+            break;
+        case FieldType::Flag:
+            row[i] = statement.columnInt(column) ? "True" : "False";
+            break;
+        }
+    }
 }
 
 void Table::loadCurrent() {

@@ -106,6 +106,10 @@ class Table {
     // Reads the view anew, keeping the current record when it is still there.
     void refresh();
 
+    // Visits every record of the view in order, without moving the cursor: for
+    // reading a whole table at once. The values are in field order.
+    void forEach(const std::function<void(const std::vector<std::string>&)>& visit) const;
+
     // A field of any visible record without moving the cursor (for grids).
     std::string peek(int recordNumber, int fieldIndex) const;
 
@@ -122,6 +126,8 @@ class Table {
     void requireActive() const;
     void reload();
     void loadCurrent();
+    Statement selectView(const std::string& columns) const;
+    void readRow(const Statement& statement, Row& row) const;
     void scrolled();
     void checkBrowseMode();
     const Row& rowOf(std::int64_t rowid) const;

@@ -2,10 +2,10 @@
 
 #include "text/errors.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <iconv.h>
-#include <unordered_map>
 
 namespace mivora {
 
@@ -65,10 +65,15 @@ class Tables {
             if (!encoder.convert(utf32, back) || back != bytes)
                 return;
             slot = cp;
-            encode_.emplace(cp, bytes);
+            if (cp < encode_.size())
+                encode_[cp] = static_cast<std::uint16_t>(
+                    bytes.size() == 2 ? static_cast<unsigned char>(bytes[0]) << 8 |
+                                            static_cast<unsigned char>(bytes[1])
+                                      : static_cast<unsigned char>(bytes[0]));
         };
         single_.fill(0);
         pair_.fill(0);
+        encode_.fill(0);
         for (int b = 0; b < 256; ++b)
             if (!isCp932Lead(static_cast<unsigned char>(b)))
                 learn(std::string(1, static_cast<char>(b)), single_[b]);
@@ -80,7 +85,6 @@ class Tables {
                       pair_[lead << 8 | trail]);
         }
         single_[0] = 0; // NUL decodes to U+0000, which is also "unknown" in the table
-        encode_[0] = std::string(1, '\0');
     }
 
     // 0 when the byte is no character of its own (NUL is handled by the caller).
@@ -88,15 +92,26 @@ class Tables {
     char32_t pair(unsigned char lead, unsigned char trail) const {
         return pair_[lead << 8 | trail];
     }
-    const std::string* encode(char32_t cp) const {
-        auto found = encode_.find(cp);
-        return found == encode_.end() ? nullptr : &found->second;
+    // Appends the CP932 bytes of a code point; false when it has none. Every CP932
+    // character lies in the Basic Multilingual Plane.
+    bool encode(char32_t cp, std::string& out) const {
+        if (cp == 0) {
+            out += '\0';
+            return true;
+        }
+        std::uint16_t code = cp < encode_.size() ? encode_[cp] : 0;
+        if (code == 0)
+            return false;
+        if (code > 0xFF)
+            out += static_cast<char>(code >> 8);
+        out += static_cast<char>(code & 0xFF);
+        return true;
     }
 
   private:
     std::array<char32_t, 256> single_;
     std::array<char32_t, 65536> pair_;
-    std::unordered_map<char32_t, std::string> encode_;
+    std::array<std::uint16_t, 0x10000> encode_; // code point -> CP932 code, 0 for none
 };
 
 const Tables& tables() {
@@ -174,25 +189,108 @@ std::string toUtf8(std::string_view cp932) {
     return out;
 }
 
-std::string fromUtf8(std::string_view utf8) {
+namespace {
+
+// Converts into out; on a failure returns the code point that failed (or
+// kMalformed for text that is not UTF-8), else 0 with cp untouched.
+constexpr char32_t kMalformed = 0xFFFFFFFF;
+
+char32_t convertFromUtf8(std::string_view utf8, std::string& out) {
     const Tables& t = tables();
-    std::string out;
-    out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         char32_t cp;
         if (!readUtf8(utf8, i, cp))
-            throw ConversionError("文字列が UTF-8 として正しくありません。");
-        if (cp >= kEscapeBase && cp < kEscapeBase + 256) {
+            return kMalformed;
+        if (cp >= kEscapeBase && cp < kEscapeBase + 256)
             out += static_cast<char>(cp - kEscapeBase);
-        } else if (const std::string* bytes = t.encode(cp)) {
-            out += *bytes;
-        } else {
-            std::string shown;
-            appendUtf8(shown, cp);
-            throw ConversionError("「" + shown + "」は Shift-JIS で表せない文字です。");
-        }
+        else if (!t.encode(cp, out))
+            return cp;
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string fromUtf8(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    char32_t failed = convertFromUtf8(utf8, out);
+    if (failed == kMalformed)
+        throw ConversionError("文字列が UTF-8 として正しくありません。");
+    if (failed != 0) {
+        std::string shown;
+        appendUtf8(shown, failed);
+        throw ConversionError("「" + shown + "」は Shift-JIS で表せない文字です。");
     }
     return out;
+}
+
+namespace {
+
+// The CP932 bytes of a UTF-8 text, one at a time, without building the text. Text
+// that does not convert yields its UTF-8 bytes from there on.
+class Cp932Bytes {
+  public:
+    explicit Cp932Bytes(std::string_view utf8) : utf8_(utf8) {}
+
+    // The next byte, or -1 at the end.
+    int next() {
+        if (pending_ < pendingSize_)
+            return static_cast<unsigned char>(pendingBytes_[pending_++]);
+        if (pos_ >= utf8_.size())
+            return -1;
+        if (raw_)
+            return static_cast<unsigned char>(utf8_[pos_++]);
+        std::size_t start = pos_;
+        char32_t cp;
+        std::string bytes;
+        if (!readUtf8(utf8_, pos_, cp) || !encodeOne(cp, bytes)) {
+            raw_ = true;
+            pos_ = start;
+            return static_cast<unsigned char>(utf8_[pos_++]);
+        }
+        pendingSize_ = bytes.size();
+        pendingBytes_[0] = bytes[0];
+        pendingBytes_[1] = bytes.size() > 1 ? bytes[1] : 0;
+        pending_ = 1;
+        return static_cast<unsigned char>(pendingBytes_[0]);
+    }
+
+  private:
+    static bool encodeOne(char32_t cp, std::string& bytes) {
+        if (cp >= kEscapeBase && cp < kEscapeBase + 256) {
+            bytes += static_cast<char>(cp - kEscapeBase);
+            return true;
+        }
+        return tables().encode(cp, bytes);
+    }
+
+    std::string_view utf8_;
+    std::size_t pos_ = 0;
+    bool raw_ = false;
+    char pendingBytes_[2] = {0, 0};
+    std::size_t pending_ = 0;
+    std::size_t pendingSize_ = 0;
+};
+
+} // namespace
+
+int compareAsCp932(std::string_view utf8A, std::string_view utf8B) {
+    // Equal code points convert to equal bytes: only the rest from the first
+    // differing code point needs converting.
+    std::size_t same =
+        std::mismatch(utf8A.begin(), utf8A.end(), utf8B.begin(), utf8B.end()).first - utf8A.begin();
+    while (same > 0 && same < utf8A.size() && same < utf8B.size() &&
+           (static_cast<unsigned char>(utf8A[same]) & 0xC0) == 0x80)
+        --same;
+    Cp932Bytes a(utf8A.substr(same)), b(utf8B.substr(same));
+    for (;;) {
+        int x = a.next(), y = b.next();
+        if (x != y)
+            return x < y ? -1 : 1;
+        if (x == -1)
+            return 0;
+    }
 }
 
 } // namespace mivora

@@ -15,4 +15,9 @@ std::string toUtf8(std::string_view cp932);
 // no CP932 code.
 std::string fromUtf8(std::string_view utf8);
 
+// Orders two UTF-8 texts as their CP932 bytes compare (negative, 0, positive),
+// without converting them. Text that does not convert compares by its own bytes
+// from there on.
+int compareAsCp932(std::string_view utf8A, std::string_view utf8B);
+
 } // namespace mivora

@@ -49,6 +49,29 @@ TEST(Codec, RandomByteStringsRoundTrip) {
     }
 }
 
+TEST(Codec, ComparesAsTheShiftJisBytesWould) {
+    std::mt19937 random(42);
+    // Texts from a few characters, so that long common prefixes are frequent; two
+    // of them are bytes that travel escaped.
+    std::vector<std::string> alphabet;
+    for (const char* utf8 : {"A", "a", "ｱ", "ｶﾞ", "亜", "弌", "漾", "１", "　", "ソ"})
+        alphabet.push_back(fromUtf8(utf8));
+    alphabet.push_back(bytes({0xED, 0x40}));
+    alphabet.push_back(bytes({0x80}));
+    auto text = [&] {
+        std::string cp932;
+        for (int i = random() % 6; i > 0; --i)
+            cp932 += alphabet[random() % alphabet.size()];
+        return cp932;
+    };
+    auto sign = [](int value) { return (value > 0) - (value < 0); };
+    for (int round = 0; round < 5000; ++round) {
+        std::string a = text(), b = text();
+        ASSERT_EQ(sign(compareAsCp932(toUtf8(a), toUtf8(b))), sign(a.compare(b)))
+            << toUtf8(a) << " / " << toUtf8(b);
+    }
+}
+
 TEST(Codec, RefusesWhatShiftJisCannotHold) {
     EXPECT_THROW(fromUtf8("\xF0\x9F\x98\x80"), ConversionError); // an emoji
     EXPECT_THROW(fromUtf8("\xE3\x81"), ConversionError);         // cut UTF-8

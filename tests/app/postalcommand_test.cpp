@@ -1,0 +1,97 @@
+// `mivora postal` in a program folder holding an excerpt of the national list.
+
+#include "app/commands.h"
+#include "support/tempdir.h"
+#include "text/codec.h"
+#include "text/lines.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace mivora::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PostalCommandTest : public ::testing::Test {
+  protected:
+    PostalCommandTest() : saved_(fs::current_path()) {
+        writeList(readBytes(fs::path(MIVORA_TEST_DATA) / "ken_all_excerpt.csv"));
+        fs::current_path(dir_.path());
+    }
+    ~PostalCommandTest() override { fs::current_path(saved_); }
+
+    void writeList(const std::string& bytes) {
+        std::ofstream(dir_.path() / "KEN_ALL.CSV", std::ios::binary) << bytes;
+    }
+
+    int run(std::vector<std::string> args) {
+        args.insert(args.begin(), "postal");
+        out_.str("");
+        err_.str("");
+        return runCommand(args, out_, err_);
+    }
+
+    TempDir dir_;
+    fs::path saved_;
+    std::ostringstream out_;
+    std::ostringstream err_;
+};
+
+TEST_F(PostalCommandTest, PrintsTheCodeAndTheCompletedAddress) {
+    EXPECT_EQ(run({"札幌市中央区大通東３", "北海道札幌市中央区大通西１０丁目"}), 0) << err_.str();
+    EXPECT_EQ(out_.str(), "0600041 北海道札幌市中央区大通東３\n"
+                          "0600042 北海道札幌市中央区大通西１０丁目\n");
+    EXPECT_EQ(err_.str(), "");
+}
+
+TEST_F(PostalCommandTest, ModeOneKeepsToTheNamedPrefecture) {
+    EXPECT_EQ(run({"--mode", "1", "神奈川県府中市朝日町１"}), 1);
+    EXPECT_EQ(out_.str(), "------- 神奈川県府中市朝日町１\n");
+    EXPECT_EQ(run({"--mode", "0", "神奈川県府中市朝日町１"}), 0);
+    EXPECT_EQ(out_.str(), "1830003 神奈川県府中市朝日町１\n");
+}
+
+TEST_F(PostalCommandTest, AnswersBadAddressesWithAMessage) {
+    EXPECT_EQ(run({"", "東京都😀", "宇宙市"}), 1);
+    EXPECT_EQ(out_.str(), "------- \n------- 東京都😀\n------- 宇宙市\n");
+    EXPECT_NE(err_.str().find("空の住所"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("シフトJIS で表せない文字"), std::string::npos) << err_.str();
+}
+
+TEST_F(PostalCommandTest, RefusesRequestsItCannotServe) {
+    struct Refusal {
+        std::vector<std::string> args;
+        int code;
+        const char* message;
+    };
+    const Refusal refusals[] = {
+        {{}, 2, "使い方"},
+        {{"--mode"}, 2, "--mode の後に整数"},
+        {{"--mode", "x", "札幌市"}, 2, "--mode の後に整数"},
+    };
+    for (const Refusal& refusal : refusals) {
+        EXPECT_EQ(run(refusal.args), refusal.code);
+        EXPECT_NE(err_.str().find(refusal.message), std::string::npos) << err_.str();
+        EXPECT_EQ(out_.str(), "");
+    }
+    fs::remove(dir_.path() / "KEN_ALL.CSV");
+    EXPECT_EQ(run({"札幌市"}), 1);
+    EXPECT_NE(err_.str().find("KEN_ALL.CSV がありません"), std::string::npos) << err_.str();
+}
+
+TEST_F(PostalCommandTest, WarnsAboutAListInAnotherEncoding) {
+    writeList(toUtf8(readBytes(fs::path(MIVORA_TEST_DATA) / "ken_all_excerpt.csv")) + "a,b\r\n");
+    EXPECT_EQ(run({"札幌市中央区大通東３"}), 1);
+    EXPECT_NE(err_.str().find("40 行がシフトJIS (CP932) の文字になっていません"), std::string::npos)
+        << err_.str();
+    EXPECT_NE(err_.str().find("1 行は項目が 9 個に足りない"), std::string::npos) << err_.str();
+}
+
+} // namespace
+} // namespace mivora::test
