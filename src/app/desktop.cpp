@@ -5,13 +5,14 @@
 #include "app/mivoraptnform.h"
 #include "app/prversiondlg.h"
 #include "app/singleinstance.h"
+#include "designer/mivoraform.h"
 #include "dialogs/datesdlg.h"
 #include "dialogs/dateselectdlg.h"
 #include "dialogs/indtlform.h"
 #include "dialogs/messageboxprompter.h"
-#include "print/printfont.h"
 #include "dialogs/msgchkdlg.h"
 #include "dialogs/tooleditform.h"
+#include "print/printfont.h"
 #include "session/session.h"
 #include "text/errors.h"
 
@@ -67,11 +68,8 @@ int runDesktop(int argc, char** argv) {
     TMivoraPtnForm mainForm(session, forms);
     forms.main = &mainForm;
     prompter.setParent(&mainForm);
-    try {
-        session.openDesignerTables();
-    } catch (const Error& error) {
-        prompter.showError(error.what());
-    }
+    TMivoraForm designer(session, forms, &mainForm);
+    forms.designer = &designer;
     TPrVersionDlg version(&mainForm);
     forms.version = &version;
     TInDTLForm digitCounts(session.digitCounts, *mainForm.T3Label, &mainForm);

@@ -1,6 +1,7 @@
 #include "app/mivoraptnform.h"
 
 #include "app/prversiondlg.h"
+#include "designer/mivoraform.h"
 #include "dialogs/indtlform.h"
 #include "dialogs/progresswindow.h"
 #include "dialogs/tooleditform.h"
@@ -104,11 +105,11 @@ void TMivoraPtnForm::buildWindow() {
     Timer1->setInterval(1);
     connect(Timer1, &QTimer::timeout, this, &TMivoraPtnForm::Timer1Timer);
 
-    // Restore, backup, print and the designer arrive with their own windows.
-    for (QToolButton* pending : {SpeedButton3, SpeedButton4})
-        pending->setEnabled(false);
+    // The print run arrives with its own windows.
+    SpeedButton3->setEnabled(false);
     connect(SpeedButton1, &QToolButton::clicked, this, &TMivoraPtnForm::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TMivoraPtnForm::SpeedButton2Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TMivoraPtnForm::SpeedButton4Click);
     connect(NewSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::NewSpeedClick);
     connect(VerSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::VerSpeedClick);
 }
@@ -178,9 +179,21 @@ void TMivoraPtnForm::serveRequest() {
         forms_.prompter->showError(error.what());
     }
     hide();
+    const int mode = session_.settings.request.mode;
+    if ((mode == StartupRequest::Designer || mode == StartupRequest::Settings) && forms_.designer)
+        forms_.designer->exec();
     std::error_code ignored;
     fs::remove(requestFile(session_.settings.programDir), ignored);
     close();
+}
+
+// A fee layout shows each amount slot by its keyword while it is designed.
+void TMivoraPtnForm::SpeedButton4Click() {
+    if (!forms_.designer)
+        return;
+    if (session_.layouts.active() && session_.layouts.recNo() != 1)
+        forms_.designer->showAmountKeywords();
+    forms_.designer->exec();
 }
 
 void TMivoraPtnForm::paintEvent(QPaintEvent* event) {

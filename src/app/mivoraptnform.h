@@ -32,6 +32,7 @@ class TMivoraPtnForm : public QWidget {
     void NewSpeedClick();
     void SpeedButton1Click(); // restore
     void SpeedButton2Click(); // backup
+    void SpeedButton4Click(); // the layout designer
     void VerSpeedClick();
 
     QToolButton* NewSpeed;

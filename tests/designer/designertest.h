@@ -1,0 +1,65 @@
+#pragma once
+// A program folder with the sample tables, and the designer opened on it once the
+// test has laid out the settings files it wants.
+
+#include "app/forms.h"
+#include "app/scriptedprompter.h"
+#include "designer/mivoraform.h"
+#include "session/session.h"
+#include "support/tempdir.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace mivora::test {
+
+class DesignerFolder {
+  public:
+    DesignerFolder();
+    virtual ~DesignerFolder();
+    DesignerFolder(const DesignerFolder&) = delete;
+    DesignerFolder& operator=(const DesignerFolder&) = delete;
+
+    const std::filesystem::path& dir() const { return dir_.path(); }
+    std::filesystem::path dataFolder() const { return dir_.path() / "CARDATA"; }
+
+    // Creates the session and the designer (once).
+    TMivoraForm& open();
+    Session& session() { return *session_; }
+    Table& layouts() { return session_->layouts; }
+
+    // A field of the current layout (UTF-8 name, CP932 value / integer).
+    std::string text(const char* field) { return layouts().text(name(field)); }
+    int integer(const char* field) { return layouts().integer(name(field)); }
+    static std::string name(const char* field);
+    static std::string slotName(const char* prefix, int slot);
+
+    // What the layout table file holds, read afresh: only what was stored.
+    int storedInteger(int layout, const std::string& field) const;
+    std::string storedText(int layout, const std::string& field) const;
+
+    // Writes fields of layout N (UTF-8 names, CP932 values) and stores them, before
+    // the designer opens.
+    void storeLayout(int layout, const std::vector<std::pair<std::string, std::string>>& fields);
+    void addLayout(const std::string& layoutName);
+
+    std::vector<std::string> lines(const char* file) const;
+
+    // Moves PrtData.DB as the navigator's buttons do.
+    void press(int button);
+
+    TempDir dir_;
+    ScriptedPrompter prompter_;
+    Forms forms_;
+    std::unique_ptr<Session> session_;
+    std::unique_ptr<TMivoraForm> form_;
+};
+
+class DesignerTest : public ::testing::Test, public DesignerFolder {};
+
+} // namespace mivora::test

@@ -1,0 +1,244 @@
+// The designer window and the layout records: PrintName.INI, PrnFree.ini, OK and
+// Cancel, size and keys.
+
+#include "designer/dbcombobox.h"
+#include "designer/dbedit.h"
+#include "designer/dbnavigator.h"
+#include "designertest.h"
+#include "text/codec.h"
+#include "text/lines.h"
+#include "text/sjis.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <functional>
+
+namespace mivora::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Nav = DBNavigator::Button;
+
+void type(DBEdit* edit, const char* utf8) {
+    edit->setText(QString::fromUtf8(utf8));
+}
+
+std::vector<std::string> cp932Lines(const std::vector<const char*>& utf8) {
+    std::vector<std::string> lines;
+    for (const char* line : utf8)
+        lines.push_back(sj(line));
+    return lines;
+}
+
+struct NameListCase {
+    const char* title;
+    bool withNameFile; // three layouts and their PrintName.INI; else the sample's two
+    std::function<void(DesignerFolder&, TMivoraForm&)> steps;
+    std::vector<const char*> expected; // UTF-8 lines of PrintName.INI
+};
+
+// Adds a layout with the navigator, names it, and stores it by moving away.
+void addByNavigator(DesignerFolder& folder, TMivoraForm& form, const char* name) {
+    folder.press(Nav::nbInsert);
+    type(form.DBEdit1, name);
+    folder.press(Nav::nbPrior);
+}
+
+TEST(PrintNameFile, FollowsTheStoresOfOneRunAndIsWrittenAtClose) {
+    const NameListCase cases[] = {
+        {"a layout renamed",
+         true,
+         [](DesignerFolder& folder, TMivoraForm& form) {
+             folder.press(Nav::nbLast);
+             type(form.DBEdit1, "点検記録簿");
+             form.OKBtnClick();
+         },
+         {"継続検査諸費用明細", "2", "点検記録簿", "3", "新規追加", "4"}},
+        {"a layout added",
+         true,
+         [](DesignerFolder& folder, TMivoraForm& form) {
+             addByNavigator(folder, form, "追加");
+             form.reject();
+         },
+         {"継続検査諸費用明細", "2", "点検整備記録", "3", "新規追加", "4", "新規追加", "5"}},
+        {"a layout added and stored once more",
+         true,
+         [](DesignerFolder& folder, TMivoraForm& form) {
+             addByNavigator(folder, form, "追加");
+             folder.press(Nav::nbLast);
+             type(form.DBEdit1, "追加２");
+             form.OKBtnClick();
+         },
+         {"継続検査諸費用明細", "2", "点検整備記録", "3", "追加２", "4", "新規追加", "5"}},
+        {"two layouts added before one close",
+         true,
+         [](DesignerFolder& folder, TMivoraForm& form) {
+             addByNavigator(folder, form, "追加Ａ");
+             addByNavigator(folder, form, "追加Ｂ");
+             form.reject();
+         },
+         {"継続検査諸費用明細", "2", "点検整備記録", "3", "新規追加", "4", "追加Ｂ", "-1",
+          "新規追加", "6"}},
+        {"no file before",
+         false,
+         [](DesignerFolder& folder, TMivoraForm& form) {
+             folder.press(Nav::nbLast);
+             type(form.DBEdit1, "明細書");
+             form.OKBtnClick();
+         },
+         {"明細書", "2", "新規追加", "3"}},
+        {"an empty table",
+         false,
+         [](DesignerFolder& folder, TMivoraForm& form) {
+             folder.layouts().removeAll();
+             form.OKBtnClick();
+         },
+         {}},
+    };
+    for (const NameListCase& c : cases) {
+        SCOPED_TRACE(c.title);
+        DesignerFolder folder;
+        if (c.withNameFile) {
+            folder.addLayout(sj("点検整備記録"));
+            writeLines(
+                folder.dir() / "PrintName.INI",
+                cp932Lines({"継続検査諸費用明細", "2", "点検整備記録", "3", "新規追加", "4"}));
+        }
+        TMivoraForm& form = folder.open();
+        c.steps(folder, form);
+        EXPECT_EQ(folder.lines("PrintName.INI"), cp932Lines(c.expected));
+        EXPECT_TRUE(folder.prompter_.errors.empty());
+    }
+}
+
+TEST_F(DesignerTest, ANewLayoutNobodyFilledInIsDroppedByTheNextMove) {
+    open();
+    const int count = layouts().recordCount();
+    press(DBNavigator::nbInsert);
+    EXPECT_EQ(layouts().state(), TableState::Insert);
+    press(DBNavigator::nbFirst);
+    EXPECT_EQ(layouts().recordCount(), count);
+    EXPECT_EQ(layouts().recNo(), 1);
+}
+
+TEST_F(DesignerTest, AnUnwritablePrintNameKeepsTheWindowOpenAndTriesAgain) {
+    TMivoraForm& form = open();
+    form.show();
+    fs::create_directory(dir() / "PrintName.INI"); // a folder where the file should go
+    form.OKBtnClick();
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(prompter_.errors.size(), 1u);
+
+    fs::remove(dir() / "PrintName.INI");
+    form.reject();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(lines("PrintName.INI"), cp932Lines({"", "", "新規追加", "3"}));
+}
+
+TEST(DesignerWithoutTables, OpensReportsAndLeavesPrintNameAlone) {
+    TempDir dir;
+    writeLines(dir.path() / "PrintName.INI", {"A", "2", "B", "3"});
+    ScriptedPrompter prompter;
+    Forms forms;
+    forms.prompter = &prompter;
+    ProgramSettings settings;
+    settings.programDir = dir.path();
+    Session session(settings, dir.path() / "CARDATA");
+    {
+        TMivoraForm form(session, forms);
+        EXPECT_EQ(prompter.errors.size(), 1u);
+        form.FormPaint();
+        form.XScrollBar->setValue(5);
+        form.OKBtnClick();
+    }
+    EXPECT_EQ(readLines(dir.path() / "PrintName.INI").value(),
+              (std::vector<std::string>{"A", "2", "B", "3"}));
+}
+
+struct ChoiceCase {
+    const char* title;
+    std::vector<std::pair<const char*, std::vector<const char*>>> files;
+    std::vector<const char*> prnFree;
+    std::vector<const char*> offered;
+};
+
+TEST(PrnFreeFile, GathersTheChoiceListsInTheirOrderOrSaysNot) {
+    const ChoiceCase cases[] = {
+        {"no choice-list file", {}, {"Not"}, {"貨物", "乗用", "特種用途", "自家用", "事業用", ""}},
+        {"two of them",
+         {{"FuelType.INI", {"ガソリン"}}, {"CarUse.INI", {"乗用", "貨物"}}},
+         {"乗用", "貨物", "ガソリン"},
+         {"乗用", "貨物", "ガソリン"}},
+    };
+    for (const ChoiceCase& c : cases) {
+        SCOPED_TRACE(c.title);
+        DesignerFolder folder;
+        writeLines(folder.dir() / "PrnFree.ini", {"old", "lines"});
+        for (const auto& [file, lines] : c.files)
+            writeLines(folder.dir() / file, cp932Lines(lines));
+        TMivoraForm& form = folder.open();
+        EXPECT_EQ(folder.lines("PrnFree.ini"), cp932Lines(c.prnFree));
+        QStringList offered;
+        for (const char* choice : c.offered)
+            offered << QString::fromUtf8(choice);
+        EXPECT_EQ(form.freeChoices(), offered);
+        // Filling the list writes nothing into the free contents.
+        EXPECT_EQ(folder.session().freeData.state(), TableState::Browse);
+    }
+}
+
+TEST_F(DesignerTest, CancelDropsWhatIsPendingAndOkStoresIt) {
+    TMivoraForm& form = open();
+    const std::string name = storedText(1, sj("印刷名"));
+    type(form.DBEdit1, "取り消す名前");
+    form.CancelBtnClick();
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_EQ(storedText(1, sj("印刷名")), name);
+    EXPECT_EQ(form.DBEdit1->text().toStdString(), toUtf8(name));
+
+    type(form.DBEdit1, "残す名前");
+    form.FreeDBComboBox->setEditText(QStringLiteral("手書き"));
+    form.OKBtnClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(storedText(1, sj("印刷名")), sj("残す名前"));
+    EXPECT_EQ(session().freeData.state(), TableState::Browse);
+    EXPECT_EQ(session().freeData.text(sj("項目1")), sj("手書き"));
+}
+
+TEST_F(DesignerTest, TheChosenImageFileGivesItsBareNameAsTheFormName) {
+    TMivoraForm& form = open();
+    form.useFormFile(QStringLiteral("/somewhere/else/form.B.jpg"));
+    EXPECT_EQ(text("印刷フォーム"), "form.B");
+    EXPECT_EQ(form.DBEdit2->text(), QStringLiteral("form.B"));
+}
+
+TEST_F(DesignerTest, TheWindowKeepsItsLargestSizeAndPlacesItsButtons) {
+    TMivoraForm& form = open();
+    form.show();
+    form.resize(800, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(form.size(), QSize(620, 400));
+    EXPECT_EQ(form.OKBtn->x(), 620 / 3 - 37);
+    EXPECT_EQ(form.CancelBtn->x(), 620 / 3 * 2 - 37);
+}
+
+TEST_F(DesignerTest, EnterMovesTheFocusOnAndTypesNothing) {
+    TMivoraForm& form = open();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    form.DBEdit1->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), form.DBEdit1);
+    const QString before = form.DBEdit1->text();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(form.DBEdit1, &enter);
+    EXPECT_EQ(QApplication::focusWidget(), form.DBEdit2);
+    EXPECT_EQ(form.DBEdit1->text(), before);
+    EXPECT_TRUE(form.isVisible()); // the default button was not pressed
+}
+
+} // namespace
+} // namespace mivora::test
