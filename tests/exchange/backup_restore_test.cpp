@@ -1,8 +1,7 @@
 #include "exchange/backup.h"
 #include "exchange/restore.h"
 #include "session/session.h"
-#include "store/datafolder.h"
-#include "support/tempdir.h"
+#include "support/samplefolder.h"
 #include "text/errors.h"
 #include "text/lines.h"
 #include "text/sjis.h"
@@ -17,18 +16,6 @@ namespace fs = std::filesystem;
 
 class BackupRestoreTest : public ::testing::Test {
   protected:
-    BackupRestoreTest() : session_(settings(), dir_.path() / "CARDATA") {
-        createTables(session_.tableFolder);
-        fillSampleData(session_.tableFolder);
-        session_.openMainTables();
-    }
-
-    ProgramSettings settings() {
-        ProgramSettings s;
-        s.programDir = dir_.path();
-        return s;
-    }
-
     // Row 1 of the sample: the standard exchange with all counts non-zero.
     DigitCountRow standardRow() {
         session_.digitCounts.setRecNo(1);
@@ -51,13 +38,15 @@ class BackupRestoreTest : public ::testing::Test {
     }
 
     void backup(DigitCountRow& row, const char* name, const PostalFill& postal = {}) {
-        writeBackup(session_.vehicles, session_.digitCounts, row, dir_.path() / name, postal, {});
+        writeBackup(session_.vehicles, session_.digitCounts, row, dir() / name, postal, {});
     }
 
-    std::string bytesOf(const char* name) { return readBytes(dir_.path() / name); }
+    std::string bytesOf(const char* name) { return readBytes(dir() / name); }
 
-    TempDir dir_;
-    Session session_;
+    const fs::path& dir() const { return folder_.dir(); }
+
+    SampleFolder folder_;
+    Session& session_ = folder_.session();
 };
 
 TEST_F(BackupRestoreTest, CsvRoundTripGivesBackTheRecords) {
@@ -71,7 +60,7 @@ TEST_F(BackupRestoreTest, CsvRoundTripGivesBackTheRecords) {
     EXPECT_EQ(firstLine.front(), ',');
     EXPECT_EQ(firstLine.back(), ',');
 
-    EXPECT_EQ(restoreCsv(session_.vehicles, dir_.path() / "all.CSV", {}),
+    EXPECT_EQ(restoreCsv(session_.vehicles, dir() / "all.CSV", {}),
               static_cast<int>(before.size()));
     EXPECT_EQ(allRecords(), before);
 }
@@ -89,7 +78,7 @@ TEST_F(BackupRestoreTest, TxtRoundTripStripsBlanksAndRaisesWidthsOnce) {
     backup(row, "all.txt");
     EXPECT_EQ(row.counts[remarks], 43);
     EXPECT_EQ(standardRow().counts[remarks], 43); // stored in INDTLEN.db
-    auto widths = readWidthFile(dir_.path() / "all.TIF");
+    auto widths = readWidthFile(dir() / "all.TIF");
     ASSERT_TRUE(widths);
     EXPECT_EQ((*widths)[remarks], 43);
     int recordLength = 0;
@@ -97,7 +86,7 @@ TEST_F(BackupRestoreTest, TxtRoundTripStripsBlanksAndRaisesWidthsOnce) {
         recordLength += width;
     EXPECT_EQ(bytesOf("all.TXT").size(), before.size() * recordLength);
 
-    restoreTxt(vehicles, dir_.path() / "all.TXT", *widths, {});
+    restoreTxt(vehicles, dir() / "all.TXT", *widths, {});
     auto after = allRecords();
     ASSERT_EQ(after.size(), before.size());
     bool found = false;
@@ -157,9 +146,9 @@ TEST_F(BackupRestoreTest, ExtensionDecidesTheFormat) {
         DigitCountRow row = standardRow();
         row.postal = 0;
         backup(row, typed);
-        EXPECT_TRUE(fs::exists(dir_.path() / written)) << typed;
+        EXPECT_TRUE(fs::exists(dir() / written)) << typed;
     }
-    EXPECT_TRUE(fs::exists(dir_.path() / "c.TIF"));
+    EXPECT_TRUE(fs::exists(dir() / "c.TIF"));
 }
 
 TEST_F(BackupRestoreTest, ProposedNames) {
@@ -171,16 +160,16 @@ TEST_F(BackupRestoreTest, ProposedNames) {
 
 TEST_F(BackupRestoreTest, AddressBookFilesAreRefusedBeforeAnythingChanges) {
     for (const char* name : {"住所録.CSV", "2001住所録.TXT"})
-        EXPECT_THROW(refuseAddressBook(splitFileName(dir_.path() / name)), Error);
-    EXPECT_NO_THROW(refuseAddressBook(splitFileName(dir_.path() / "住所.CSV")));
+        EXPECT_THROW(refuseAddressBook(splitFileName(dir() / name)), Error);
+    EXPECT_NO_THROW(refuseAddressBook(splitFileName(dir() / "住所.CSV")));
 }
 
 TEST_F(BackupRestoreTest, CsvLastLineWithoutItsCommaIsLost) {
     std::string line = "";
     for (int i = 1; i <= kColumnCount; ++i)
         line += ",v" + std::to_string(i);
-    writeLines(dir_.path() / "two.CSV", {line + ",", line});
-    EXPECT_EQ(restoreCsv(session_.vehicles, dir_.path() / "two.CSV", {}), 1);
+    writeLines(dir() / "two.CSV", {line + ",", line});
+    EXPECT_EQ(restoreCsv(session_.vehicles, dir() / "two.CSV", {}), 1);
     EXPECT_EQ(session_.vehicles.recordCount(), 1);
     EXPECT_EQ(session_.vehicles.textAt(46), "v47");
 }
@@ -189,10 +178,10 @@ TEST_F(BackupRestoreTest, TxtWhoseLastWidthsAreZeroKeepsItsLastRecord) {
     Widths widths{};
     widths[0] = 3;
     widths[2] = 2;
-    AtomicFile file(dir_.path() / "w.TXT");
+    AtomicFile file(dir() / "w.TXT");
     file.write("ab 12xyz34q"); // two records and a byte left over
     file.commit();
-    EXPECT_EQ(restoreTxt(session_.vehicles, dir_.path() / "w.TXT", widths, {}), 2);
+    EXPECT_EQ(restoreTxt(session_.vehicles, dir() / "w.TXT", widths, {}), 2);
     session_.vehicles.last();
     EXPECT_EQ(session_.vehicles.textAt(0), "xyz");
     EXPECT_EQ(session_.vehicles.textAt(2), "34");
@@ -200,7 +189,7 @@ TEST_F(BackupRestoreTest, TxtWhoseLastWidthsAreZeroKeepsItsLastRecord) {
 
 TEST_F(BackupRestoreTest, FailedOrCancelledRunsLeaveEverythingAsItWas) {
     const auto before = allRecords();
-    EXPECT_THROW(restoreCsv(session_.vehicles, dir_.path() / "missing.CSV", {}), FileError);
+    EXPECT_THROW(restoreCsv(session_.vehicles, dir() / "missing.CSV", {}), FileError);
     EXPECT_EQ(allRecords(), before);
 
     DigitCountRow row = standardRow();
@@ -212,15 +201,15 @@ TEST_F(BackupRestoreTest, FailedOrCancelledRunsLeaveEverythingAsItWas) {
     }
     session_.vehicles.refresh();
     auto cancel = [](int, int) { return false; };
-    EXPECT_THROW(writeBackup(session_.vehicles, session_.digitCounts, row, dir_.path() / "good.CSV",
-                             {}, cancel),
-                 Cancelled);
+    EXPECT_THROW(
+        writeBackup(session_.vehicles, session_.digitCounts, row, dir() / "good.CSV", {}, cancel),
+        Cancelled);
     EXPECT_EQ(bytesOf("good.CSV"), good); // the older backup stays whole
 
     const auto many = allRecords();
     backup(row, "many.CSV");
     session_.vehicles.first();
-    EXPECT_THROW(restoreCsv(session_.vehicles, dir_.path() / "many.CSV", cancel), Cancelled);
+    EXPECT_THROW(restoreCsv(session_.vehicles, dir() / "many.CSV", cancel), Cancelled);
     EXPECT_EQ(allRecords(), many);
 }
 
@@ -230,23 +219,23 @@ TEST_F(BackupRestoreTest, RandomAndTruncatedFilesAlwaysEnd) {
     backup(row, "base.CSV");
     backup(row, "base.TXT");
     const std::string csv = bytesOf("base.CSV"), txt = bytesOf("base.TXT");
-    const Widths widths = *readWidthFile(dir_.path() / "base.TIF");
+    const Widths widths = *readWidthFile(dir() / "base.TIF");
     std::mt19937 random(7);
     for (int round = 0; round < 60; ++round) {
         const std::string& source = round % 2 ? csv : txt;
         std::string bytes = source.substr(0, random() % (source.size() + 1));
         for (int flips = random() % 20; flips > 0 && !bytes.empty(); --flips)
             bytes[random() % bytes.size()] = static_cast<char>(random());
-        AtomicFile file(dir_.path() / "fuzz.DAT");
+        AtomicFile file(dir() / "fuzz.DAT");
         file.write(bytes);
         file.commit();
         Widths some = widths;
         if (round % 5 == 0)
             some.fill(0);
         if (round % 2)
-            restoreCsv(session_.vehicles, dir_.path() / "fuzz.DAT", {});
+            restoreCsv(session_.vehicles, dir() / "fuzz.DAT", {});
         else
-            restoreTxt(session_.vehicles, dir_.path() / "fuzz.DAT", some, {});
+            restoreTxt(session_.vehicles, dir() / "fuzz.DAT", some, {});
     }
     SUCCEED();
 }

@@ -1,8 +1,7 @@
 #include "exchange/exchangeflow.h"
 
 #include "app/scriptedprompter.h"
-#include "store/datafolder.h"
-#include "support/tempdir.h"
+#include "support/samplefolder.h"
 #include "text/errors.h"
 #include "text/lines.h"
 
@@ -15,20 +14,11 @@ namespace fs = std::filesystem;
 
 class ExchangeFlowTest : public ::testing::Test {
   protected:
-    ExchangeFlowTest() : session_(settings(), dir_.path() / "CARDATA") {
-        createTables(session_.tableFolder);
-        fillSampleData(session_.tableFolder);
-        session_.openMainTables();
-    }
-    ProgramSettings settings() {
-        ProgramSettings s;
-        s.programDir = dir_.path();
-        return s;
-    }
-    std::string file(const char* name) { return pathText(dir_.path() / name); }
+    const fs::path& dir() const { return folder_.dir(); }
+    std::string file(const char* name) { return pathText(dir() / name); }
 
-    TempDir dir_;
-    Session session_;
+    SampleFolder folder_;
+    Session& session_ = folder_.session();
     ScriptedPrompter person_;
 };
 
@@ -40,7 +30,7 @@ TEST_F(ExchangeFlowTest, CancelAtEitherQuestionWritesNothing) {
     EXPECT_FALSE(backupWithQuestions(session_, person_, {}));
     ASSERT_EQ(person_.fileQuestions.size(), 1u);
     EXPECT_EQ(person_.fileQuestions[0].title, "ﾊﾞｯｸｱｯﾌﾟﾌｧｲﾙの指定");
-    EXPECT_EQ(fs::directory_iterator(dir_.path())->path().filename(), "CARDATA");
+    EXPECT_EQ(fs::directory_iterator(dir())->path().filename(), "CARDATA");
 }
 
 TEST_F(ExchangeFlowTest, TxtRestoreAsksForTheRowOnlyWithoutAWidthFile) {
@@ -54,7 +44,7 @@ TEST_F(ExchangeFlowTest, TxtRestoreAsksForTheRowOnlyWithoutAWidthFile) {
     EXPECT_EQ(person_.digitCountPrompts.size(), 1u); // only the backup's
     EXPECT_EQ(session_.vehicles.recordCount(), count);
 
-    fs::remove(dir_.path() / "b.TIF");
+    fs::remove(dir() / "b.TIF");
     person_.files = {file("b.TXT")};
     EXPECT_FALSE(restoreWithQuestions(session_, person_, {})); // the row question cancelled
     ASSERT_EQ(person_.digitCountPrompts.size(), 2u);
