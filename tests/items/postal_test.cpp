@@ -122,6 +122,8 @@ TEST(PostRead, CompletesSlotFourAndFillsTheResult) {
     PostRead(values[48], 0, values, dir.path());
     EXPECT_EQ(values[48], "0600041");
     EXPECT_EQ(toUtf8(values[4]), "北海道札幌市中央区大通東３");
+    PostRead(values[48], 0, values, dir.path()); // a second call adds nothing more
+    EXPECT_EQ(toUtf8(values[4]), "北海道札幌市中央区大通東３");
     values[4] = values[48] = "x";
     EXPECT_EQ(values, untouched); // no other slot changed
 
