@@ -50,7 +50,7 @@ constexpr int kLabelsUnderAmounts = 40;
 constexpr int kVerticalMargin = 2;
 
 // Each amount cell's keyword, the text an amount slot of a fee layout names.
-constexpr const char* kAmountKeywords[kAmountCells] = {
+constexpr const char* kAmountCaptions[kAmountCells] = {
     "自　賠　責金額", "重　量　税金額", "検査印紙　金額", "諸　費　用金額",
     "仮ナンバー金額", "合　　　計金額", "諸費用無合計"};
 
@@ -125,11 +125,7 @@ void TMivoraForm::buildLabels() {
 }
 
 void TMivoraForm::openTables() {
-    try {
-        session_.openDesignerTables();
-    } catch (const Error& error) {
-        reportFailure(error);
-    }
+    attempt([&] { session_.openDesignerTables(); });
     session_.layouts.beforePost = [this](Table&) { Table1BeforePost(); };
     // Moves made elsewhere (a start-up request, a print run) show in the controls too.
     session_.layouts.afterScroll = [this](Table&) { DataSource1->recordChanged(); };
@@ -211,7 +207,7 @@ void TMivoraForm::FormCreate() {
     OpenDialog1->setDirectory(QString::fromStdString(pathText(folder)));
     current_ = 1;
     Edit1->setText(shown(sj("ＪＳゴシック")));
-    try {
+    attempt([&] {
         if (const auto choices = rebuildPrnFree(folder)) {
             QStringList list;
             for (const std::string& line : *choices)
@@ -222,9 +218,7 @@ void TMivoraForm::FormCreate() {
         const std::string fontName = printFontName(folder);
         Edit1->setText(shown(fontName));
         setLabelFontName(fontName);
-    } catch (const Error& error) {
-        reportFailure(error);
-    }
+    });
 }
 
 void TMivoraForm::Table1BeforePost() {
@@ -238,14 +232,10 @@ void TMivoraForm::Table1BeforePost() {
 bool TMivoraForm::FormCloseQuery() {
     if (!session_.layouts.active())
         return true;
-    try {
+    return attempt([&] {
         layoutNames_.write(session_.settings.programDir / "PrintName.INI",
                            session_.layouts.recordCount());
-    } catch (const Error& error) {
-        reportFailure(error);
-        return false;
-    }
-    return true;
+    });
 }
 
 void TMivoraForm::done(int result) {
@@ -258,11 +248,7 @@ void TMivoraForm::DBNavigator1Click() {
 }
 
 void TMivoraForm::DBEdit3Change() {
-    try {
-        postLayoutIfEdited();
-    } catch (const Error& error) {
-        reportFailure(error);
-    }
+    attempt([&] { postLayoutIfEdited(); });
     FormPaint();
 }
 
@@ -277,13 +263,11 @@ void TMivoraForm::useFormFile(const QString& path) {
     Table& layouts = session_.layouts;
     if (!layouts.active())
         return;
-    try {
+    attempt([&] {
         const std::string name = fromUtf8(QFileInfo(path).completeBaseName().toStdString());
         layouts.edit();
         DataSource1->setText(sj("印刷フォーム"), name);
-    } catch (const Error& error) {
-        reportFailure(error);
-    }
+    });
 }
 
 // A picture that cannot be read leaves the one shown before.
@@ -299,16 +283,14 @@ void TMivoraForm::DBEdit2Change() {
 }
 
 void TMivoraForm::OKBtnClick() {
-    try {
+    const bool stored = attempt([&] {
         postLayoutIfEdited();
         // The input record is stored even when the table was empty and got it just now.
         if (session_.freeData.active() && session_.freeData.state() != TableState::Browse)
             session_.freeData.post();
-    } catch (const Error& error) {
-        reportFailure(error);
-        return;
-    }
-    accept();
+    });
+    if (stored)
+        accept();
 }
 
 // A new layout being added is left as it is: the next move stores it, or drops it
@@ -347,7 +329,7 @@ void TMivoraForm::SpeedButton1Click() {
 
 void TMivoraForm::showAmountKeywords() {
     for (int i = 0; i < kAmountCells; ++i)
-        expLabels_[static_cast<std::size_t>(i)]->setText(QString::fromUtf8(kAmountKeywords[i]));
+        expLabels_[static_cast<std::size_t>(i)]->setText(QString::fromUtf8(kAmountCaptions[i]));
 }
 
 QStringList TMivoraForm::freeChoices() const {
@@ -372,7 +354,7 @@ int TMivoraForm::paperDotsOf(const Axis& axis) const {
 void TMivoraForm::FormPaint() {
     if (!session_.layouts.active())
         return;
-    try {
+    attempt([&] {
         current_ = 1;
         NoPanel->setText(QStringLiteral("1"));
         if (NoScrollBar->value() != 1)
@@ -391,9 +373,7 @@ void TMivoraForm::FormPaint() {
             showItem(number);
         fitScrolledArea();
         MenuDBComboBoxChange();
-    } catch (const Error& error) {
-        reportFailure(error);
-    }
+    });
 }
 
 void TMivoraForm::showItem(int number) {
@@ -457,11 +437,7 @@ void TMivoraForm::fitScrolledArea() {
 // ---- Placement of the current item ---------------------------------------------
 
 void TMivoraForm::NoScrollBarChange() {
-    try {
-        postLayoutIfEdited();
-    } catch (const Error& error) {
-        reportFailure(error);
-    }
+    attempt([&] { postLayoutIfEdited(); });
     current_ = NoScrollBar->value();
     NoPanel->setText(QString::number(current_));
     const SlotFields& fields = slot(current_);
@@ -524,13 +500,11 @@ void TMivoraForm::positionBarChange(const Axis& axis) {
     Table& layouts = session_.layouts;
     if (!layouts.active())
         return;
-    try {
+    attempt([&] {
         layouts.edit();
         if (layouts.state() == TableState::Edit)
             DataSource1->setInteger(positionField(axis, current_), axis.bar->value());
-    } catch (const Error& error) {
-        reportFailure(error);
-    }
+    });
 }
 
 void TMivoraForm::XPosDBEditChange() {
@@ -545,12 +519,10 @@ void TMivoraForm::YPosDBEditChange() {
 void TMivoraForm::positionEditChange(const Axis& axis) {
     if (!session_.layouts.active())
         return;
-    try {
+    attempt([&] {
         postAndEditLayout();
         showPosition(axis);
-    } catch (const Error& error) {
-        reportFailure(error);
-    }
+    });
 }
 
 // The bar, the label and the millimetres follow the stored position. A position
@@ -616,7 +588,7 @@ void TMivoraForm::Edit1Click() {
     const QFont font = chosen ? FontDialog1->selectedFont() : given;
     const int size = chosen ? font.pointSize() : storedSize;
     Edit1->setText(font.family());
-    try {
+    attempt([&] {
         const std::string name = fromUtf8(font.family().toStdString());
         if (layouts.active()) {
             layouts.edit();
@@ -624,29 +596,21 @@ void TMivoraForm::Edit1Click() {
         }
         setLabelFontName(name);
         writeLines(session_.settings.programDir / "CarFont.INI", {name});
-    } catch (const Error& error) {
-        reportFailure(error);
-    }
+    });
     FSizDBComboBoxClick();
 }
 
 void TMivoraForm::LenDBComboBoxChange() {
-    try {
-        postAndEditLayout();
-    } catch (const Error& error) {
-        reportFailure(error);
-    }
+    attempt([&] { postAndEditLayout(); });
     MenuDBComboBoxChange();
 }
 
 void TMivoraForm::FreeDBComboBoxChange() {
     Table& freeData = session_.freeData;
-    try {
+    attempt([&] {
         if (freeData.active() && freeData.state() != TableState::Browse)
             freeData.post();
-    } catch (const Error& error) {
-        reportFailure(error);
-    }
+    });
     MenuDBComboBoxChange();
 }
 
@@ -748,8 +712,14 @@ void TMivoraForm::report(const std::string& message) {
         forms_.prompter->showError(message);
 }
 
-void TMivoraForm::reportFailure(const std::exception& failure) {
-    report(failure.what());
+bool TMivoraForm::attempt(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const Error& error) {
+        report(error.what());
+        return false;
+    }
+    return true;
 }
 
 } // namespace mivora

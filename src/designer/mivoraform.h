@@ -13,6 +13,7 @@
 #include <QFont>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -204,7 +205,8 @@ class TMivoraForm : public QDialog {
     void postLayoutIfEdited();
     void postAndEditLayout();
     void report(const std::string& message);
-    void reportFailure(const std::exception& failure);
+    // Runs work; a failure of a table or a file is reported, and false returned.
+    bool attempt(const std::function<void()>& work);
 
     Session& session_;
     Forms& forms_;
