@@ -3,6 +3,7 @@
 // start, the open tables and the shared value array. The windows own one Session
 // and hand it to the core's operations.
 
+#include "session/preparationstate.h"
 #include "session/settings.h"
 #include "store/table.h"
 
@@ -35,6 +36,9 @@ class Session {
 
     // Slot 0 scratch, 1-47 the columns of one vehicle, 48 a postal code (CP932).
     std::array<std::string, 49> recordValues;
+
+    // The state of print data preparation and the fee calculation in a print run.
+    PreparationState preparation;
 
     void openMainTables();
     void openDesignerTables();
