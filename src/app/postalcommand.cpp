@@ -61,9 +61,9 @@ void warnAboutList(const PostalList& list, std::ostream& err) {
         err << "mivora postal: KEN_ALL.CSV の " << list.nonCp932LineCount()
             << " 行がシフトJIS (CP932) "
                "の文字になっていません。ファイルの文字コードを確かめてください。\n";
-    if (list.shortLineCount() > 0)
-        err << "mivora postal: KEN_ALL.CSV の " << list.shortLineCount()
-            << " 行は項目が 9 個に足りないため読み飛ばしました。\n";
+    if (list.brokenLineCount() > 0)
+        err << "mivora postal: KEN_ALL.CSV の " << list.brokenLineCount()
+            << " 行は項目が 9 個に足りないか、都道府県名か市区町村名が空なので読み飛ばしました。\n";
 }
 
 // Prints the line of one address; false when it got no code.

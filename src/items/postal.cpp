@@ -1,7 +1,6 @@
 #include "items/postal.h"
 
 #include "items/charconv.h"
-#include "text/errors.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 
@@ -187,8 +186,10 @@ PostalList::PostalList(std::string bytes) : bytes_(std::move(bytes)) {
             continue;
         nonCp932Lines_ += !isCp932(line);
         splitFields(line, fields);
-        if (fields.size() <= kAreaField) {
-            ++shortLines_;
+        // A line without prefecture or city would fit every address.
+        if (fields.size() <= kAreaField || unquote(fields[kPrefectureField]).empty() ||
+            unquote(fields[kCityField]).empty()) {
+            ++brokenLines_;
             continue;
         }
         addLine(fields, joinContinuedArea(all, pos, fields));
@@ -206,9 +207,9 @@ std::shared_ptr<const PostalList> PostalList::read(const fs::path& file) {
 std::string_view PostalList::joinContinuedArea(std::string_view all, std::size_t& pos,
                                                const std::vector<std::string_view>& fields) {
     const std::string_view area = fields[kAreaField];
-    std::string joined(unquote(area));
-    if (!contains(joined, words().open) || contains(joined, words().close))
+    if (!contains(unquote(area), words().open) || contains(unquote(area), words().close))
         return area;
+    std::string joined(unquote(area));
     std::vector<std::string_view> next;
     while (!contains(joined, words().close) && pos < all.size()) {
         std::size_t after = pos;
@@ -246,7 +247,6 @@ void PostalList::addLine(const std::vector<std::string_view>& fields, std::strin
 PostalList::AreaField PostalList::describeArea(std::string_view quoted) const {
     const Words& w = words();
     AreaField area;
-    area.quoted = quoted;
     area.text = unquote(quoted);
     area.catchAll = contains(quoted, w.wholeCity) || quoted == w.notListed;
     area.catchAllWhenFollowed = contains(quoted, w.numberFollows);

@@ -27,9 +27,10 @@ struct PostalAnswer {
 
 class PostalList {
   public:
-    // bytes: the content of a KEN_ALL.CSV file. Lines with fewer than nine fields
-    // are left out; an area name that the file continues on following lines (an
-    // open "（" closed on a later line of the same code and city) is joined whole.
+    // bytes: the content of a KEN_ALL.CSV file. Lines with fewer than nine fields,
+    // or without prefecture or city, are left out; an area name that the file continues on
+    // following lines (an open "（" closed on a later line of the same code and city) is joined
+    // whole.
     explicit PostalList(std::string bytes);
     PostalList(const PostalList&) = delete;
     PostalList& operator=(const PostalList&) = delete;
@@ -43,14 +44,13 @@ class PostalList {
     PostalAnswer lookup(std::string_view address, int mode) const;
 
     std::size_t areaCount() const { return lines_.size(); }
-    // Lines left out for having too few fields (blank lines not counted).
-    std::size_t shortLineCount() const { return shortLines_; }
+    // Lines left out as broken (blank lines not counted).
+    std::size_t brokenLineCount() const { return brokenLines_; }
     // Lines holding bytes that are no CP932 text: a file in another encoding.
     std::size_t nonCp932LineCount() const { return nonCp932Lines_; }
 
   private:
     struct AreaField {
-        std::string_view quoted; // as written in the file, quotes included
         std::string_view text;   // without its quotes
         std::string_view head;   // before "（", when parenthesised
         std::string_view listed; // after "（", up to "番地" or "）"
@@ -99,7 +99,7 @@ class PostalList {
     // apart, since they are always possible.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> cityIndex_;
     std::vector<std::uint32_t> shortCityGroups_;
-    std::size_t shortLines_ = 0;
+    std::size_t brokenLines_ = 0;
     std::size_t nonCp932Lines_ = 0;
 };
 

@@ -253,7 +253,7 @@ void PostalReference::read(std::vector<Reading*> readings) const {
     ListLine line;
     for (std::size_t i = 0; i < lines_.size() && !readings.empty(); ++i) {
         fieldsOf(lines_[i], fields);
-        if (fields.size() < 9)
+        if (fields.size() < 9 || unquoted(fields[6]).empty() || unquoted(fields[7]).empty())
             continue;
         line.prefectureRun += unquoted(fields[6]) != line.prefecture;
         line.code = unquoted(fields[2]);

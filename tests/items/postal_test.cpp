@@ -96,8 +96,8 @@ TEST(PostalLookup, ToleratesBrokenFiles) {
                                   "\"乙町（１、２\",0,0,0,0,0,0");
     const std::string other = sj("1,\"1\",\"0000002\",\"\",\"\",\"\",\"北海道\",\"甲市\","
                                  "\"丙町\",0,0,0,0,0,0");
-    const PostalList broken("a,b,c\r\n\r\n" + opener + "\n" + other + "\r" + "x,y");
-    EXPECT_EQ(broken.shortLineCount(), 2u);
+    const PostalList broken("a,b,c\r\n\r\n,,,,,,,,,\r\n" + opener + "\n" + other + "\r" + "x,y");
+    EXPECT_EQ(broken.brokenLineCount(), 3u);
     EXPECT_EQ(broken.nonCp932LineCount(), 0u);
     EXPECT_EQ(broken.areaCount(), 2u);
     // The open parenthesis is not carried into the line of another code.
