@@ -240,22 +240,37 @@ void addLayouts(Table& layouts) {
                {"備考", 60, 730, 10},
                {"?受付番号", 600, 40, 10},
                {"今日", 560, 1080, 10}});
+    // The fee statement: its amount slots, captions and company lines come from the
+    // presets of free-data record 2 when the sibling program prepares it.
     addLayout(layouts, "継続検査諸費用明細", "白地",
-              {{"使用者", 60, 80, 14},
-               {"自動車登録番号", 60, 130, 12},
-               {"有効期間の満了する日", 400, 130, 10},
-               {"郵便番号", 60, 40, 10},
-               {"使用者住所", 200, 40, 10},
-               {"自賠責", 80, 250, 12},
-               {"重量税", 80, 300, 12},
-               {"検査印紙", 80, 350, 12},
-               {"諸費用", 80, 400, 12},
-               {"仮ナンバー", 80, 450, 12},
-               {"合計", 80, 520, 14},
-               {"自社名", 450, 1000, 12},
-               {"自住所", 450, 1040, 10},
-               {"自電話番号", 450, 1070, 10},
-               {"今日", 560, 40, 10}});
+              {{"継続検査諸費用明細書", 250, 40, 18},
+               {"郵便番号", 75, 110, 10},
+               {"使用者住所", 200, 110, 10},
+               {"使用者", 60, 150, 14},
+               {"自動車登録番号", 60, 200, 12},
+               {"有効期間の満了する日", 400, 200, 10},
+               {"自動車の種別", 60, 240, 10},
+               {"用途", 200, 240, 10},
+               {"自家用事業用の別", 320, 240, 10},
+               {"自賠責保険料", 80, 320, 12},
+               {"自　賠　責金額", 400, 320, 12},
+               {"自動車重量税", 80, 370, 12},
+               {"重　量　税金額", 400, 370, 12},
+               {"検査手数料（印紙代）", 80, 420, 12},
+               {"検査印紙　金額", 400, 420, 12},
+               {"仮ナンバー代", 80, 470, 12},
+               {"仮ナンバー金額", 400, 470, 12},
+               {"法定費用計", 80, 520, 12},
+               {"諸費用無合計", 400, 520, 12},
+               {"点検整備・代行手数料", 80, 590, 12},
+               {"諸　費　用金額", 400, 590, 12},
+               {"合計", 80, 660, 14},
+               {"合　　　計金額", 400, 660, 14},
+               {"自社名", 450, 980, 12},
+               {"自住所", 450, 1020, 10},
+               {"自電話番号", 450, 1050, 10},
+               {"今日", 560, 80, 10},
+               {"〒", 60, 110, 10}});
 }
 
 void addFreeData(Table& free) {
@@ -263,11 +278,13 @@ void addFreeData(Table& free) {
     free.setText(sj("項目27"), sj("１２３"));
     free.post();
     free.append(); // record 2: the presets of the fee layout
+    // The captions of the premium and the temporary plate vanish with their amounts.
     const std::pair<int, const char*> presets[] = {
-        {6, "自　賠　責金額"}, {7, "重　量　税金額"},  {8, "検査印紙　金額"},
-        {9, "諸　費　用金額"}, {10, "仮ナンバー金額"}, {11, "合　　　計金額"},
-        {4, "郵便番号"},       {12, "自社名"},         {13, "自住所"},
-        {14, "自電話番号"},    {15, "日付選択"}};
+        {2, "郵便番号"},        {10, "自賠責保険料"},   {11, "自　賠　責金額"},
+        {13, "重　量　税金額"}, {15, "検査印紙　金額"}, {16, "仮ナンバー代"},
+        {17, "仮ナンバー金額"}, {19, "諸費用無合計"},   {21, "諸　費　用金額"},
+        {23, "合　　　計金額"}, {24, "自社名"},         {25, "自住所"},
+        {26, "自電話番号"},     {27, "日付選択"}};
     for (const auto& [slot, text] : presets)
         free.setText(sj("項目") + std::to_string(slot), sj(text));
     free.post();
@@ -296,27 +313,41 @@ void addExpenses(Table& table) {
     table.post();
 }
 
+// Weight tax for two years: passenger and special vehicles by the half tonne,
+// freight and buses by 2.5 tonnes. The thirteenth amounts are 0: a weight beyond
+// the table pays the last bracket.
+struct TaxScale {
+    std::vector<const char*> uses;
+    int boundStep;
+    std::vector<int> amountSteps; // per bracket: private, commercial (then with a load)
+};
+
+std::vector<int> stepped(int step, int count) {
+    std::vector<int> values;
+    for (int i = 1; i <= count; ++i)
+        values.push_back(step * i);
+    return values;
+}
+
 void addWeightTax(Table& table) {
     table.append();
-    std::vector<int> bounds = {500,  1000, 1500, 2000, 2500, 3000, 3500,
-                               4000, 4500, 5000, 5500, 6000, 0};
-    std::vector<int> freightBounds = {1000, 2000, 3000,  4000,  5000,  6000, 7000,
-                                      8000, 9000, 10000, 11000, 12000, 0};
-    for (const char* use : {"乗用", "特種", "乗合", "特殊"})
-        fillNumbered(table, std::string("重量税") + use + "数値", bounds);
-    fillNumbered(table, "重量税貨物数値", freightBounds);
-    std::vector<int> privateTax = {8200,  16400, 24600, 32800, 41000, 49200, 57400,
-                                   65600, 73800, 82000, 90200, 98400, 106600};
-    std::vector<int> commercialTax = {5200,  10400, 15600, 20800, 26000, 31200, 36400,
-                                      41600, 46800, 52000, 57200, 62400, 67600};
-    std::vector<int> both = privateTax;
-    both.insert(both.end(), commercialTax.begin(), commercialTax.end());
-    for (const char* use : {"乗用", "貨物", "乗合", "特殊"})
-        fillNumbered(table, std::string("重量税") + use, both);
-    std::vector<int> special = both;
-    special.insert(special.end(), privateTax.begin(), privateTax.end());
-    special.insert(special.end(), commercialTax.begin(), commercialTax.end());
-    fillNumbered(table, "重量税特種", special);
+    const TaxScale scales[] = {{{"乗用", "特殊"}, 500, {8200, 5200}},
+                               {{"特種"}, 500, {8200, 5200, 4100, 2600}},
+                               {{"貨物", "乗合"}, 2500, {20500, 13000}}};
+    for (const TaxScale& scale : scales) {
+        for (const char* use : scale.uses) {
+            std::vector<int> bounds = stepped(scale.boundStep, 12);
+            bounds.push_back(0);
+            fillNumbered(table, std::string("重量税") + use + "数値", bounds);
+            std::vector<int> amounts;
+            for (int step : scale.amountSteps) {
+                const std::vector<int> set = stepped(step, 12);
+                amounts.insert(amounts.end(), set.begin(), set.end());
+                amounts.push_back(0);
+            }
+            fillNumbered(table, std::string("重量税") + use, amounts);
+        }
+    }
     table.setInteger(sj("重量税軽"), 6600);
     table.setInteger(sj("重量税軽貨物"), 5200);
     table.setInteger(sj("重量税二輪"), 3800);
