@@ -11,6 +11,7 @@
 #include "dialogs/indtlform.h"
 #include "dialogs/messageboxprompter.h"
 #include "dialogs/msgchkdlg.h"
+#include "dialogs/prfreeeditform.h"
 #include "dialogs/tooleditform.h"
 #include "print/printfont.h"
 #include "session/session.h"
@@ -77,6 +78,8 @@ int runDesktop(int argc, char** argv) {
     prompter.setDigitCountWindow(&digitCounts);
     TToolEditForm toolEdit(session.settings.programDir, &mainForm);
     forms.toolEdit = &toolEdit;
+    TPrFreeEditForm freeEdit(session.freeData, designer.freeChoices(), &mainForm);
+    forms.freeEdit = &freeEdit;
     TDateSelectDlg dateSelect(session.settings.programDir, &mainForm);
     forms.dateSelect = &dateSelect;
     prompter.setDateWindow(&dateSelect);

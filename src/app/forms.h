@@ -11,6 +11,7 @@ class TInDTLForm;
 class TMivoraForm;
 class TMivoraPtnForm;
 class TMsgChkDlg;
+class TPrFreeEditForm;
 class TPrVersionDlg;
 class TToolEditForm;
 
@@ -20,6 +21,7 @@ struct Forms {
     TPrVersionDlg* version = nullptr;
     TInDTLForm* digitCounts = nullptr;
     TToolEditForm* toolEdit = nullptr;
+    TPrFreeEditForm* freeEdit = nullptr;
     TDateSelectDlg* dateSelect = nullptr;
     TMsgChkDlg* confirmation = nullptr;
     TDateSDlg* dateSetting = nullptr;

@@ -1,6 +1,7 @@
 #include "app/mivoraptnform.h"
 
 #include "app/prversiondlg.h"
+#include "app/windowprinthost.h"
 #include "designer/mivoraform.h"
 #include "dialogs/indtlform.h"
 #include "dialogs/progresswindow.h"
@@ -105,8 +106,7 @@ void TMivoraPtnForm::buildWindow() {
     Timer1->setInterval(1);
     connect(Timer1, &QTimer::timeout, this, &TMivoraPtnForm::Timer1Timer);
 
-    // The print run arrives with its own windows.
-    SpeedButton3->setEnabled(false);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TMivoraPtnForm::SpeedButton3Click);
     connect(SpeedButton1, &QToolButton::clicked, this, &TMivoraPtnForm::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TMivoraPtnForm::SpeedButton2Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TMivoraPtnForm::SpeedButton4Click);
@@ -182,9 +182,23 @@ void TMivoraPtnForm::serveRequest() {
     const int mode = session_.settings.request.mode;
     if ((mode == StartupRequest::Designer || mode == StartupRequest::Settings) && forms_.designer)
         forms_.designer->exec();
+    if (mode == StartupRequest::Print)
+        SpeedButton3Click();
     std::error_code ignored;
     fs::remove(requestFile(session_.settings.programDir), ignored);
     close();
+}
+
+WindowPrintHost& TMivoraPtnForm::printHost() {
+    if (!printHost_)
+        printHost_ = std::make_unique<WindowPrintHost>(session_, forms_, this);
+    return *printHost_;
+}
+
+// The grid follows the record printed last.
+void TMivoraPtnForm::SpeedButton3Click() {
+    printHost().print();
+    DBGrid1->followTable();
 }
 
 // A fee layout shows each amount slot by its keyword while it is designed.

@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QLabel;
 class QTimer;
 class QToolButton;
@@ -15,6 +17,7 @@ class QToolButton;
 namespace mivora {
 
 class DBGrid;
+class WindowPrintHost;
 
 class TMivoraPtnForm : public QWidget {
     Q_OBJECT
@@ -32,6 +35,7 @@ class TMivoraPtnForm : public QWidget {
     void NewSpeedClick();
     void SpeedButton1Click(); // restore
     void SpeedButton2Click(); // backup
+    void SpeedButton3Click(); // print the current record
     void SpeedButton4Click(); // the layout designer
     void VerSpeedClick();
 
@@ -51,6 +55,8 @@ class TMivoraPtnForm : public QWidget {
     // The installed printers: with more than one, the printer adjustment window
     // offers them and tells its groups apart.
     void usePrinters(const QStringList& printers);
+    // What the print button prints with; the printer chosen stays for the next run.
+    WindowPrintHost& printHost();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -66,6 +72,7 @@ class TMivoraPtnForm : public QWidget {
 
     Session& session_;
     Forms& forms_;
+    std::unique_ptr<WindowPrintHost> printHost_;
 };
 
 } // namespace mivora

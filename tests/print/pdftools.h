@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <filesystem>
 #include <optional>
@@ -71,7 +72,8 @@ inline QStringList pdfFonts(const std::filesystem::path& pdf) {
 
 // One page rendered in grey at the resolution, or a null image.
 inline QImage renderPage(const std::filesystem::path& pdf, int dpi, int page = 1) {
-    const std::filesystem::path stem = pdf.parent_path() / (pdf.stem().string() + "-render");
+    QTemporaryDir dir;
+    const std::filesystem::path stem = std::filesystem::path(dir.path().toStdString()) / "page";
     const QString number = QString::number(page);
     if (!runTool(QStringLiteral("pdftoppm"),
                  {QStringLiteral("-gray"), QStringLiteral("-r"), QString::number(dpi),

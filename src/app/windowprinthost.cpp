@@ -1,0 +1,98 @@
+#include "app/windowprinthost.h"
+
+#include "designer/datasource.h"
+#include "designer/itemlabel.h"
+#include "designer/mivoraform.h"
+#include "dialogs/prfreeeditform.h"
+#include "dialogs/tooleditform.h"
+#include "print/printfont.h"
+#include "session/prompter.h"
+#include "session/session.h"
+#include "text/codec.h"
+#include "text/errors.h"
+
+#include <QPageLayout>
+#include <QPrintDialog>
+
+namespace mivora {
+
+WindowPrintHost::WindowPrintHost(Session& session, Forms& forms, QWidget* parent)
+    : session_(session), forms_(forms), parent_(parent) {
+    setUpPrinter = [this](QPrinter& printer) { return showPrintDialog(printer); };
+}
+
+WindowPrintHost::~WindowPrintHost() = default;
+
+int WindowPrintHost::print() {
+    device_ = std::make_unique<PrinterDevice>(printer_);
+    try {
+        return runPrint(session_, *this, nullptr);
+    } catch (const Error& error) {
+        forms_.prompter->showError(error.what());
+    }
+    return device_->pagesSent();
+}
+
+void WindowPrintHost::offerHandWritten(int slot, const std::optional<std::string>& caption) {
+    if (!forms_.freeEdit)
+        return;
+    std::optional<QString> shown;
+    if (caption)
+        shown = QString::fromStdString(toUtf8(*caption));
+    forms_.freeEdit->offerItem(slot, shown);
+}
+
+bool WindowPrintHost::showPrintDialog(QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+// The positions of the layouts are measured from the printable area, and the
+// dialog may leave the page it chose half applied: the chosen page is set again.
+bool WindowPrintHost::choosePrinter() {
+    printer_.setFullPage(false);
+    if (!setUpPrinter(printer_))
+        return false;
+    const QPageLayout chosen = printer_.pageLayout();
+    printer_.setFullPage(false);
+    printer_.setPageLayout(chosen);
+    return true;
+}
+
+bool WindowPrintHost::confirmContents() {
+    if (!forms_.freeEdit)
+        return true;
+    const bool ok = forms_.freeEdit->confirm();
+    // The designer's free-content box shows the same record.
+    if (forms_.designer)
+        forms_.designer->DataSource2->recordChanged();
+    return ok;
+}
+
+Prompter* WindowPrintHost::prompter() {
+    return forms_.prompter;
+}
+
+PrinterAdjustment WindowPrintHost::adjustment() {
+    if (forms_.toolEdit)
+        return forms_.toolEdit->adjustment();
+    return readToolEdit(session_.settings.programDir);
+}
+
+QFont WindowPrintHost::printFont() {
+    if (forms_.designer)
+        return forms_.designer->PrintLabel1->font();
+    return fontNamed(printFontName(session_.settings.programDir));
+}
+
+// The labels draw in the window-text colour, which a dark desktop makes light;
+// on paper that colour is black.
+QColor WindowPrintHost::printColour() {
+    return Qt::black;
+}
+
+PrintDevice& WindowPrintHost::device() {
+    return *device_;
+}
+
+} // namespace mivora

@@ -1,0 +1,156 @@
+// Printing for real: the sample record through two PDF queues of a private CUPS
+// server, as the print button does it, against the page of `mivora print`. CUPS
+// converts the fonts, so the pages are compared as rendered images.
+
+#include "app/forms.h"
+#include "app/mivoraptnform.h"
+#include "app/windowprinthost.h"
+#include "dialogs/prfreeeditform.h"
+#include "dialogs/tooleditform.h"
+#include "privatecups.h"
+#include "sampleprogramfolder.h"
+#include "scriptedprompter.h"
+#include "session/session.h"
+
+#include <QComboBox>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTimer>
+
+namespace mivora::test {
+namespace {
+
+constexpr int kRenderDpi = 100; // four pixels a millimetre
+
+// The grey of the second page at a point, moved right by dx and down by dy pixels
+// (paper beyond its edge is white).
+int greyAt(const QImage& page, int x, int y) {
+    return page.rect().contains(x, y) ? qGray(page.pixel(x, y)) : 255;
+}
+
+// The share of pixels (in ten-thousandths) of the first page that no pixel within
+// one pixel of the same place on the second page resembles, the second moved right
+// by dx and down by dy pixels. A pixel of tolerance lets the fonts that CUPS
+// converts draw their edges a little differently; a shift of a millimetre (two
+// pixels) still shows on every line.
+int differing(const QImage& a, const QImage& b, int dx = 0, int dy = 0) {
+    if (a.size() != b.size() || a.isNull())
+        return 10000;
+    long count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            int closest = 255;
+            for (int ny = -1; ny <= 1; ++ny)
+                for (int nx = -1; nx <= 1; ++nx)
+                    closest = std::min(closest, std::abs(qGray(a.pixel(x, y)) -
+                                                         greyAt(b, x - dx + nx, y - dy + ny)));
+            count += closest > 96;
+        }
+    return static_cast<int>(count * 10000 / (static_cast<long>(a.width()) * a.height()));
+}
+
+class CupsPrintTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        why_ = PrivateCups::unavailable();
+        if (why_.empty() && !haveTool(QStringLiteral("pdftoppm")))
+            why_ = "pdftoppm (poppler-utils) is not installed";
+        if (!why_.empty())
+            return;
+        cups_ = new PrivateCups;
+        const std::string suffix = std::to_string(getpid());
+        queueA_ = "MivoraTestA" + suffix;
+        queueB_ = "MivoraTestB" + suffix;
+        if (!cups_->running() || !cups_->addPdfQueue(queueA_) || !cups_->addPdfQueue(queueB_))
+            failure_ = "the private cupsd did not come up: " + cups_->log().toStdString();
+    }
+
+    static void TearDownTestSuite() {
+        delete cups_;
+        cups_ = nullptr;
+    }
+
+    void SetUp() override {
+        if (!why_.empty())
+            GTEST_SKIP() << why_;
+        ASSERT_TRUE(failure_.empty()) << failure_;
+    }
+
+    inline static std::string why_;
+    inline static std::string failure_;
+    inline static PrivateCups* cups_ = nullptr;
+    inline static std::string queueA_;
+    inline static std::string queueB_;
+};
+
+TEST_F(CupsPrintTest, BothQueuesPrintThePageOfTheDirectPdfWithTheirOwnGroups) {
+    SampleProgramFolder sample;
+    const std::filesystem::path direct = sample.file("direct.pdf");
+    ASSERT_EQ(sample.print({"--pdf", pathText(direct)}), 0) << sample.err.str();
+
+    ProgramSettings settings;
+    settings.programDir = sample.folder();
+    Session session(settings, sample.tables());
+    ScriptedPrompter prompter;
+    Forms forms;
+    forms.prompter = &prompter;
+    TMivoraPtnForm main(session, forms);
+    session.openDesignerTables();
+    session.freeData.first();
+    TToolEditForm toolEdit(sample.folder());
+    forms.toolEdit = &toolEdit;
+    TPrFreeEditForm freeEdit(session.freeData, {});
+    forms.freeEdit = &freeEdit;
+
+    // The installed printers as the main window takes them at start.
+    const QStringList printers = QPrinterInfo::availablePrinterNames();
+    ASSERT_TRUE(printers.contains(QString::fromStdString(queueA_)))
+        << printers.join(' ').toStdString();
+    ASSERT_TRUE(printers.contains(QString::fromStdString(queueB_)));
+    main.usePrinters(printers);
+    EXPECT_TRUE(session.settings.severalPrinters);
+    EXPECT_GE(toolEdit.ComboBox2->count(), 2);
+
+    // Queue A prints at 360 dpi with group 1; queue B at 180 dpi needs half the scale.
+    toolEdit.setAdjustment({AdjustmentGroup{1000, 267, 0, 1, queueA_},
+                            AdjustmentGroup{500, 267, 0, 1, queueB_}, AdjustmentGroup{}});
+    const QImage expected = renderPage(direct, kRenderDpi);
+    ASSERT_FALSE(expected.isNull());
+    // The measure tells a shift of one millimetre apart.
+    ASSERT_GT(differing(expected, expected, 4), 20);    // a millimetre to the right shows
+    ASSERT_GT(differing(expected, expected, 0, 2), 20); // and half a millimetre down
+
+    // The person picks the layout's paper and the margins of the printable area:
+    // none on queue A; on queue B a fifth of an inch at the left and the top, where
+    // the page then lies that much further right and down.
+    WindowPrintHost host(session, forms, nullptr);
+    struct Queue {
+        std::string name;
+        int dpi;
+        double marginInches;
+    };
+    for (const Queue& queue : {Queue{queueA_, 360, 0}, Queue{queueB_, 180, 0.2}}) {
+        SCOPED_TRACE(queue.name);
+        const std::string title = queue.name + "-page";
+        host.setUpPrinter = [&](QPrinter& printer) {
+            printer.setPrinterName(QString::fromStdString(queue.name));
+            printer.setResolution(queue.dpi);
+            printer.setPageSize(QPageSize(QPageSize::A4));
+            const double margin = queue.marginInches;
+            printer.setPageMargins(QMarginsF(margin, margin, 0, 0), QPageLayout::Inch);
+            printer.setDocName(QString::fromStdString(title));
+            return true;
+        };
+        // The layout has a hand-written item: the print-content window comes first.
+        QTimer::singleShot(0, &freeEdit, [&freeEdit] { freeEdit.OKBtn->click(); });
+        ASSERT_EQ(host.print(), 1) << (prompter.errors.empty() ? "" : prompter.errors[0]);
+        EXPECT_EQ(host.printer().resolution(), queue.dpi);
+        const std::filesystem::path printed = cups_->output(title);
+        ASSERT_FALSE(printed.empty()) << cups_->log().toStdString();
+        const int shift = qRound(queue.marginInches * kRenderDpi);
+        EXPECT_LE(differing(renderPage(printed, kRenderDpi), expected, shift, shift), 3);
+    }
+}
+
+} // namespace
+} // namespace mivora::test
