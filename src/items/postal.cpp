@@ -440,7 +440,9 @@ std::shared_ptr<const PostalList> postalListIn(const fs::path& programDir) {
 
     const fs::path file = programDir / "KEN_ALL.CSV";
     std::error_code error;
-    if (!fs::exists(file, error) && !error)
+    const fs::file_status status = fs::status(file, error);
+    if (status.type() == fs::file_type::not_found ||
+        (!error && !fs::is_regular_file(status))) // or a folder of that name
         return nullptr;
     std::error_code timeError;
     const std::uintmax_t size = fs::file_size(file, error);

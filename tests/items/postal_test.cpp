@@ -158,6 +158,8 @@ TEST(PostRead, ReadsTheListAgainWhenTheFileChanges) {
 
     fs::remove(file);
     EXPECT_EQ(postalListIn(dir.path()), nullptr);
+    fs::create_directory(file);
+    EXPECT_EQ(postalListIn(dir.path()), nullptr);
 }
 
 // Addresses built from the list's own lines, in the ways users write them, and
