@@ -5,7 +5,9 @@
 
 #include "app/commands.h"
 #include "app/options.h"
+#include "app/unattendedprompter.h"
 #include "print/paintercanvas.h"
+#include "print/printdata.h"
 #include "print/printfont.h"
 #include "print/printrun.h"
 #include "session/session.h"
@@ -71,22 +73,6 @@ void selectRecord(Table& table, int number, const std::string& what) {
     table.setRecNo(number);
 }
 
-// Whoever would be asked is not there: questions are answered yes, failures go to
-// the error output.
-class UnattendedPrompter : public Prompter {
-  public:
-    explicit UnattendedPrompter(std::ostream& err) : err_(err) {}
-    bool askYesNo(const std::string&) override { return true; }
-    bool askThreeLines(const std::array<std::string, 3>&) override { return true; }
-    bool chooseDigitCountRow(const std::string&) override { return false; }
-    std::string chooseDate() override { return {}; }
-    std::optional<std::string> chooseFile(const FileQuestion&) override { return std::nullopt; }
-    void showError(const std::string& message) override { err_ << message << "\n"; }
-
-  private:
-    std::ostream& err_;
-};
-
 // The run's questions answered for a PDF: the printer is the file, the input
 // record's texts stand as typed.
 class PdfPrintHost : public PrintRunHost {
@@ -94,7 +80,7 @@ class PdfPrintHost : public PrintRunHost {
     PdfPrintHost(const fs::path& programDir, PrinterAdjustment groups, PdfDevice& pdf,
                  std::ostream& err)
         : groups_(std::move(groups)), font_(fontNamed(printFontName(programDir))), pdf_(pdf),
-          prompter_(err) {}
+          prompter_(err, true) {}
 
     void offerHandWritten(int, const std::optional<std::string>&) override {}
     bool choosePrinter() override { return true; }
@@ -147,6 +133,7 @@ int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err) {
     registerJapaneseFontSubstitutes();
     ProgramSettings settings;
     settings.programDir = fs::current_path();
+    readSettingsFiles(settings);
     Session session(settings, resolveTableFolder(settings.programDir,
                                                  request.line.option("--cardata").value_or("")));
     session.openMainTables();
@@ -159,7 +146,11 @@ int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err) {
     PdfDevice pdf(file, paperOf(session.layouts));
     PdfPrintHost host(settings.programDir,
                       adjustmentFor(settings.programDir, request.line.number("--group")), pdf, err);
-    const int pages = runPrint(session, host, nullptr, rangeOf(request));
+    // With the sibling program a fee layout is prepared before each page; nobody is
+    // there to bring insurance or to want a temporary plate.
+    UnattendedPrompter nobody(err, false);
+    PrintDataPreparation preparation(session, nobody);
+    const int pages = runPrint(session, host, &preparation, rangeOf(request));
     if (pages > 0 && !pdf.finish())
         throw FileError("PDF ファイル " + pathText(file) + " を書き込めません。");
     out << pages << " ページを " << pathText(file) << " に印刷しました。\n";

@@ -3,7 +3,9 @@
 
 #include "app/commands.h"
 #include "app/options.h"
+#include "app/unattendedprompter.h"
 #include "items/menutextcheck.h"
+#include "print/printdata.h"
 #include "session/session.h"
 #include "store/schema.h"
 #include "text/codec.h"
@@ -60,10 +62,11 @@ void printLine(std::ostream& out, const std::string& itemText, const std::string
 
 } // namespace
 
-int commandResolve(const Arguments& args, std::ostream& out, std::ostream&) {
+int commandResolve(const Arguments& args, std::ostream& out, std::ostream& err) {
     const ResolveRequest request = parseResolveArguments(args);
     ProgramSettings settings;
     settings.programDir = fs::current_path();
+    readSettingsFiles(settings);
     Session session(settings, resolveTableFolder(settings.programDir,
                                                  request.line.option("--cardata").value_or("")));
     session.openMainTables();
@@ -73,6 +76,14 @@ int commandResolve(const Arguments& args, std::ostream& out, std::ostream&) {
     // the designer's preview shows it.
     if (const auto record = request.line.number("--record"))
         moveTo(session.vehicles, *record, "車両のレコード");
+    // With the sibling program a fee layout shows the record prepared as a start-up
+    // request prepares it, every question answered no. A record that cannot be
+    // priced is said on the error output, and its texts are shown all the same.
+    bool cancelled = false;
+    if (session.vehicles.recordCount() > 0) {
+        UnattendedPrompter nobody(err, false);
+        cancelled = prepareAsRequest(session, nobody);
+    }
 
     ItemResolver resolver(session, nullptr);
     if (!request.itemTexts.empty()) {
@@ -81,14 +92,14 @@ int commandResolve(const Arguments& args, std::ostream& out, std::ostream&) {
             printLine(out, itemText,
                       resolver.MenuTextCheck(itemText, 1, ResolveMode::Preview).text);
         }
-        return 0;
+        return cancelled ? 1 : 0;
     }
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         const std::string itemText = session.layouts.text(sj("項目") + std::to_string(slot));
         out << slot << '\t';
         printLine(out, itemText, resolver.MenuTextCheck(itemText, slot, ResolveMode::Preview).text);
     }
-    return 0;
+    return cancelled ? 1 : 0;
 }
 
 } // namespace mivora

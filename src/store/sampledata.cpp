@@ -244,7 +244,7 @@ void addLayouts(Table& layouts) {
     // presets of free-data record 2 when the sibling program prepares it.
     addLayout(layouts, "継続検査諸費用明細", "白地",
               {{"継続検査諸費用明細書", 250, 40, 18},
-               {"郵便番号", 75, 110, 10},
+               {"郵便番号", 60, 110, 10},
                {"使用者住所", 200, 110, 10},
                {"使用者", 60, 150, 14},
                {"自動車登録番号", 60, 200, 12},
@@ -269,8 +269,7 @@ void addLayouts(Table& layouts) {
                {"自社名", 450, 980, 12},
                {"自住所", 450, 1020, 10},
                {"自電話番号", 450, 1050, 10},
-               {"今日", 560, 80, 10},
-               {"〒", 60, 110, 10}});
+               {"今日", 560, 80, 10}});
 }
 
 void addFreeData(Table& free) {
@@ -301,7 +300,9 @@ void addExpenses(Table& table) {
     fillNumbered(table, "自賠責乗用", {17540, 17650, 17650, 8760, 17540, 17650, 17650, 8760});
     fillNumbered(table, "自賠責貨物", {17540, 22100, 22100, 34310, 17540, 22100, 22100, 34310});
     fillNumbered(table, "自賠責特種", {17540, 19290, 19290, 19290, 17540, 19290, 19290, 19290});
-    fillNumbered(table, "自賠責乗合", {17540, 38700, 38700, 38700, 17540, 38700, 38700, 38700});
+    // Buses are priced in columns 1 and 5; special-purpose vehicles with a load in the
+    // small and normal columns of this row.
+    fillNumbered(table, "自賠責乗合", {38700, 22100, 22100, 38700, 38700, 22100, 22100, 38700});
     fillNumbered(table, "自賠責特殊", {17540, 14480, 14480, 14480, 17540, 14480, 14480, 14480});
     for (const char* use : {"乗用", "貨物", "特種", "乗合", "特殊"}) {
         fillNumbered(table, std::string("検査印紙") + use,
