@@ -11,7 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
+#include <malloc.h>
 #include <string>
 #include <vector>
 
@@ -21,13 +21,10 @@ using namespace mivora;
 
 const std::filesystem::path kListFile = std::filesystem::path(MIVORA_SHARED_DATA) / "KEN_ALL.CSV";
 
-// Resident memory of the process in bytes (Linux), 0 where unknown.
-double residentBytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.starts_with("VmRSS:"))
-            return std::stod(line.substr(6)) * 1024;
-    return 0;
+// Bytes the process holds from malloc, mapped blocks included (glibc).
+double heapBytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
 }
 
 std::vector<std::string> fieldsOf(const std::string& line) {
@@ -68,9 +65,9 @@ void BM_PostalLoad(benchmark::State& state) {
         return;
     for (auto _ : state)
         benchmark::DoNotOptimize(PostalList::read(kListFile));
-    const double before = residentBytes();
+    const double before = heapBytes();
     const auto kept = PostalList::read(kListFile);
-    state.counters["list_MB"] = (residentBytes() - before) / (1024 * 1024);
+    state.counters["list_MB"] = (heapBytes() - before) / (1024 * 1024);
     state.counters["areas"] = static_cast<double>(kept->areaCount());
 }
 BENCHMARK(BM_PostalLoad)->Unit(benchmark::kMillisecond);
