@@ -320,6 +320,8 @@ PostalAnswer PostalList::lookup(std::string_view address, int mode) const {
         weighGroups({address, false, marked}, weighing);
     PostalAnswer answer;
     answer.code = weighing.hasCandidate ? weighing.best : weighing.fallback;
+    // A prefecture goes only in front of an address that names none: a wrong one
+    // stays as the user wrote it rather than getting a second prefecture.
     if (!containsPrefectureName(address))
         answer.prefectureToAdd = weighing.prefectureToAdd;
     return answer;
@@ -332,7 +334,8 @@ bool PostalList::weighGroups(const Query& query, Weighing& weighing) const {
         if (!enter(groups_[first], query).matches)
             continue;
         // The lines of one city stand together: the first group after it that the
-        // address does not enter ends the lookup.
+        // address does not enter ends the lookup. The end of the list ends it the
+        // same way, so the last city keeps its catch-all code and its prefecture.
         for (std::size_t g = first; g < groups_.size(); ++g) {
             const Entry entry = enter(groups_[g], query);
             if (!entry.matches)

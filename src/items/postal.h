@@ -28,9 +28,9 @@ struct PostalAnswer {
 class PostalList {
   public:
     // bytes: the content of a KEN_ALL.CSV file. Lines with fewer than nine fields,
-    // or without prefecture or city, are left out; an area name that the file continues on
-    // following lines (an open "（" closed on a later line of the same code and city) is joined
-    // whole.
+    // or without prefecture or city, are left out. An area name that the file
+    // continues on following lines (an open "（" closed on a later line of the same
+    // code and city) is joined whole, byte for byte.
     explicit PostalList(std::string bytes);
     PostalList(const PostalList&) = delete;
     PostalList& operator=(const PostalList&) = delete;
@@ -38,11 +38,14 @@ class PostalList {
     // Reads a file; throws FileError.
     static std::shared_ptr<const PostalList> read(const std::filesystem::path& file);
 
-    // Mode 1 takes only lines of the prefecture that the address names; any other
-    // mode, when no city of that prefecture fits, takes the first city of another
-    // prefecture that the address names (a wrong or mistyped prefecture).
+    // The code of the line that explains most of the address (the first of them),
+    // else of the city's catch-all line. Mode 1 takes only lines of the prefecture
+    // that the address names; any other mode, when no city of that prefecture fits,
+    // takes the first city of another prefecture that the address names (a wrong
+    // or mistyped prefecture).
     PostalAnswer lookup(std::string_view address, int mode) const;
 
+    // Postal areas, continued lines joined.
     std::size_t areaCount() const { return lines_.size(); }
     // Lines left out as broken (blank lines not counted).
     std::size_t brokenLineCount() const { return brokenLines_; }
