@@ -5,6 +5,7 @@
 // the page count), and the size of the file (the form image is written into it
 // once).
 
+#include "app/unattendedprompter.h"
 #include "largedata.h"
 #include "print/paintercanvas.h"
 #include "print/printfont.h"
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 
 namespace mivora {
 namespace {
@@ -56,17 +58,6 @@ class MeasuredPdf : public PdfDevice {
     std::size_t lastHeap_ = 0;
 };
 
-// Nobody at the screen: the input record stands, every question is yes.
-class Unattended : public Prompter {
-  public:
-    bool askYesNo(const std::string&) override { return true; }
-    bool askThreeLines(const std::array<std::string, 3>&) override { return true; }
-    bool chooseDigitCountRow(const std::string&) override { return false; }
-    std::string chooseDate() override { return {}; }
-    std::optional<std::string> chooseFile(const FileQuestion&) override { return {}; }
-    void showError(const std::string&) override {}
-};
-
 class BenchHost : public PrintRunHost {
   public:
     BenchHost(PrintDevice& device, const fs::path& programDir)
@@ -83,7 +74,7 @@ class BenchHost : public PrintRunHost {
   private:
     PrintDevice& device_;
     QFont font_;
-    Unattended nobody_;
+    UnattendedPrompter nobody_{std::cerr, true}; // every "!" question is yes
 };
 
 // The blank certificate at twice the layout's resolution, as `mivora init` draws it.
