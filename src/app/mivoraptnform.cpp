@@ -7,6 +7,7 @@
 #include "dialogs/progresswindow.h"
 #include "dialogs/tooleditform.h"
 #include "exchange/exchangeflow.h"
+#include "print/printdata.h"
 #include "session/prompter.h"
 #include "text/errors.h"
 #include "text/lines.h"
@@ -180,8 +181,16 @@ void TMivoraPtnForm::serveRequest() {
     }
     hide();
     const int mode = session_.settings.request.mode;
-    if ((mode == StartupRequest::Designer || mode == StartupRequest::Settings) && forms_.designer)
+    if ((mode == StartupRequest::Designer || mode == StartupRequest::Settings) && forms_.designer) {
+        // The designer opens on the record as it would print; a record that cannot
+        // be priced has been reported and is shown all the same.
+        try {
+            prepareAsRequest(session_, *forms_.prompter);
+        } catch (const Error& error) {
+            forms_.prompter->showError(error.what());
+        }
         forms_.designer->exec();
+    }
     if (mode == StartupRequest::Print)
         SpeedButton3Click();
     std::error_code ignored;
@@ -205,8 +214,11 @@ void TMivoraPtnForm::SpeedButton3Click() {
 void TMivoraPtnForm::SpeedButton4Click() {
     if (!forms_.designer)
         return;
-    if (session_.layouts.active() && session_.layouts.recNo() != 1)
-        forms_.designer->showAmountKeywords();
+    try {
+        prepareForDesigner(session_, *forms_.prompter);
+    } catch (const Error& error) {
+        forms_.prompter->showError(error.what());
+    }
     forms_.designer->exec();
 }
 

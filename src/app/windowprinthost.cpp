@@ -5,6 +5,7 @@
 #include "designer/mivoraform.h"
 #include "dialogs/prfreeeditform.h"
 #include "dialogs/tooleditform.h"
+#include "print/printdata.h"
 #include "print/printfont.h"
 #include "session/prompter.h"
 #include "session/session.h"
@@ -26,7 +27,8 @@ WindowPrintHost::~WindowPrintHost() = default;
 int WindowPrintHost::print() {
     device_ = std::make_unique<PrinterDevice>(printer_);
     try {
-        return runPrint(session_, *this, nullptr);
+        PrintDataPreparation preparation(session_, *forms_.prompter);
+        return runPrint(session_, *this, &preparation);
     } catch (const Error& error) {
         forms_.prompter->showError(error.what());
     }

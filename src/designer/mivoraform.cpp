@@ -43,16 +43,10 @@ namespace {
 
 constexpr int kDesignWidth = 620;
 constexpr int kDesignHeight = 400;
-constexpr int kAmountCells = 7;
 // The amount cells lie between the labels of items 40 and 41.
 constexpr int kLabelsUnderAmounts = 40;
 // The scrolled area reaches this far below the lowest label.
 constexpr int kVerticalMargin = 2;
-
-// Each amount cell's keyword, the text an amount slot of a fee layout names.
-constexpr const char* kAmountCaptions[kAmountCells] = {
-    "自　賠　責金額", "重　量　税金額", "検査印紙　金額", "諸　費　用金額",
-    "仮ナンバー金額", "合　　　計金額", "諸費用無合計"};
 
 QString shown(const std::string& cp932) {
     return QString::fromStdString(toUtf8(cp932));
@@ -87,6 +81,8 @@ TMivoraForm::TMivoraForm(Session& session, Forms& forms, QWidget* parent)
 
     openTables();
     resolver_ = std::make_unique<ItemResolver>(session_, nullptr);
+    session_.preparation.cellsChanged = [this] { mirrorAmountCells(); };
+    mirrorAmountCells();
     bindControls();
     connectHandlers();
     RestorePos1.KeyName = QStringLiteral("Mivora");
@@ -104,6 +100,7 @@ TMivoraForm::~TMivoraForm() {
     session_.layouts.beforePost = nullptr;
     session_.layouts.afterScroll = nullptr;
     session_.freeData.afterScroll = nullptr;
+    session_.preparation.cellsChanged = nullptr;
 }
 
 // Stacked from the bottom: the picture, items 1 to 40, the amount cells, items 41
@@ -327,9 +324,10 @@ void TMivoraForm::SpeedButton1Click() {
         forms_.toolEdit->exec();
 }
 
-void TMivoraForm::showAmountKeywords() {
-    for (int i = 0; i < kAmountCells; ++i)
-        expLabels_[static_cast<std::size_t>(i)]->setText(QString::fromUtf8(kAmountCaptions[i]));
+void TMivoraForm::mirrorAmountCells() {
+    const auto& cells = session_.preparation.amountCells;
+    for (std::size_t i = 0; i < expLabels_.size(); ++i)
+        expLabels_[i]->setText(shown(cells[i]));
 }
 
 QStringList TMivoraForm::freeChoices() const {

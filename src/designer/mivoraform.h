@@ -89,8 +89,9 @@ class TMivoraForm : public QDialog {
     QLabel* ExpLabel(int number) const {
         return expLabels_.at(static_cast<std::size_t>(number - 1));
     }
-    // Each amount cell shows its own keyword, so the preview names the amount slots.
-    void showAmountKeywords();
+    // The cells show the amount texts of the session's preparation state; they follow
+    // every change of them.
+    void mirrorAmountCells();
     // The free contents offered for hand-written items (also by the print-content window).
     QStringList freeChoices() const;
 
@@ -212,7 +213,7 @@ class TMivoraForm : public QDialog {
     Forms& forms_;
     std::unique_ptr<ItemResolver> resolver_;
     std::array<ItemLabel*, kSlotCount> printLabels_{};
-    std::array<QLabel*, 7> expLabels_{};
+    std::array<QLabel*, kAmountCellCount> expLabels_{};
     std::array<SlotFields, kSlotCount> slotFields_;
     std::array<Axis, 2> axes_;
     LayoutNameList layoutNames_;
