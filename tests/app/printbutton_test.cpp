@@ -98,6 +98,17 @@ TEST_F(PrintButtonTest, CancellingThePrinterDialogPrintsNothing) {
     EXPECT_TRUE(prompter_.errors.empty());
 }
 
+TEST_F(PrintButtonTest, APrinterThatRefusesTheJobIsReported) {
+    open();
+    printInto(sample_.file("no-such-folder") / "out.pdf");
+    okOnTheContentWindow();
+    EXPECT_EQ(main_->printHost().print(), 0);
+    ASSERT_EQ(prompter_.errors.size(), 1u);
+    EXPECT_NE(prompter_.errors[0].find("印刷を開始できません。0 ページ印刷しました。"),
+              std::string::npos)
+        << prompter_.errors[0];
+}
+
 TEST_F(PrintButtonTest, ARequestInPrintModePrintsItsRecordAndEnds) {
     writeLines(sample_.folder() / "Mivora.INI", {"", "", "3", "1", sj("印刷")});
     open();
