@@ -45,18 +45,30 @@ struct UseMark {
 };
 constexpr UseMark kUseMarks[] = {{"別自家用", "自家用"}, {"別事業用", "事業用"}};
 
-bool isClassMarkKeyword(const std::string& text) {
-    for (const char* keyword : kClassMarkKeywords)
-        if (text == sj(keyword))
-            return true;
-    return false;
+// Which of the keywords the whole text is.
+template <std::size_t N>
+std::optional<std::size_t> keywordIndex(const std::string& text,
+                                        const std::array<const char*, N>& keywords) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (text == sj(keywords[i]))
+            return i;
+    return std::nullopt;
+}
+
+// The value of the keyword that the whole text is; any other text stays.
+template <std::size_t N>
+std::string keywordValue(std::string text, const std::array<const char*, N>& keywords,
+                         const std::array<std::string, N>& values) {
+    if (const auto i = keywordIndex(text, keywords))
+        return values[*i];
+    return text;
 }
 
 bool needsFees(const std::string& text) {
     for (const char* keyword : kOtherFeeKeywords)
         if (containsChars(text, sj(keyword)))
             return true;
-    return isClassMarkKeyword(text);
+    return keywordIndex(text, kClassMarkKeywords).has_value();
 }
 
 std::string fullWidthAligned(std::string digits) {
@@ -75,13 +87,6 @@ std::string useMarkText(std::string text, const Table& vehicles) {
     for (const UseMark& mark : kUseMarks)
         if (text == sj(mark.keyword))
             return vehicles.text(sj("自家用事業用の別")) == sj(mark.use) ? sj("∨") : "";
-    return text;
-}
-
-std::string classMarkText(std::string text, const PreparationState& state) {
-    for (std::size_t i = 0; i < kClassMarkKeywords.size(); ++i)
-        if (text == sj(kClassMarkKeywords[i]))
-            return state.classMarks[i];
     return text;
 }
 
@@ -109,13 +114,6 @@ std::string withoutMissingAmounts(std::string text, const PreparationState& stat
         return {};
     if (text.starts_with(sj("仮")) && state.cell(AmountCell::TemporaryPlate).empty())
         return {};
-    return text;
-}
-
-std::string companyText(std::string text, const ProgramSettings& settings) {
-    for (std::size_t i = 0; i < kCompanyKeywords.size(); ++i)
-        if (text == sj(kCompanyKeywords[i]))
-            return settings.companyTexts[i];
     return text;
 }
 
@@ -232,11 +230,11 @@ std::string PrintDataPreparation::finished(std::string text, Lookups& lookups) {
     const PreparationState& state = session_.preparation;
     text = signedAmountText(std::move(text));
     text = useMarkText(std::move(text), session_.vehicles);
-    text = classMarkText(std::move(text), state);
+    text = keywordValue(std::move(text), kClassMarkKeywords, state.classMarks);
     text = withAmount(text, state);
     text = withoutMissingAmounts(std::move(text), state);
     text = withPostalCode(std::move(text), lookups);
-    text = companyText(std::move(text), session_.settings);
+    text = keywordValue(std::move(text), kCompanyKeywords, session_.settings.companyTexts);
     return chosenDate(std::move(text));
 }
 
