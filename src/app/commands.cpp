@@ -17,11 +17,23 @@ struct Command {
 const Command kCommands[] = {
     {"init", "init DIR                  サンプルデータ入りのプログラムフォルダを作成します",
      commandInit},
-    {"backup", "backup FILE --row N       全車両を CSV (拡張子 .CSV) または TXT にバックアップします", commandBackup},
-    {"restore", "restore FILE [--row N]    バックアップから全車両をリストアします (TXT で幅ファイルがないときは --row N)", commandRestore},
-    {"resolve", "resolve [--layout N] [--record N] [--text ITEM]...  レイアウトの各項目が印刷する文字を表示します", commandResolve},
-    {"postal", "postal [--mode N] 住所...  KEN_ALL.CSV で住所の郵便番号を調べ、都道府県を補います", commandPostal},
-    {"print", "print --pdf FILE [--layout N] [--record N | --all] [--group N]  車両をレイアウトで PDF (360 dpi) に印刷します", commandPrint},
+    {"backup",
+     "backup FILE --row N       全車両を CSV (拡張子 .CSV) または TXT にバックアップします",
+     commandBackup},
+    {"restore",
+     "restore FILE [--row N]    バックアップから全車両をリストアします (TXT "
+     "で幅ファイルがないときは --row N)",
+     commandRestore},
+    {"resolve",
+     "resolve [--layout N] [--record N] [--text ITEM]...  "
+     "レイアウトの各項目が印刷する文字を表示します",
+     commandResolve},
+    {"postal", "postal [--mode N] 住所...  KEN_ALL.CSV で住所の郵便番号を調べ、都道府県を補います",
+     commandPostal},
+    {"print",
+     "print --pdf FILE [--layout N] [--record N | --all] [--group N]  車両をレイアウトで PDF (360 "
+     "dpi) に印刷します",
+     commandPrint},
 };
 
 void printHelp(std::ostream& out) {
