@@ -177,6 +177,8 @@ void TMivoraForm::connectHandlers() {
 
     connect(NoScrollBar, &QScrollBar::valueChanged, this, &TMivoraForm::NoScrollBarChange);
     for (ItemLabel* label : printLabels_) {
+        // The arrow keys then move the item just clicked.
+        connect(label, &ItemLabel::pressed, ScrollBox1, qOverload<>(&QWidget::setFocus));
         connect(label, &ItemLabel::pressed, this, &TMivoraForm::PrintLabelClick);
         connect(label, &ItemLabel::dropped, this, &TMivoraForm::PrintLabelDrop);
     }

@@ -4,15 +4,18 @@
 #include "designer/dbcombobox.h"
 #include "designer/dbedit.h"
 #include "designer/dbnavigator.h"
+#include "designer/layoutnamelist.h"
 #include "designertest.h"
 #include "text/codec.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <functional>
 
@@ -114,6 +117,38 @@ TEST(PrintNameFile, FollowsTheStoresOfOneRunAndIsWrittenAtClose) {
     }
 }
 
+TEST(LayoutNameList, GrowsWithTheTableAndReadsAnOddFile) {
+    TempDir dir;
+    const fs::path file = dir.path() / "PrintName.INI";
+    writeLines(file, {"A", "2", "B"});
+    LayoutNameList list;
+    list.read(file);
+    ASSERT_EQ(list.pairs().size(), 2u);
+    EXPECT_EQ(list.pairs()[1], (LayoutNameList::Pair{"B", ""}));
+
+    for (int layout = 3; layout <= 60; ++layout)
+        list.upkeep(std::to_string(layout), "L" + std::to_string(layout));
+    list.write(file, 60);
+    const std::vector<std::string> lines = readLines(file).value();
+    ASSERT_EQ(lines.size(), 120u);
+    EXPECT_EQ(lines[116], "L59");
+    EXPECT_EQ(lines[118], sj("新規追加"));
+    EXPECT_EQ(lines[119], "61");
+}
+
+TEST_F(DesignerTest, TheChosenImageGivesItsBareNameAndACancelNothing) {
+    TMivoraForm& form = open();
+    const std::string before = text("印刷フォーム");
+    QTimer::singleShot(0, form.OpenDialog1, &QDialog::reject);
+    form.ReadButtonClick();
+    EXPECT_EQ(text("印刷フォーム"), before);
+
+    // What the dialog gives is a path from any folder: only the bare name is kept.
+    form.useFormFile(QStringLiteral("/somewhere/else/form.B.jpg"));
+    EXPECT_EQ(form.DBEdit2->text(), QStringLiteral("form.B"));
+    EXPECT_EQ(text("印刷フォーム"), "form.B");
+}
+
 TEST_F(DesignerTest, ANewLayoutNobodyFilledInIsDroppedByTheNextMove) {
     open();
     const int count = layouts().recordCount();
@@ -206,13 +241,6 @@ TEST_F(DesignerTest, CancelDropsWhatIsPendingAndOkStoresIt) {
     EXPECT_EQ(storedText(1, sj("印刷名")), sj("残す名前"));
     EXPECT_EQ(session().freeData.state(), TableState::Browse);
     EXPECT_EQ(session().freeData.text(sj("項目1")), sj("手書き"));
-}
-
-TEST_F(DesignerTest, TheChosenImageFileGivesItsBareNameAsTheFormName) {
-    TMivoraForm& form = open();
-    form.useFormFile(QStringLiteral("/somewhere/else/form.B.jpg"));
-    EXPECT_EQ(text("印刷フォーム"), "form.B");
-    EXPECT_EQ(form.DBEdit2->text(), QStringLiteral("form.B"));
 }
 
 TEST_F(DesignerTest, TheWindowKeepsItsLargestSizeAndPlacesItsButtons) {
