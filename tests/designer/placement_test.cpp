@@ -65,18 +65,6 @@ TEST_F(PlacementTest, ABarStepIsStoredAndCancelDoesNotTakeItBack) {
     EXPECT_EQ(integer("Ｙ座標1"), 101);
 }
 
-TEST_F(PlacementTest, ALabelShowsAtItsPlaceLessTheScrolledDistance) {
-    storeLayout(1, {{"印刷サイズＸ", "400"}});
-    TMivoraForm& form = openPainted();
-    form.show();
-    QApplication::processEvents();
-    form.ScrollBox1->horizontalScrollBar()->setValue(50);
-    QApplication::processEvents();
-    form.XPosDBEdit->setText(QStringLiteral("400"));
-    const QPoint visible = form.PrintLabel(1)->mapTo(form.ScrollBox1->viewport(), QPoint(0, 0));
-    EXPECT_EQ(visible.x(), 150);
-}
-
 TEST_F(PlacementTest, ClickingALabelBindsThePlacementToItsItem) {
     storeLayout(
         1, {{"項目17", sj("車名")}, {"Ｘ座標17", "321"}, {"Ｙ座標17", "234"}, {"サイズ17", "14"}});
