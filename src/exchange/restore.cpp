@@ -14,10 +14,13 @@ bool isBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= ' ';
 }
 
-std::string trimmed(const std::string& value) {
+void assignTrimmed(std::string& slot, const std::string& value) {
     auto first = std::find_if_not(value.begin(), value.end(), isBlankOrControl);
     auto last = std::find_if_not(value.rbegin(), value.rend(), isBlankOrControl).base();
-    return first < last ? std::string(first, last) : std::string();
+    if (first < last)
+        slot.assign(first, last);
+    else
+        slot.clear();
 }
 
 // Replaces the view's records by those that read() appends, all in one transaction.
@@ -104,7 +107,7 @@ int restoreTxt(Table& vehicles, const std::filesystem::path& file, const Widths&
             field += static_cast<char>(byte);
             if (static_cast<int>(field.size()) < widths[column - 1])
                 continue;
-            values[column] = trimmed(field);
+            assignTrimmed(values[column], field);
             field.clear();
             if (column == lastColumn) {
                 append(values);

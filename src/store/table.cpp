@@ -483,13 +483,19 @@ void Table::writeRow(std::int64_t& rowid, bool inserting) {
 
 void Table::insertRecord(const std::vector<std::string>& values) {
     requireActive();
-    Row row(fields_.size());
-    for (std::size_t i = 0; i < fields_.size(); ++i)
-        row[i] = storedValue(static_cast<int>(i), i < values.size() ? values[i] : std::string());
+    static const std::string none;
+    insertBuffer_.resize(fields_.size());
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const std::string& value = i < values.size() ? values[i] : none;
+        if (fields_[i].type == FieldType::Text)
+            insertBuffer_[i].assign(value); // keeps the buffer's memory from record to record
+        else
+            insertBuffer_[i] = storedValue(static_cast<int>(i), value);
+    }
     if (!insertRow_)
         insertRow_ = std::make_unique<Statement>(db_->prepare(insertSql()));
     insertRow_->reset();
-    bindRow(*insertRow_, row);
+    bindRow(*insertRow_, insertBuffer_);
     insertRow_->step();
 }
 

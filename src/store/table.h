@@ -164,6 +164,7 @@ class Table {
     mutable std::unordered_map<std::int64_t, Row> cache_;
     mutable std::unique_ptr<Statement> readRow_;
     std::unique_ptr<Statement> insertRow_;
+    Row insertBuffer_;
 };
 
 } // namespace mivora
