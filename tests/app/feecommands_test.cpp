@@ -68,13 +68,6 @@ TEST_F(FeeCommandTest, ResolvePreparesTheFeeLayoutForTheRecord) {
     EXPECT_TRUE(printed("13\t    ９１０００\t    ９１０００"));
 }
 
-TEST_F(FeeCommandTest, WithoutTheSiblingTheLayoutKeepsItsKeywords) {
-    std::filesystem::remove(program() / "Tessaly.exe");
-    ASSERT_EQ(inProgramFolder({"resolve", "--layout", "2"}), 0) << err_.str();
-    EXPECT_TRUE(printed("23\t合　　　計金額\t合　　　計金額"));
-    EXPECT_TRUE(printed("24\t自社名\t自社名"));
-}
-
 TEST_F(FeeCommandTest, ARecordThatCannotBePricedIsReportedAndItsTextsShown) {
     Table vehicles(tablePath(program() / "CARDATA", vehicleTable()));
     vehicles.open();

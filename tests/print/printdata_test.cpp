@@ -7,7 +7,6 @@
 #include "print/expense.h"
 #include "print/printdata.h"
 #include "printtest.h"
-#include "support/samplefolder.h"
 
 #include <filesystem>
 
@@ -115,15 +114,6 @@ TEST_F(PrintDataTest, PrivateAndCommercialMarksFollowTheRecord) {
     }
 }
 
-TEST_F(PrintDataTest, ClassMarksComeFromTheFeeCalculation) {
-    setPresets(2, {{1, "区分乗用"}, {2, "区分車両重量"}, {3, "区分貨物"}});
-    EXPECT_FALSE(prepareOnce());
-    EXPECT_TRUE(state().feesNeeded);
-    EXPECT_EQ(slot(1), "∨");
-    EXPECT_EQ(slot(2), "１５００");
-    EXPECT_EQ(slot(3), "");
-}
-
 TEST_F(PrintDataTest, PremiumAndPlateTextsVanishWhenTheRecordHasNone) {
     setPresets(2, {{1, "自賠責保険料"},
                    {2, "自　賠　責金額"},
@@ -148,14 +138,6 @@ TEST_F(PrintDataTest, PremiumAndPlateTextsVanishWhenTheRecordHasNone) {
     EXPECT_EQ(slot(2), amount(premiumOf(1, 3)));
     EXPECT_EQ(slot(3), "仮ナンバー代");
     EXPECT_EQ(slot(4), "        ７５０");
-}
-
-TEST_F(PrintDataTest, WithoutAskingEveryRecordIsAsked) {
-    setPresets(2, {{1, "仮ナンバー金額"}, {2, "自　賠　責金額"}});
-    EXPECT_FALSE(prepareOnce(false));
-    ASSERT_EQ(person_.questions.size(), 2u);
-    EXPECT_NE(person_.questions[0].find("仮ナンバー代を付けますか？"), std::string::npos);
-    EXPECT_NE(person_.questions[1].find("自賠責保険は持ち込みですか？"), std::string::npos);
 }
 
 TEST_F(PrintDataTest, ThePostalCodeIsLookedUpOncePerRecord) {
@@ -304,43 +286,6 @@ TEST_F(PrintDataTest, LayoutOneAndAMissingSiblingNeverPrepare) {
         ASSERT_EQ(host.recorder.sent.size(), 1u);
         EXPECT_NE(host.recorder.sent[0].find(QStringLiteral("山田　太郎")), nullptr);
     }
-}
-
-// The sample folder's fee layout printed for its first vehicle, through the print
-// run and the resolver, as the paper gets it.
-TEST(SampleFeeLayout, PrintsTheFeesAndTotalsOfASampleVehicle) {
-    SampleFolder sample;
-    Session& session = sample.session();
-    session.settings.siblingPresent = true;
-    session.settings.companyTexts[1] = sj("有限会社みどり自動車");
-    session.openDesignerTables();
-    session.layouts.setRecNo(2);
-    session.vehicles.first();
-    ASSERT_EQ(toUtf8(session.vehicles.text(sj("使用者"))), "石川　美穂");
-
-    ScriptedHost host;
-    host.person.dates = {"明日"};
-    PrintDataPreparation preparation(session, host.person);
-    ASSERT_EQ(runPrint(session, host, &preparation), 1);
-    const Page& page = host.recorder.sent.at(0);
-    std::vector<QString> texts;
-    for (const DrawnText& text : page.texts)
-        texts.push_back(text.text.trimmed());
-    const auto printed = [&](const char* text) {
-        return std::find(texts.begin(), texts.end(), QString::fromUtf8(text)) != texts.end();
-    };
-    // A small private passenger car of 1240 kg with the sample figures.
-    EXPECT_TRUE(printed("自賠責保険料"));
-    EXPECT_TRUE(printed("１７６５０")); // premium
-    EXPECT_TRUE(printed("２４６００")); // weight tax, 1000-1500 kg
-    EXPECT_TRUE(printed("２２００"));   // inspection stamp
-    EXPECT_TRUE(printed("１８０００")); // other costs
-    EXPECT_TRUE(printed("６２４５０")); // total
-    EXPECT_TRUE(printed("４４４５０")); // total without other costs
-    EXPECT_TRUE(printed("有限会社みどり自動車"));
-    EXPECT_FALSE(printed("仮ナンバー代"));
-    EXPECT_EQ(host.person.dateQuestions, 1);
-    EXPECT_TRUE(host.person.errors.empty());
 }
 
 } // namespace
