@@ -27,7 +27,7 @@ class PrintRunHost {
     // Who answers the "!" questions of the resolver; null when nobody can, and such
     // slots then print nothing.
     virtual Prompter* prompter() = 0;
-    // The adjustment groups and whether several printers are installed.
+    // The groups of the printer adjustment, as they stand for this page.
     virtual PrinterAdjustment adjustment() = 0;
     // The print font (typeface, colour and style; its size is set per slot).
     virtual QFont printFont() = 0;
