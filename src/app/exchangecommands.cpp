@@ -19,24 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::unique_ptr<Session> openSession(const CommandLine& line) {
-    ProgramSettings settings;
-    settings.programDir = fs::current_path();
-    readSettingsFiles(settings);
-    auto session = std::make_unique<Session>(
-        settings, resolveTableFolder(settings.programDir, line.option("--cardata").value_or("")));
-    session->openMainTables();
-    return session;
-}
-
-// Moves the digit-count table to the row the user named.
-void chooseRow(Table& digitCounts, int row) {
-    if (row < 1 || row > digitCounts.recordCount())
-        throw Error("桁数の行 " + std::to_string(row) + " はありません (1～" +
-                    std::to_string(digitCounts.recordCount()) + ")。");
-    digitCounts.setRecNo(row);
-}
-
 fs::path fileArgument(const CommandLine& line, const char* usage) {
     if (line.words.size() != 1)
         throw Error(std::string("使い方: mivora ") + usage);
@@ -52,8 +34,8 @@ int commandBackup(const Arguments& args, std::ostream& out, std::ostream&) {
     auto row = line.number("--row");
     if (!row)
         throw Error(std::string("桁数の行を --row N で指定してください。使い方: mivora ") + usage);
-    auto session = openSession(line);
-    chooseRow(session->digitCounts, *row);
+    auto session = openCommandSession(line);
+    moveToRecord(session->digitCounts, *row, "桁数の行");
     DigitCountRow counts = readDigitCountRow(session->digitCounts);
     const fs::path programDir = session->settings.programDir;
     writeBackup(
@@ -70,7 +52,7 @@ int commandRestore(const Arguments& args, std::ostream& out, std::ostream&) {
     CommandLine line = parseCommandLine(args, {"--row", "--cardata"});
     FileName name = splitFileName(fileArgument(line, "restore FILE [--row N] [--cardata DIR]"));
     refuseAddressBook(name);
-    auto session = openSession(line);
+    auto session = openCommandSession(line);
     int restored = 0;
     if (name.isCsv()) {
         restored = restoreCsv(session->vehicles, name.with(".CSV"), {});
@@ -81,7 +63,7 @@ int commandRestore(const Arguments& args, std::ostream& out, std::ostream&) {
             if (!row)
                 throw Error("幅ファイル " + pathText(name.with(".TIF")) +
                             " がありません。桁数の行を --row N で指定してください。");
-            chooseRow(session->digitCounts, *row);
+            moveToRecord(session->digitCounts, *row, "桁数の行");
             widths = readDigitCountRow(session->digitCounts).counts;
         }
         restored = restoreTxt(session->vehicles, name.with(".TXT"), *widths, {});

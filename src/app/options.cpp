@@ -41,4 +41,22 @@ CommandLine parseCommandLine(const Arguments& args, const std::vector<std::strin
     return line;
 }
 
+std::unique_ptr<Session> openCommandSession(const CommandLine& line) {
+    ProgramSettings settings;
+    settings.programDir = std::filesystem::current_path();
+    readSettingsFiles(settings);
+    auto session = std::make_unique<Session>(
+        settings, resolveTableFolder(settings.programDir, line.option("--cardata").value_or("")));
+    session->openMainTables();
+    return session;
+}
+
+void moveToRecord(Table& table, int number, const std::string& what) {
+    const int count = table.recordCount();
+    if (number < 1 || number > count)
+        throw Error(what + " " + std::to_string(number) + " はありません (" +
+                    (count ? "1～" + std::to_string(count) : std::string("0 件")) + ")。");
+    table.setRecNo(number);
+}
+
 } // namespace mivora

@@ -3,8 +3,10 @@
 // ("--row 2"). Unknown options and options without their value are refused.
 
 #include "app/commands.h"
+#include "session/session.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,5 +24,14 @@ struct CommandLine {
 
 // Throws Error with a message for the user when an option is unknown or lacks its value.
 CommandLine parseCommandLine(const Arguments& args, const std::vector<std::string>& valueOptions);
+
+// The session of a command: the current directory is the program folder, its
+// settings files are read, the tables are found as --cardata says and the main
+// window's tables are open.
+std::unique_ptr<Session> openCommandSession(const CommandLine& line);
+
+// Moves the table to the record the user named; an Error naming what (UTF-8, such
+// as "レイアウト") when there is no such record.
+void moveToRecord(Table& table, int number, const std::string& what);
 
 } // namespace mivora

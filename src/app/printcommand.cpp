@@ -65,14 +65,6 @@ std::unique_ptr<QGuiApplication> guiApplication() {
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-void selectRecord(Table& table, int number, const std::string& what) {
-    const int count = table.recordCount();
-    if (number < 1 || number > count)
-        throw Error(what + " " + std::to_string(number) + " はありません (全 " +
-                    std::to_string(count) + " 件)。");
-    table.setRecNo(number);
-}
-
 // The run's questions answered for a PDF: the printer is the file, the input
 // record's texts stand as typed.
 class PdfPrintHost : public PrintRunHost {
@@ -131,15 +123,12 @@ int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err) {
     const PrintRequest request = parsePrintArguments(args);
     const auto app = guiApplication();
     registerJapaneseFontSubstitutes();
-    ProgramSettings settings;
-    settings.programDir = fs::current_path();
-    readSettingsFiles(settings);
-    Session session(settings, resolveTableFolder(settings.programDir,
-                                                 request.line.option("--cardata").value_or("")));
-    session.openMainTables();
+    std::unique_ptr<Session> opened = openCommandSession(request.line);
+    Session& session = *opened;
+    const ProgramSettings& settings = session.settings;
     session.openDesignerTables();
-    selectRecord(session.layouts, request.line.number("--layout").value_or(1), "レイアウト");
-    selectRecord(session.vehicles, request.line.number("--record").value_or(1), "車両のレコード");
+    moveToRecord(session.layouts, request.line.number("--layout").value_or(1), "レイアウト");
+    moveToRecord(session.vehicles, request.line.number("--record").value_or(1), "車両のレコード");
     session.freeData.first(); // the input record of hand-written items
 
     const fs::path file = fs::absolute(*request.line.option("--pdf"));

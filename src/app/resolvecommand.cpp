@@ -47,15 +47,6 @@ ResolveRequest parseResolveArguments(const Arguments& args) {
     return request;
 }
 
-void moveTo(Table& table, int number, const char* what) {
-    if (number < 1 || number > table.recordCount())
-        throw Error(std::string(what) + " " + std::to_string(number) + " はありません (" +
-                    (table.recordCount() ? "1～" + std::to_string(table.recordCount())
-                                         : std::string("0 件")) +
-                    ")。");
-    table.setRecNo(number);
-}
-
 void printLine(std::ostream& out, const std::string& itemText, const std::string& resolved) {
     out << toUtf8(itemText) << '\t' << toUtf8(resolved) << '\n';
 }
@@ -64,18 +55,14 @@ void printLine(std::ostream& out, const std::string& itemText, const std::string
 
 int commandResolve(const Arguments& args, std::ostream& out, std::ostream& err) {
     const ResolveRequest request = parseResolveArguments(args);
-    ProgramSettings settings;
-    settings.programDir = fs::current_path();
-    readSettingsFiles(settings);
-    Session session(settings, resolveTableFolder(settings.programDir,
-                                                 request.line.option("--cardata").value_or("")));
-    session.openMainTables();
+    std::unique_ptr<Session> opened = openCommandSession(request.line);
+    Session& session = *opened;
     session.openDesignerTables();
-    moveTo(session.layouts, request.line.number("--layout").value_or(1), "レイアウト");
+    moveToRecord(session.layouts, request.line.number("--layout").value_or(1), "レイアウト");
     // Without --record the first vehicle, or an empty record where there is none, as
     // the designer's preview shows it.
     if (const auto record = request.line.number("--record"))
-        moveTo(session.vehicles, *record, "車両のレコード");
+        moveToRecord(session.vehicles, *record, "車両のレコード");
     // With the sibling program a fee layout shows the record prepared as a start-up
     // request prepares it, every question answered no. A record that cannot be
     // priced is said on the error output, and its texts are shown all the same.

@@ -434,6 +434,7 @@ int Table::integer(std::string_view field) const {
 }
 
 const std::string& Table::textAt(int fieldIndex) const {
+    requireActive(); // a table that could not be opened has no fields to read
     return current_.at(fieldIndex);
 }
 

@@ -92,8 +92,8 @@ TEST_F(PrintCommandTest, RefusesWhatItCannotPrint) {
         {{}, "--pdf FILE を指定してください。"},
         {{"--pdf", pdf(), "--all", "--record", "2"}, "--record と --all は一緒に使えません。"},
         {{"--pdf", pdf(), "--group", "4"}, "--group は 1～3 で指定してください。"},
-        {{"--pdf", pdf(), "--record", "99"}, "車両のレコード 99 はありません (全 20 件)。"},
-        {{"--pdf", pdf(), "--layout", "0"}, "レイアウト 0 はありません (全 2 件)。"},
+        {{"--pdf", pdf(), "--record", "99"}, "車両のレコード 99 はありません (1～20)。"},
+        {{"--pdf", pdf(), "--layout", "0"}, "レイアウト 0 はありません (1～2)。"},
         {{"--pdf", pdf(), "extra"}, "「extra」は使えません。"},
         {{"--pdf", pathText(sample_.file("no/such/folder.pdf"))}, "PDF"},
     };
