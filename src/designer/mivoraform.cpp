@@ -85,11 +85,7 @@ TMivoraForm::TMivoraForm(Session& session, Forms& forms, QWidget* parent)
     mirrorAmountCells();
     bindControls();
     connectHandlers();
-    RestorePos1.KeyName = QStringLiteral("Mivora");
-    RestorePos1.PosXValueName = QStringLiteral("PrintPosX");
-    RestorePos1.PosYValueName = QStringLiteral("PrintPosY");
-    RestorePos1.WidthValueName = QStringLiteral("PrintWidth");
-    RestorePos1.HeightValueName = QStringLiteral("PrintHeight");
+    RestorePos1.useNames(QStringLiteral("Mivora"), QStringLiteral("Print"));
     RestorePos1.restore();
     FormCreate();
     DBEdit2Change();

@@ -23,11 +23,7 @@ TInDTLForm::TInDTLForm(Table& digitCounts, QLabel& t3Label, QWidget* parent)
     setWindowFlag(Qt::WindowStaysOnTopHint);
     buildWindow();
     resize(520, 300);
-    RestorePos1.KeyName = QStringLiteral("Varnel");
-    RestorePos1.PosXValueName = QStringLiteral("InDataLen PosX");
-    RestorePos1.PosYValueName = QStringLiteral("InDataLen PosY");
-    RestorePos1.WidthValueName = QStringLiteral("InDataLen Width");
-    RestorePos1.HeightValueName = QStringLiteral("InDataLen Height");
+    RestorePos1.useNames(QStringLiteral("Varnel"), QStringLiteral("InDataLen "));
     RestorePos1.restore();
     FormCreate();
 }

@@ -46,11 +46,7 @@ TPrFreeEditForm::TPrFreeEditForm(Table& freeData, const QStringList& choices, QW
     setWindowFlag(Qt::WindowStaysOnTopHint);
     buildWindow();
     resize(3 * (2 * kBoxWidth + kColumnGap) + 40, 560);
-    RestorePos1.KeyName = QStringLiteral("Mivora");
-    RestorePos1.PosXValueName = QStringLiteral("FreeEditPosX");
-    RestorePos1.PosYValueName = QStringLiteral("FreeEditPosY");
-    RestorePos1.WidthValueName = QStringLiteral("FreeEditWidth");
-    RestorePos1.HeightValueName = QStringLiteral("FreeEditHeight");
+    RestorePos1.useNames(QStringLiteral("Mivora"), QStringLiteral("FreeEdit"));
     RestorePos1.restore();
     FormCreate(choices);
 }

@@ -71,6 +71,14 @@ TRestorePos::~TRestorePos() {
 
 // Positions and sizes are those of the window's client area (QWidget::geometry),
 // which setGeometry takes back exactly on every platform.
+void TRestorePos::useNames(const QString& key, const QString& prefix) {
+    KeyName = key;
+    PosXValueName = prefix + QStringLiteral("PosX");
+    PosYValueName = prefix + QStringLiteral("PosY");
+    WidthValueName = prefix + QStringLiteral("Width");
+    HeightValueName = prefix + QStringLiteral("Height");
+}
+
 void TRestorePos::restore() {
     if (!active())
         return;

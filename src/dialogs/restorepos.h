@@ -36,6 +36,10 @@ class TRestorePos {
     QString WidthValueName = QStringLiteral("Width");
     QString HeightValueName = QStringLiteral("Height");
 
+    // The key and the value names of a window: the four names begin with prefix
+    // ("Print" gives "PrintPosX", "PrintPosY", "PrintWidth", "PrintHeight").
+    void useNames(const QString& key, const QString& prefix);
+
     // Each value is applied on its own: one that is missing or no integer is
     // skipped. A window that would lie entirely off every screen (a monitor removed
     // since) is brought onto the primary screen.
