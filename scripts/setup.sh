@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake pkg-config ccache
     qt6-base-dev libgl-dev
     libsqlite3-dev libicu-dev libjpeg62-turbo-dev
     fonts-ipafont-gothic
