@@ -2,6 +2,7 @@
 
 #include "text/errors.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace mivora {
@@ -47,6 +48,15 @@ void printHelp(std::ostream& out) {
            "の順に決まります。\n";
 }
 
+bool isHelp(const std::string& word) {
+    return word == "--help" || word == "-h";
+}
+
+// Any word after the command: "--help" is never an address or a file name.
+bool asksForHelp(const Arguments& args) {
+    return std::any_of(args.begin() + 1, args.end(), isHelp);
+}
+
 } // namespace
 
 bool isCommand(const std::string& word) {
@@ -66,6 +76,10 @@ int runCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
     for (const Command& command : kCommands) {
         if (args[0] != command.name)
             continue;
+        if (asksForHelp(args)) {
+            out << "使い方: mivora " << command.usage << "\n";
+            return 0;
+        }
         try {
             return command.run(Arguments(args.begin() + 1, args.end()), out, err);
         } catch (const Error& error) {

@@ -34,16 +34,16 @@ int commandBackup(const Arguments& args, std::ostream& out, std::ostream&) {
     auto row = line.number("--row");
     if (!row)
         throw Error(std::string("桁数の行を --row N で指定してください。使い方: mivora ") + usage);
-    auto session = openCommandSession(line);
+    auto session = openCommandSession(line, SettingsFiles::None);
     moveToRecord(session->digitCounts, *row, "桁数の行");
     DigitCountRow counts = readDigitCountRow(session->digitCounts);
     const fs::path programDir = session->settings.programDir;
-    writeBackup(
+    const int lines = writeBackup(
         session->vehicles, session->digitCounts, counts, file,
         [&](RecordValues& values, int mode) { PostRead(values[48], mode, values, programDir); },
         {});
     FileName name = splitFileName(file);
-    out << session->vehicles.recordCount() << " 件の車両をバックアップしました: "
+    out << lines << " 行をバックアップしました: "
         << pathText(name.with(name.isCsv() ? ".CSV" : ".TXT")) << "\n";
     return 0;
 }
@@ -52,7 +52,7 @@ int commandRestore(const Arguments& args, std::ostream& out, std::ostream&) {
     CommandLine line = parseCommandLine(args, {"--row", "--cardata"});
     FileName name = splitFileName(fileArgument(line, "restore FILE [--row N] [--cardata DIR]"));
     refuseAddressBook(name);
-    auto session = openCommandSession(line);
+    auto session = openCommandSession(line, SettingsFiles::None);
     int restored = 0;
     if (name.isCsv()) {
         restored = restoreCsv(session->vehicles, name.with(".CSV"), {});

@@ -2,17 +2,15 @@
 // form images and settings files, to try the program on.
 
 #include "app/commands.h"
-
+#include "app/headlessgui.h"
 #include "store/datafolder.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/lines.h"
 
 #include <QFont>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <cstdlib>
 #include <ostream>
 
 namespace mivora {
@@ -58,16 +56,7 @@ QImage certificateForm() {
 }
 
 void writeSampleImages(const fs::path& dir) {
-    if (!qApp) {
-        // Drawing text needs an application object; no window is ever shown.
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    }
-    int argc = 1;
-    char name[] = "mivora";
-    char* argv[] = {name, nullptr};
-    std::unique_ptr<QGuiApplication> app;
-    if (!qApp)
-        app = std::make_unique<QGuiApplication>(argc, argv);
+    const HeadlessGui gui;
     QImage blank(kA4Width, kA4Height, QImage::Format_RGB32);
     blank.fill(Qt::white);
     saveImage(blank, pathOf(dir, "白地.jpg"));

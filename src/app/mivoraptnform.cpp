@@ -1,5 +1,6 @@
 #include "app/mivoraptnform.h"
 
+#include "app/options.h"
 #include "app/prversiondlg.h"
 #include "app/windowprinthost.h"
 #include "designer/mivoraform.h"
@@ -96,6 +97,7 @@ void TMivoraPtnForm::buildWindow() {
     layout->addWidget(Panel2Label);
 
     DBGrid1 = new DBGrid(session_.vehicles, this);
+    DBGrid1->setPrompter(forms_.prompter);
     layout->addWidget(DBGrid1, 1);
 
     PathLabel = new QLabel(this);
@@ -129,12 +131,16 @@ void TMivoraPtnForm::FormCreate() {
     PathLabel->setText(QString::fromStdString(pathText(settings.programDir)));
     try {
         readSettingsFiles(settings);
-        if (settings.request.mode != StartupRequest::None && session_.vehicles.active()) {
-            session_.applyRequestOrder(settings.request);
-            session_.vehicles.setRecNo(settings.request.recordNumber);
-        }
     } catch (const Error& error) {
         forms_.prompter->showError(error.what());
+    }
+    if (settings.request.mode != StartupRequest::None && session_.vehicles.active()) {
+        try {
+            session_.applyRequestOrder(settings.request);
+            moveToRecord(session_.vehicles, settings.request.recordNumber, "車両のレコード");
+        } catch (const Error& error) {
+            refuseRequest(error);
+        }
     }
     DBGrid1->refresh();
     if (settings.request.mode != StartupRequest::None)
@@ -172,12 +178,23 @@ void TMivoraPtnForm::Table3AfterScroll() {
         forms_.digitCounts->Edit1->setText(number);
 }
 
+// A request that cannot be applied as written is not served: printing another
+// record onto the pre-printed form would be worse than printing none. The window
+// opens as at an ordinary start and the request file stays.
+void TMivoraPtnForm::refuseRequest(const Error& error) {
+    forms_.prompter->showError("起動要求 " + pathText(requestFile(session_.settings.programDir)) +
+                               " を実行できません。" + error.what());
+    session_.settings.request.mode = StartupRequest::None;
+}
+
 void TMivoraPtnForm::serveRequest() {
     try {
-        if (session_.layouts.active())
-            session_.layouts.setRecNo(session_.settings.request.layout);
+        moveToRecord(session_.layouts, session_.settings.request.layout, "レイアウト");
     } catch (const Error& error) {
-        forms_.prompter->showError(error.what());
+        refuseRequest(error);
+        resize(kNormalWidth, kNormalHeight);
+        show();
+        return;
     }
     hide();
     const int mode = session_.settings.request.mode;

@@ -17,6 +17,7 @@ class QToolButton;
 namespace mivora {
 
 class DBGrid;
+class Error;
 class WindowPrintHost;
 
 class TMivoraPtnForm : public QWidget {
@@ -67,6 +68,7 @@ class TMivoraPtnForm : public QWidget {
     void buildWindow();
     void openTables();
     void serveRequest();
+    void refuseRequest(const Error& error);
     using ExchangeRun = bool (*)(Session&, Prompter&, const Progress&);
     void exchangeRecords(ExchangeRun run, const QString& label);
 

@@ -41,10 +41,11 @@ CommandLine parseCommandLine(const Arguments& args, const std::vector<std::strin
     return line;
 }
 
-std::unique_ptr<Session> openCommandSession(const CommandLine& line) {
+std::unique_ptr<Session> openCommandSession(const CommandLine& line, SettingsFiles files) {
     ProgramSettings settings;
     settings.programDir = std::filesystem::current_path();
-    readSettingsFiles(settings);
+    if (files == SettingsFiles::OfPrinting)
+        readPrintSettings(settings);
     auto session = std::make_unique<Session>(
         settings, resolveTableFolder(settings.programDir, line.option("--cardata").value_or("")));
     session->openMainTables();

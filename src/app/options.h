@@ -25,10 +25,12 @@ struct CommandLine {
 // Throws Error with a message for the user when an option is unknown or lacks its value.
 CommandLine parseCommandLine(const Arguments& args, const std::vector<std::string>& valueOptions);
 
-// The session of a command: the current directory is the program folder, its
-// settings files are read, the tables are found as --cardata says and the main
-// window's tables are open.
-std::unique_ptr<Session> openCommandSession(const CommandLine& line);
+// The session of a command: the current directory is the program folder, the
+// settings files a print needs are read when the command prints (a command never
+// fails on a file it does not use), the tables are found as --cardata says and
+// the main window's tables are open.
+enum class SettingsFiles { OfPrinting, None };
+std::unique_ptr<Session> openCommandSession(const CommandLine& line, SettingsFiles files);
 
 // Moves the table to the record the user named; an Error naming what (UTF-8, such
 // as "レイアウト") when there is no such record.

@@ -4,6 +4,7 @@
 // question is answered yes.
 
 #include "app/commands.h"
+#include "app/headlessgui.h"
 #include "app/options.h"
 #include "app/unattendedprompter.h"
 #include "print/paintercanvas.h"
@@ -16,9 +17,7 @@
 #include "text/lines.h"
 #include "text/sjis.h"
 
-#include <QGuiApplication>
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <ostream>
 
@@ -51,18 +50,6 @@ PrintRequest parsePrintArguments(Arguments args) {
     if (request.all && request.line.option("--record"))
         throw Error("--record と --all は一緒に使えません。");
     return request;
-}
-
-// Fonts and painting need an application object; without a display it draws
-// offscreen.
-std::unique_ptr<QGuiApplication> guiApplication() {
-    if (qApp)
-        return nullptr;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "mivora";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 // The run's questions answered for a PDF: the printer is the file, the input
@@ -121,9 +108,9 @@ QSizeF paperOf(const Table& layouts) {
 
 int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err) {
     const PrintRequest request = parsePrintArguments(args);
-    const auto app = guiApplication();
+    const HeadlessGui gui;
     registerJapaneseFontSubstitutes();
-    std::unique_ptr<Session> opened = openCommandSession(request.line);
+    std::unique_ptr<Session> opened = openCommandSession(request.line, SettingsFiles::OfPrinting);
     Session& session = *opened;
     const ProgramSettings& settings = session.settings;
     session.openDesignerTables();
@@ -140,7 +127,9 @@ int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err) {
     UnattendedPrompter nobody(err, false);
     PrintDataPreparation preparation(session, nobody);
     const int pages = runPrint(session, host, &preparation, rangeOf(request));
-    if (pages > 0 && !pdf.finish())
+    if (pages == 0)
+        throw Error("印刷できるレコードがないため、" + pathText(file) + " は作成していません。");
+    if (!pdf.finish())
         throw FileError("PDF ファイル " + pathText(file) + " を書き込めません。");
     out << pages << " ページを " << pathText(file) << " に印刷しました。\n";
     return 0;

@@ -55,7 +55,7 @@ void printLine(std::ostream& out, const std::string& itemText, const std::string
 
 int commandResolve(const Arguments& args, std::ostream& out, std::ostream& err) {
     const ResolveRequest request = parseResolveArguments(args);
-    std::unique_ptr<Session> opened = openCommandSession(request.line);
+    std::unique_ptr<Session> opened = openCommandSession(request.line, SettingsFiles::OfPrinting);
     Session& session = *opened;
     session.openDesignerTables();
     moveToRecord(session.layouts, request.line.number("--layout").value_or(1), "レイアウト");

@@ -1,5 +1,6 @@
 #include "designer/freechoices.h"
 
+#include "text/filenames.h"
 #include "text/lines.h"
 
 namespace mivora {
@@ -15,12 +16,12 @@ std::optional<std::vector<std::string>> rebuildPrnFree(const std::filesystem::pa
     std::vector<std::string> gathered;
     bool anyFile = false;
     for (const std::string& name : choiceListFiles()) {
-        if (auto lines = readLines(programDir / name)) {
+        if (auto lines = readLines(findFile(programDir, name))) {
             anyFile = true;
             gathered.insert(gathered.end(), lines->begin(), lines->end());
         }
     }
-    writeLines(programDir / "PrnFree.ini", anyFile ? gathered : std::vector<std::string>{"Not"});
+    writeLines(findFile(programDir, "PrnFree.ini"), anyFile ? gathered : std::vector<std::string>{"Not"});
     if (!anyFile)
         return std::nullopt;
     return gathered;

@@ -1,5 +1,6 @@
 #include "designer/mivoraform.h"
 
+#include "text/filenames.h"
 #include "app/forms.h"
 #include "designer/datasource.h"
 #include "designer/dbcheckbox.h"
@@ -209,7 +210,7 @@ void TMivoraForm::FormCreate() {
                 list << shown(line);
             FreeDBComboBox->setChoices(list);
         }
-        layoutNames_.read(folder / "PrintName.INI");
+        layoutNames_.read(findFile(folder, "PrintName.INI"));
         const std::string fontName = printFontName(folder);
         Edit1->setText(shown(fontName));
         setLabelFontName(fontName);
@@ -228,7 +229,7 @@ bool TMivoraForm::FormCloseQuery() {
     if (!session_.layouts.active())
         return true;
     return attempt([&] {
-        layoutNames_.write(session_.settings.programDir / "PrintName.INI",
+        layoutNames_.write(findFile(session_.settings.programDir, "PrintName.INI"),
                            session_.layouts.recordCount());
     });
 }
@@ -591,7 +592,7 @@ void TMivoraForm::Edit1Click() {
             DataSource1->setInteger(sizeField, size);
         }
         setLabelFontName(name);
-        writeLines(session_.settings.programDir / "CarFont.INI", {name});
+        writeLines(findFile(session_.settings.programDir, "CarFont.INI"), {name});
     });
     FSizDBComboBoxClick();
 }

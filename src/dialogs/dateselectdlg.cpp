@@ -1,5 +1,6 @@
 #include "dialogs/dateselectdlg.h"
 
+#include "text/filenames.h"
 #include "dialogs/placement.h"
 #include "text/codec.h"
 #include "text/errors.h"
@@ -49,7 +50,7 @@ TDateSelectDlg::TDateSelectDlg(std::filesystem::path programDir, QWidget* parent
 
 void TDateSelectDlg::FormCreate() {
     try {
-        if (auto lines = readLines(programDir_ / "DateSelect.INI"))
+        if (auto lines = readLines(findFile(programDir_, "DateSelect.INI")))
             choices_ = std::move(*lines);
     } catch (const Error& error) {
         QMessageBox::critical(this, windowTitle(), QString::fromStdString(error.what()));

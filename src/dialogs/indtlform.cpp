@@ -5,6 +5,7 @@
 #include "dialogs/updown.h"
 #include "store/table.h"
 #include "text/errors.h"
+#include "text/lines.h"
 #include "text/sjis.h"
 #include "widgets/dbgrid.h"
 
@@ -111,7 +112,15 @@ void TInDTLForm::OKBtnClick() {
     accept();
 }
 
+// Without its table the window could only show an empty grid: it says why instead.
 bool TInDTLForm::choose(const QString& prompt) {
+    if (!digitCounts_.active()) {
+        QMessageBox::critical(
+            parentWidget(), windowTitle(),
+            QStringLiteral("テーブル %1 を開けなかったため、桁数を指定できません。")
+                .arg(QString::fromStdString(pathText(digitCounts_.file()))));
+        return false;
+    }
     Panel1->setCaption(prompt);
     exec();
     return Panel1->caption().isEmpty() && hasRows();

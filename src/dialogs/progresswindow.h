@@ -1,6 +1,7 @@
 #pragma once
-// A progress window for long runs (backup, restore): it appears only when a run
-// lasts more than half a second, and its Cancel stops the run.
+// A progress window for long runs (backup, restore): it appears only once the
+// run has begun (after its questions) and lasts more than half a second, and its
+// Cancel stops the run.
 
 #include "exchange/exchange.h"
 
@@ -21,6 +22,10 @@ class ProgressWindow {
     Progress report();
 
   private:
+    QProgressDialog& dialog();
+
+    QWidget* parent_;
+    QString label_;
     std::unique_ptr<QProgressDialog> dialog_;
 };
 

@@ -13,15 +13,44 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <optional>
 #include <tuple>
 
 namespace mivora {
 
 namespace {
 
+// A box that takes any whole number while it is typed and replaces one outside
+// its range by the nearest bound when the edit ends: dropping the keystroke that
+// leaves the range would turn 1500 into a plausible-looking 150.
+class BoundedSpinBox : public QSpinBox {
+  public:
+    using QSpinBox::QSpinBox;
+
+    QValidator::State validate(QString& input, int& pos) const override {
+        const QValidator::State state = QSpinBox::validate(input, pos);
+        if (state == QValidator::Invalid && wholeNumber(input))
+            return QValidator::Intermediate;
+        return state;
+    }
+
+    void fixup(QString& input) const override {
+        if (const auto number = wholeNumber(input))
+            input = QString::number(std::clamp(*number, minimum(), maximum()));
+    }
+
+  private:
+    static std::optional<int> wholeNumber(const QString& text) {
+        bool ok = false;
+        const int number = text.toInt(&ok);
+        return ok ? std::optional<int>(number) : std::nullopt;
+    }
+};
+
 // Four characters hold every value of the ranges ("1000", "-10").
 QSpinBox* spinEdit(const AdjustmentRange& range, QWidget* parent) {
-    auto* spin = new QSpinBox(parent);
+    auto* spin = new BoundedSpinBox(parent);
     spin->setRange(range.min, range.max);
     if (auto* edit = spin->findChild<QLineEdit*>())
         edit->setMaxLength(4);
@@ -180,10 +209,14 @@ void TToolEditForm::FormCreate() {
 }
 
 void TToolEditForm::FormResize() {
-    placeInThirds(*OKBtn, *CancelBtn, width());
+    placeInThirds(*OKBtn, *CancelBtn, ButtonPanel->width());
 }
 
 void TToolEditForm::OKBtnClick() {
+    // A number still being typed counts as typed, however OK was reached.
+    for (const GroupControls& group : groups_)
+        for (QSpinBox* number : group.numbers)
+            number->interpretText();
     try {
         writeToolEdit(programDir_, adjustment());
     } catch (const Error& error) {

@@ -95,9 +95,10 @@ std::string proposedBackupName(const std::string& dataFolder, const DigitCountRo
     return dataFolder + name + ".CSV";
 }
 
-void writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& name,
-                    const PostalFill& postal, const Progress& progress) {
+int writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& name,
+                   const PostalFill& postal, const Progress& progress) {
     AtomicFile file(name.with(".CSV"));
+    int lines = 0;
     RecordValues values;
     values[0].clear();
     std::string block;
@@ -111,6 +112,7 @@ void writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& n
         if (row.postal != 0 && postal)
             postal(values, row.postal);
         block += csvLine(row, values);
+        ++lines;
         if (block.size() > (1 << 16)) {
             file.write(block);
             block.clear();
@@ -118,6 +120,7 @@ void writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& n
     });
     file.write(block);
     file.commit();
+    return lines;
 }
 
 void writeTxtBackup(Table& vehicles, Table& digitCounts, DigitCountRow& row, const FileName& name,
@@ -147,14 +150,14 @@ void writeTxtBackup(Table& vehicles, Table& digitCounts, DigitCountRow& row, con
     data.commit();
 }
 
-void writeBackup(Table& vehicles, Table& digitCounts, DigitCountRow& row,
-                 const std::filesystem::path& chosen, const PostalFill& postal,
-                 const Progress& progress) {
+int writeBackup(Table& vehicles, Table& digitCounts, DigitCountRow& row,
+                const std::filesystem::path& chosen, const PostalFill& postal,
+                const Progress& progress) {
     FileName name = splitFileName(chosen);
     if (name.isCsv())
-        writeCsvBackup(vehicles, row, name, postal, progress);
-    else
-        writeTxtBackup(vehicles, digitCounts, row, name, progress);
+        return writeCsvBackup(vehicles, row, name, postal, progress);
+    writeTxtBackup(vehicles, digitCounts, row, name, progress);
+    return vehicles.recordCount(); // one line per record
 }
 
 } // namespace mivora

@@ -19,9 +19,10 @@ std::string proposedBackupName(const std::string& dataFolder, const DigitCountRo
                                const CivilDate& today);
 
 // One CSV file at name's directory + base + ".CSV". postal may be empty (no postal
-// file): the postal column then stays empty.
-void writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& name,
-                    const PostalFill& postal, const Progress& progress);
+// file): the postal column then stays empty. Returns the lines written: an address
+// book has one per distinct reading.
+int writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& name,
+                   const PostalFill& postal, const Progress& progress);
 
 // The width file (".TIF") and the data file (".TXT"). In a normal run a column
 // narrower than its longest value is widened to it, and the raised counts are
@@ -29,9 +30,10 @@ void writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& n
 void writeTxtBackup(Table& vehicles, Table& digitCounts, DigitCountRow& row, const FileName& name,
                     const Progress& progress);
 
-// The format by the typed extension: CSV for ".CSV" / ".csv", else TXT.
-void writeBackup(Table& vehicles, Table& digitCounts, DigitCountRow& row,
-                 const std::filesystem::path& chosen, const PostalFill& postal,
-                 const Progress& progress);
+// The format by the typed extension: CSV for ".CSV" / ".csv", else TXT. Returns
+// the lines written to the data file.
+int writeBackup(Table& vehicles, Table& digitCounts, DigitCountRow& row,
+                const std::filesystem::path& chosen, const PostalFill& postal,
+                const Progress& progress);
 
 } // namespace mivora

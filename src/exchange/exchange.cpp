@@ -1,11 +1,11 @@
 #include "exchange/exchange.h"
 
+#include "text/filenames.h"
 #include "text/errors.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 namespace mivora {
@@ -24,7 +24,7 @@ DigitCountRow readDigitCountRow(const Table& digitCounts) {
 }
 
 std::filesystem::path FileName::with(const char* fixedExtension) const {
-    return directory / std::filesystem::path(base + fixedExtension);
+    return findFile(directory, pathText(std::filesystem::path(base + fixedExtension)));
 }
 
 FileName splitFileName(const std::filesystem::path& chosen) {
@@ -64,8 +64,7 @@ AtomicFile::AtomicFile(std::filesystem::path target)
     : target_(std::move(target)), temporary_(target_.parent_path() / hiddenPartName(target_)),
       file_(std::fopen(temporary_.c_str(), "wb")) {
     if (!file_)
-        throw FileError("ファイル " + pathText(target_) +
-                        " を作成できません: " + std::strerror(errno));
+        throw fileFailure(target_, FileAction::Create, errno);
 }
 
 AtomicFile::~AtomicFile() {
@@ -78,26 +77,29 @@ AtomicFile::~AtomicFile() {
 
 void AtomicFile::write(std::string_view bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-        throw FileError("ファイル " + pathText(target_) +
-                        " に書き込めません: " + std::strerror(errno));
+        throw fileFailure(target_, FileAction::Write, errno);
 }
 
 void AtomicFile::commit() {
     bool written = std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
     written = std::fclose(file_) == 0 && written;
+    int failure = errno;
     file_ = nullptr;
     std::error_code error;
-    if (written)
+    if (written) {
         std::filesystem::rename(temporary_, target_, error);
+        failure = error.value();
+    }
     if (!written || error) {
         std::filesystem::remove(temporary_, error);
-        throw FileError("ファイル " + pathText(target_) + " に書き込めません。");
+        throw fileFailure(target_, FileAction::Write, failure);
     }
 }
 
-ByteReader::ByteReader(const std::filesystem::path& file) : file_(std::fopen(file.c_str(), "rb")) {
+ByteReader::ByteReader(const std::filesystem::path& file)
+    : file_(std::fopen(file.c_str(), "rb")), name_(file) {
     if (!file_)
-        throw FileError("ファイル " + pathText(file) + " を開けません: " + std::strerror(errno));
+        throw fileFailure(file, FileAction::Read, errno);
     std::error_code ignored;
     size_ = std::filesystem::file_size(file, ignored);
 }
@@ -111,7 +113,7 @@ bool ByteReader::fill() {
     pos_ = 0;
     end_ = std::fread(buffer_, 1, sizeof buffer_, file_);
     if (end_ == 0 && std::ferror(file_))
-        throw FileError("ファイルの読み込みに失敗しました。");
+        throw fileFailure(name_, FileAction::Read, errno);
     return end_ > 0;
 }
 

@@ -96,6 +96,7 @@ class ByteReader {
     bool fill();
 
     std::FILE* file_;
+    std::filesystem::path name_;
     std::uintmax_t size_ = 0;
     std::uintmax_t consumedBefore_ = 0;
     std::size_t pos_ = 0;

@@ -1,5 +1,6 @@
 #include "items/postal.h"
 
+#include "text/filenames.h"
 #include "items/charconv.h"
 #include "text/lines.h"
 #include "text/sjis.h"
@@ -441,7 +442,7 @@ std::shared_ptr<const PostalList> postalListIn(const fs::path& programDir) {
     static std::mutex mutex;
     static Loaded loaded;
 
-    const fs::path file = programDir / "KEN_ALL.CSV";
+    const fs::path file = findFile(programDir, "KEN_ALL.CSV");
     std::error_code error;
     const fs::file_status status = fs::status(file, error);
     if (status.type() == fs::file_type::not_found ||

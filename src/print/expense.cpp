@@ -172,20 +172,23 @@ bool dropThousandsSeparators(std::string& text) {
     return true;
 }
 
-// An empty field is no load (or no weight) at all.
-std::optional<long long> wholeNumber(std::string text) {
+// An empty load (or second gross weight) is none at all; the weight that decides
+// the tax bracket must be given, or the record would be priced at the lowest one.
+enum class Blank { IsZero, IsUnreadable };
+
+std::optional<long long> wholeNumber(std::string text, Blank blank) {
     CharCheck(text, 1);
     long long value = 0;
     if (text.find_first_not_of(' ') == std::string::npos)
-        return 0;
+        return blank == Blank::IsZero ? std::optional<long long>(0) : std::nullopt;
     if (!dropThousandsSeparators(text) || !parseInteger(text, value))
         return std::nullopt;
     return value;
 }
 
-long long readWhole(const Table& vehicles, const char* field) {
+long long readWhole(const Table& vehicles, const char* field, Blank blank = Blank::IsZero) {
     const std::string text = vehicles.text(sj(field));
-    if (const auto value = wholeNumber(text))
+    if (const auto value = wholeNumber(text, blank))
         return *value;
     throw UnreadableNumber{field, text};
 }
@@ -255,11 +258,11 @@ long long taxByWeight(const FeeTables& tables, const Classification& found, cons
                       ClassMarks& marks) {
     long long weight = 0;
     if (found.use == Passenger) {
-        weight = readWhole(vehicles, "車両重量");
+        weight = readWhole(vehicles, "車両重量", Blank::IsUnreadable);
         setMark(marks, ClassMark::Passenger, sj("∨"));
         setMark(marks, ClassMark::VehicleWeight, fullWidth(vehicles.text(sj("車両重量"))));
     } else {
-        weight = readWhole(vehicles, "車両総重量");
+        weight = readWhole(vehicles, "車両総重量", Blank::IsUnreadable);
         const long long secondGross = readWhole(vehicles, "総重量");
         const std::string shown = vehicles.text(sj(weight < secondGross ? "総重量" : "車両総重量"));
         const bool large = weight > kLargeGrossWeight;

@@ -1,5 +1,6 @@
 #include "print/formimage.h"
 
+#include "text/filenames.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/lines.h"
@@ -66,7 +67,7 @@ QImage loadBitmap(const fs::path& file) {
 }
 
 fs::path imagePath(const fs::path& programDir, const std::string& utf8Name, const char* extension) {
-    return pathOf(programDir, utf8Name + extension);
+    return findFile(programDir, utf8Name + extension);
 }
 
 } // namespace
@@ -105,7 +106,7 @@ FormImage loadFormImage(const fs::path& programDir, const std::string& formName)
     }
     if (!form.ownForm) {
         try {
-            form.image = decodeJpeg(pathOf(programDir, "白地.jpg"));
+            form.image = decodeJpeg(findFile(programDir, "白地.jpg"));
         } catch (const FileError&) {
             form.image = QImage(); // no background at all: the items still show
         }

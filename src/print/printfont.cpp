@@ -1,5 +1,6 @@
 #include "print/printfont.h"
 
+#include "text/filenames.h"
 #include "text/codec.h"
 #include "text/lines.h"
 
@@ -16,7 +17,7 @@ const QString kProportionalGothic = QStringLiteral("IPAPGothic");
 } // namespace
 
 std::string printFontName(const std::filesystem::path& programDir) {
-    if (auto lines = readLines(programDir / "CarFont.INI"); lines && !lines->empty())
+    if (auto lines = readLines(findFile(programDir, "CarFont.INI")); lines && !lines->empty())
         return lines->front();
     return fromUtf8("ＪＳゴシック");
 }

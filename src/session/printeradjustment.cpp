@@ -1,5 +1,6 @@
 #include "session/printeradjustment.h"
 
+#include "text/filenames.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 
@@ -36,7 +37,7 @@ bool namesPrinter(const AdjustmentGroup& group, const std::string& printerName) 
 } // namespace
 
 fs::path toolEditFile(const fs::path& programDir) {
-    return programDir / "ToolEdit.INI";
+    return findFile(programDir, "ToolEdit.INI");
 }
 
 PrinterAdjustment parseToolEdit(const std::vector<std::string>& lines) {

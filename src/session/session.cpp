@@ -1,6 +1,8 @@
 #include "session/session.h"
 
 #include "store/datafolder.h"
+#include "text/errors.h"
+#include "text/filenames.h"
 #include "text/sjis.h"
 
 #include <cstdlib>
@@ -14,7 +16,7 @@ fs::path resolveTableFolder(const fs::path& programDir, const std::string& optio
         return fs::absolute(option);
     if (const char* variable = std::getenv("CARDATA"); variable && *variable)
         return fs::absolute(variable);
-    return programDir / "CARDATA";
+    return findFile(programDir, "CARDATA");
 }
 
 namespace {
@@ -39,9 +41,19 @@ Session::Session(ProgramSettings settingsIn, fs::path tableFolderIn)
     vehicles.setIndexFieldNames(cp932Names(vehicleOrderFields()));
 }
 
+// Each table opens on its own, so that a missing INDATA.db still leaves the
+// digit counts usable, and the message names every file that failed.
 void Session::openMainTables() {
-    vehicles.open();
-    digitCounts.open();
+    std::string failures;
+    for (Table* table : {&vehicles, &digitCounts}) {
+        try {
+            table->open();
+        } catch (const DatabaseError& error) {
+            failures += (failures.empty() ? "" : "\n") + std::string(error.what());
+        }
+    }
+    if (!failures.empty())
+        throw DatabaseError(failures);
 }
 
 void Session::openDesignerTables() {

@@ -1,5 +1,6 @@
 #include "session/settings.h"
 
+#include "text/filenames.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 
@@ -22,7 +23,7 @@ std::string lineOr(const std::vector<std::string>& lines, std::size_t index) {
 } // namespace
 
 fs::path requestFile(const fs::path& programDir) {
-    return programDir / "Mivora.INI";
+    return findFile(programDir, "Mivora.INI");
 }
 
 StartupRequest parseStartupRequest(const std::vector<std::string>& lines) {
@@ -41,21 +42,26 @@ StartupRequest parseStartupRequest(const std::vector<std::string>& lines) {
     return request;
 }
 
-void readSettingsFiles(ProgramSettings& settings) {
+void readPrintSettings(ProgramSettings& settings) {
     const fs::path& dir = settings.programDir;
     settings.messageFlag = 0;
-    if (auto lines = readLines(dir / "MsgFlg.INI"))
+    if (auto lines = readLines(findFile(dir, "MsgFlg.INI")))
         settings.messageFlag = leadingInteger(lineOr(*lines, 0));
     std::error_code error;
-    settings.siblingPresent = fs::exists(dir / "Tessaly.exe", error);
-    if (auto lines = readLines(dir / "User.INI"))
+    settings.siblingPresent = fs::exists(findFile(dir, "Tessaly.exe"), error);
+    if (auto lines = readLines(findFile(dir, "User.INI")))
         for (std::size_t i = 0; i < settings.companyTexts.size(); ++i)
             settings.companyTexts[i] = lineOr(*lines, i);
+}
+
+void readSettingsFiles(ProgramSettings& settings) {
+    readPrintSettings(settings);
+    const fs::path& dir = settings.programDir;
     if (auto lines = readLines(requestFile(dir)))
         settings.request = parseStartupRequest(*lines);
     else
         settings.request = StartupRequest{};
-    if (auto lines = readLines(dir / "INIDIR.INI"))
+    if (auto lines = readLines(findFile(dir, "INIDIR.INI")))
         settings.dataFolder = lineOr(*lines, 0);
 }
 

@@ -38,6 +38,9 @@ extern const std::array<const char*, 7> kCompanyKeywords;
 // that exists but cannot be read throws FileError and the later steps are skipped.
 void readSettingsFiles(ProgramSettings& settings);
 
+// Only what a print needs: MsgFlg.INI, Tessaly.exe and User.INI.
+void readPrintSettings(ProgramSettings& settings);
+
 // The request of the lines of a Mivora.INI file.
 StartupRequest parseStartupRequest(const std::vector<std::string>& lines);
 

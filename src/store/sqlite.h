@@ -1,6 +1,6 @@
 #pragma once
-// A thin RAII layer over the SQLite C API. Every failure becomes a DatabaseError
-// with the engine's own message.
+// A thin RAII layer over the SQLite C API. Every failure becomes a DatabaseError:
+// a Japanese sentence naming the table file, with the engine's own message.
 
 #include <cstdint>
 #include <filesystem>
@@ -17,7 +17,8 @@ class Statement;
 class Database {
   public:
     // Opens an existing file, or creates one when create is set. Registers the
-    // CP932 collation that orders texts by their Shift-JIS bytes.
+    // CP932 collation that orders texts by their Shift-JIS bytes. A file that may
+    // not be written is opened only to read.
     Database(const std::filesystem::path& file, bool create);
     ~Database();
     Database(const Database&) = delete;
@@ -26,9 +27,11 @@ class Database {
     void exec(const std::string& sql);
     Statement prepare(const std::string& sql);
     std::int64_t lastInsertRowid() const;
-    [[noreturn]] void fail(const std::string& what) const;
+    [[noreturn]] void fail() const;
+    bool readOnly() const { return readOnly_; }
 
   private:
+    bool readOnly_;
     sqlite3* db_ = nullptr;
 };
 

@@ -78,7 +78,8 @@ void Table::open() {
                           typeOfDeclaration(std::string(info.columnText(2)))});
     if (fields.empty())
         throw DatabaseError("テーブル " + pathText(file_) + " にデータの表がありません。");
-    db->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+    if (!db->readOnly())
+        db->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
 
     db_ = std::move(db);
     fields_ = std::move(fields);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <iconv.h>
+#include <utility>
 
 namespace mivora {
 
@@ -85,6 +86,7 @@ class Tables {
                       pair_[lead << 8 | trail]);
         }
         single_[0] = 0; // NUL decodes to U+0000, which is also "unknown" in the table
+        learnJisVariants();
     }
 
     // 0 when the byte is no character of its own (NUL is handled by the caller).
@@ -109,6 +111,24 @@ class Tables {
     }
 
   private:
+    // Linux input methods and other programs type the JIS standard's code points
+    // for symbols that CP932 holds under other ones; they enter as CP932's symbol
+    // and read back as CP932's own character.
+    void learnJisVariants() {
+        static constexpr std::pair<char32_t, std::uint16_t> kVariants[] = {
+            {0x301C, 0x8160}, // WAVE DASH
+            {0x2212, 0x817C}, // MINUS SIGN
+            {0x2016, 0x8161}, // DOUBLE VERTICAL LINE
+            {0x00A2, 0x8191}, // CENT SIGN
+            {0x00A3, 0x8192}, // POUND SIGN
+            {0x00AC, 0x81CA}, // NOT SIGN
+            {0x2014, 0x815C}, // EM DASH
+        };
+        for (const auto& [cp, code] : kVariants)
+            if (encode_[cp] == 0)
+                encode_[cp] = code;
+    }
+
     std::array<char32_t, 256> single_;
     std::array<char32_t, 65536> pair_;
     std::array<std::uint16_t, 0x10000> encode_; // code point -> CP932 code, 0 for none

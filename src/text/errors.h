@@ -2,6 +2,7 @@
 // The typed failures of the core. Messages are UTF-8, ready for a message box;
 // the window handler that started an operation shows them and the process goes on.
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -23,6 +24,13 @@ class FileError : public Error {
   public:
     using Error::Error;
 };
+
+enum class FileAction { Read, Write, Create };
+
+// The failure of a file operation as a clerk reads it: a Japanese sentence naming
+// the file, chosen by the system's error number (errno), and the system's own text
+// in parentheses.
+FileError fileFailure(const std::filesystem::path& file, FileAction action, int errorNumber);
 
 // A value that cannot be turned into what was asked for (a text into an integer,
 // a character without a Shift-JIS code).

@@ -2,22 +2,35 @@
 
 #include "text/errors.h"
 
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
 
 namespace mivora {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+} // namespace
+
 std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
+    errno = 0;
+    FileHandle in(std::fopen(file.c_str(), "rb"));
     if (!in)
-        throw FileError("ファイル " + pathText(file) + " を読み込めません。");
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
-        throw FileError("ファイル " + pathText(file) + " の読み込みに失敗しました。");
-    return std::move(content).str();
+        throw fileFailure(file, FileAction::Read, errno);
+    std::string content;
+    char buffer[1 << 16];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;)
+        content.append(buffer, got);
+    if (std::ferror(in.get()))
+        throw fileFailure(file, FileAction::Read, errno);
+    return content;
 }
 
 std::optional<std::vector<std::string>> readLines(const fs::path& file) {
@@ -25,7 +38,7 @@ std::optional<std::vector<std::string>> readLines(const fs::path& file) {
     if (!fs::exists(file, error))
         return std::nullopt;
     if (fs::is_directory(file, error))
-        throw FileError("ファイル " + pathText(file) + " を読み込めません。");
+        throw fileFailure(file, FileAction::Read, EISDIR);
     std::string content = readBytes(file);
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -43,12 +56,18 @@ std::optional<std::vector<std::string>> readLines(const fs::path& file) {
 }
 
 void writeLines(const fs::path& file, const std::vector<std::string>& lines) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    for (const std::string& line : lines)
-        out << line << "\r\n";
-    out.close();
+    errno = 0;
+    FileHandle out(std::fopen(file.c_str(), "wb"));
     if (!out)
-        throw FileError("ファイル " + pathText(file) + " に書き込めません。");
+        throw fileFailure(file, FileAction::Write, errno);
+    bool written = true;
+    for (const std::string& line : lines) {
+        const std::string ended = line + "\r\n";
+        written = written && std::fwrite(ended.data(), 1, ended.size(), out.get()) == ended.size();
+    }
+    written = std::fclose(out.release()) == 0 && written;
+    if (!written)
+        throw fileFailure(file, FileAction::Write, errno);
 }
 
 fs::path pathOf(const fs::path& folder, const std::string& utf8Name) {

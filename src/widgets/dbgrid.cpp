@@ -1,8 +1,10 @@
 #include "widgets/dbgrid.h"
 
+#include "session/prompter.h"
 #include "text/errors.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 namespace mivora {
@@ -17,8 +19,9 @@ DBGrid::DBGrid(Table& table, QWidget* parent) : QTableView(parent), model_(table
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
     connect(&model_, &TableModel::editFailed, this, [this](const QString& message) {
-        QMessageBox::critical(this, windowTitle(), message);
-        followTable();
+        report(message);
+        if (!model_.adding())
+            followTable();
     });
     connect(&model_, &QAbstractItemModel::modelReset, this, &DBGrid::followTable,
             Qt::QueuedConnection);
@@ -29,9 +32,11 @@ void DBGrid::refresh() {
     followTable();
 }
 
+// An added row is no record of the table: the grid stays on it.
 void DBGrid::followTable() {
     Table& table = model_.table();
-    if (!table.active() || table.recNo() < 1)
+    if (!table.active() || table.recNo() < 1 ||
+        (currentIndex().isValid() && model_.isAddedRow(currentIndex().row())))
         return;
     following_ = true;
     int column = currentIndex().isValid() ? currentIndex().column() : 0;
@@ -43,14 +48,79 @@ void DBGrid::followTable() {
 
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
+    // Storing the row shows the table anew, which must not happen while the view
+    // is still moving its current cell.
+    if (previous.isValid() && model_.isAddedRow(previous.row()) &&
+        !(current.isValid() && current.row() == previous.row()))
+        QMetaObject::invokeMethod(this, &DBGrid::leaveAddedRow, Qt::QueuedConnection);
     Table& table = model_.table();
-    if (following_ || !current.isValid() || !table.active() || current.row() + 1 == table.recNo())
+    if (following_ || !current.isValid() || !table.active() || model_.isAddedRow(current.row()) ||
+        current.row() + 1 == table.recNo())
         return;
     try {
         table.setRecNo(current.row() + 1);
     } catch (const Error& error) {
-        QMessageBox::critical(this, windowTitle(), QString::fromStdString(error.what()));
+        report(QString::fromStdString(error.what()));
     }
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex current = currentIndex();
+    const bool onAddedRow = current.isValid() && model_.isAddedRow(current.row());
+    const bool onLastRow = !current.isValid() || current.row() + 1 == model_.rowCount();
+    if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
+        addRow();
+    } else if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier &&
+               onLastRow && !onAddedRow) {
+        addRow();
+    } else if (event->key() == Qt::Key_Escape && onAddedRow) {
+        model_.dropAddedRow();
+        followTable();
+    } else if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
+        if (onAddedRow) {
+            model_.dropAddedRow();
+            followTable();
+        } else {
+            deleteCurrentRecord();
+        }
+    } else {
+        QTableView::keyPressEvent(event);
+    }
+}
+
+// On an added row that holds something, Insert stores it and adds the next one.
+void DBGrid::addRow() {
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    if (model_.adding() && !model_.storeAddedRow())
+        return;
+    const int row = model_.addRow();
+    if (row >= 0)
+        setCurrentIndex(model_.index(row, column));
+}
+
+void DBGrid::leaveAddedRow() {
+    if (model_.storeAddedRow() && !following_)
+        followTable();
+}
+
+void DBGrid::deleteCurrentRecord() {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !model_.table().active() || model_.table().recordCount() == 0)
+        return;
+    const QString question = QStringLiteral("レコードを削除しますか？");
+    const bool yes = prompter_ ? prompter_->askYesNo(question.toStdString())
+                               : QMessageBox::question(this, window()->windowTitle(), question,
+                                                       QMessageBox::Yes | QMessageBox::No,
+                                                       QMessageBox::No) == QMessageBox::Yes;
+    if (yes && model_.removeRecord(current.row()))
+        followTable();
+}
+
+void DBGrid::report(const QString& message) {
+    if (prompter_)
+        prompter_->showError(message.toStdString());
+    else
+        QMessageBox::critical(this, window()->windowTitle(), message);
 }
 
 } // namespace mivora

@@ -80,6 +80,20 @@ TEST_F(FeeCommandTest, ARecordThatCannotBePricedIsReportedAndItsTextsShown) {
     EXPECT_TRUE(printed("4\t使用者\t石川　美穂"));
 }
 
+TEST_F(FeeCommandTest, PrintWithEveryRecordCancelledFailsAndWritesNoFile) {
+    Table vehicles(tablePath(program() / "CARDATA", vehicleTable()));
+    vehicles.open();
+    for (vehicles.first(); !vehicles.eof(); vehicles.next()) {
+        vehicles.setText(sj("自動車の種別"), sj("普通自動車"));
+        vehicles.post();
+    }
+    const std::filesystem::path pdf = program() / "none.pdf";
+    EXPECT_EQ(inProgramFolder({"print", "--pdf", pdf.string(), "--layout", "2", "--all"}), 1);
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_NE(err_.str().find("印刷できるレコードがないため"), std::string::npos) << err_.str();
+}
+
 TEST_F(FeeCommandTest, PrintPutsTheFeesOnPaper) {
     if (!haveTool(QStringLiteral("pdftotext")))
         GTEST_SKIP() << "pdftotext is not installed";

@@ -8,11 +8,16 @@
 
 #include "widgets/dbgrid.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProgressDialog>
+#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace mivora::test {
 namespace {
@@ -95,6 +100,163 @@ TEST_F(MainWindowTest, BadFilterInTheRequestIsReportedAndListStaysWhole) {
     ASSERT_EQ(prompter_.errors.size(), 1u);
     EXPECT_FALSE(session->vehicles.filtered());
     EXPECT_EQ(session->vehicles.recordCount(), 20);
+}
+
+TEST_F(MainWindowTest, AMissingOrDamagedTableIsNamedAndTheOtherStillOpens) {
+    std::filesystem::remove(dir_.path() / "CARDATA" / "INDATA.db");
+    {
+        auto session = makeSession();
+        TMivoraPtnForm form(*session, forms_);
+        ASSERT_EQ(prompter_.errors.size(), 1u);
+        EXPECT_NE(prompter_.errors[0].find("INDATA.db が見つかりません"), std::string::npos)
+            << prompter_.errors[0];
+        EXPECT_TRUE(session->digitCounts.active()); // backups can still choose their row
+        EXPECT_EQ(form.DBGrid1->model().rowCount(), 0);
+    }
+    std::ofstream(dir_.path() / "CARDATA" / "INDTLEN.db", std::ios::binary) << std::string(4096, 'x');
+    prompter_.errors.clear();
+    auto session = makeSession();
+    TMivoraPtnForm form(*session, forms_);
+    ASSERT_EQ(prompter_.errors.size(), 1u);
+    EXPECT_NE(prompter_.errors[0].find("INDATA.db"), std::string::npos);
+    EXPECT_NE(prompter_.errors[0].find("INDTLEN.db のファイルが壊れています ("), std::string::npos)
+        << prompter_.errors[0];
+}
+
+// Answers like a person and looks, at every question, for a progress window
+// that would cover the question.
+class WatchingPrompter : public ScriptedPrompter {
+  public:
+    explicit WatchingPrompter(QWidget& window) : window_(window) {}
+    std::vector<int> progressWindows;
+
+    bool chooseDigitCountRow(const std::string& prompt) override {
+        look();
+        return ScriptedPrompter::chooseDigitCountRow(prompt);
+    }
+    std::optional<std::string> chooseFile(const FileQuestion& question) override {
+        look();
+        return ScriptedPrompter::chooseFile(question);
+    }
+
+  private:
+    void look() {
+        progressWindows.push_back(static_cast<int>(window_.findChildren<QProgressDialog*>().size()));
+    }
+    QWidget& window_;
+};
+
+TEST_F(MainWindowTest, TheProgressWindowComesOnlyAfterTheQuestions) {
+    auto session = makeSession();
+    TMivoraPtnForm form(*session, forms_);
+    WatchingPrompter person(form);
+    forms_.prompter = &person;
+    person.digitCountAnswers = {true};
+    person.files = {pathText(dir_.path() / "out.CSV")};
+    form.SpeedButton2Click();
+    EXPECT_TRUE(person.errors.empty()) << person.errors.front();
+    EXPECT_EQ(person.progressWindows, (std::vector<int>{0, 0}));
+    EXPECT_TRUE(std::filesystem::exists(dir_.path() / "out.CSV"));
+}
+
+// The record grid used from the keyboard, as a clerk does.
+class RecordGridTest : public MainWindowTest {
+  protected:
+    RecordGridTest() : session_(makeSession()), form_(*session_, forms_) {
+        form_.show();
+        QApplication::setActiveWindow(&form_);
+        grid().setFocus();
+    }
+
+    DBGrid& grid() { return *form_.DBGrid1; }
+    int rows() { return grid().model().rowCount(); }
+
+    // Keys go where the focus is: the grid, or the cell editor it opened.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        // Leaving an added row stores it, which then reselects the stored record.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    void type(const QString& text) {
+        for (QChar c : text)
+            QTest::keyClicks(QApplication::focusWidget(), QString(c));
+        press(Qt::Key_Return);
+    }
+    std::string cell(int row, int column) {
+        return grid().model().index(row, column).data().toString().toStdString();
+    }
+
+    std::unique_ptr<Session> session_;
+    TMivoraPtnForm form_;
+};
+
+TEST_F(RecordGridTest, InsertAddsARowThatIsStoredWhenLeftAndTakesItsPlace) {
+    const int count = session_->vehicles.recordCount();
+    grid().setCurrentIndex(grid().model().index(5, 0));
+    press(Qt::Key_Insert);
+    EXPECT_EQ(rows(), count + 1);
+    EXPECT_EQ(grid().currentIndex().row(), count);
+    EXPECT_EQ(session_->vehicles.recordCount(), count); // nothing stored yet
+    type(QStringLiteral("ｱｱｱ"));
+    press(Qt::Key_Right);
+    type(QStringLiteral("03-0000〜1")); // a wave dash as Linux input methods type it
+    press(Qt::Key_Up);
+    EXPECT_TRUE(prompter_.errors.empty()) << prompter_.errors.front();
+    ASSERT_EQ(session_->vehicles.recordCount(), count + 1);
+    EXPECT_EQ(rows(), count + 1);
+    // ｱ sorts before every other reading: the new record is the first.
+    EXPECT_EQ(session_->vehicles.recNo(), 1);
+    EXPECT_EQ(session_->vehicles.text(sj("使用者ふりがな")), sj("ｱｱｱ"));
+    EXPECT_EQ(session_->vehicles.text(sj("電話番号")), "03-0000\x81\x60" "1");
+    EXPECT_EQ(grid().currentIndex().row(), 0);
+    EXPECT_EQ(cell(0, 1), "03-0000～1"); // read back as CP932's own character
+}
+
+TEST_F(RecordGridTest, AnAddedRowLeftEmptyOrEscapedIsDropped) {
+    const int count = session_->vehicles.recordCount();
+    grid().setCurrentIndex(grid().model().index(count - 1, 2));
+    press(Qt::Key_Down); // past the last row
+    EXPECT_EQ(rows(), count + 1);
+    press(Qt::Key_Up);
+    EXPECT_EQ(rows(), count);
+
+    press(Qt::Key_Insert);
+    type(QStringLiteral("取り消す人"));
+    press(Qt::Key_Escape);
+    EXPECT_EQ(rows(), count);
+    EXPECT_EQ(session_->vehicles.recordCount(), count);
+    EXPECT_TRUE(prompter_.errors.empty());
+}
+
+TEST_F(RecordGridTest, CtrlDeleteDeletesTheCurrentRecordOnYes) {
+    const int count = session_->vehicles.recordCount();
+    grid().setCurrentIndex(grid().model().index(3, 0));
+    const std::string fourth = session_->vehicles.text(sj("使用者"));
+    prompter_.answers = {false};
+    press(Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(prompter_.questions.size(), 1u);
+    EXPECT_EQ(prompter_.questions[0], "レコードを削除しますか？");
+    EXPECT_EQ(session_->vehicles.recordCount(), count);
+
+    prompter_.answers = {true};
+    press(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(session_->vehicles.recordCount(), count - 1);
+    EXPECT_EQ(rows(), count - 1);
+    EXPECT_NE(session_->vehicles.text(sj("使用者")), fourth);
+    EXPECT_EQ(grid().currentIndex().row() + 1, session_->vehicles.recNo());
+}
+
+TEST_F(RecordGridTest, AfterNewDataRecordsCanBeAddedAgain) {
+    prompter_.answers = {true};
+    form_.NewSpeedClick();
+    ASSERT_EQ(rows(), 0);
+    press(Qt::Key_Insert);
+    type(QStringLiteral("ﾀﾅｶ"));
+    press(Qt::Key_Insert); // a second new row: the first is stored first
+    press(Qt::Key_Escape);
+    EXPECT_EQ(session_->vehicles.recordCount(), 1);
+    EXPECT_EQ(rows(), 1);
 }
 
 TEST(SingleInstance, SecondCopyIsRefusedAndAStaleLockTakenOver) {

@@ -131,5 +131,52 @@ TEST_F(PrintButtonTest, ARequestWhosePrinterDialogIsCancelledStillEnds) {
     EXPECT_TRUE(prompter_.errors.empty());
 }
 
+// A request that cannot be applied prints nothing, opens the window as at an
+// ordinary start and leaves the request file for the sibling to see.
+TEST_F(PrintButtonTest, ARequestThatCannotBeAppliedPrintsNothing) {
+    const std::vector<std::string> cases[] = {
+        {"", "1=1; DELETE FROM records", "1", "1", sj("印刷")}, // a filter that does not parse
+        {sj("そんな索引"), "", "1", "1", sj("印刷")},          // an unknown index
+        {"", "", "500", "1", sj("印刷")},                      // no record 500 of 20
+        {"", sj("自動車の種別 = '二輪'"), "3", "1", sj("印刷")}, // 2 records after the filter
+        {"", "", "1", "3", sj("印刷")},                          // no layout 3 of 2
+        {"", "", "1", "3", sj("設定")},
+    };
+    for (const auto& lines : cases) {
+        SCOPED_TRACE(toUtf8(lines[0] + " / " + lines[1] + " / " + lines[2] + " / " + lines[3]));
+        prompter_.errors.clear();
+        writeLines(sample_.folder() / "Mivora.INI", lines);
+        open();
+        const auto pdf = sample_.file("refused.pdf");
+        printInto(pdf);
+        main_->start();
+        main_->Timer1Timer();
+        EXPECT_FALSE(std::filesystem::exists(pdf));
+        ASSERT_EQ(prompter_.errors.size(), 1u);
+        EXPECT_NE(prompter_.errors[0].find("Mivora.INI を実行できません。"), std::string::npos)
+            << prompter_.errors[0];
+        EXPECT_TRUE(std::filesystem::exists(sample_.folder() / "Mivora.INI"));
+        EXPECT_TRUE(main_->isVisible());
+        EXPECT_EQ(main_->size(), QSize(435, 300));
+        main_.reset();
+    }
+}
+
+TEST_F(PrintButtonTest, ARequestWithAFilterPrintsTheRecordOfLineThreeAmongTheFiltered) {
+    writeLines(sample_.folder() / "Mivora.INI",
+               {sj("登録番号順"), sj("自動車の種別 = '二輪'"), "2", "1", sj("印刷")});
+    open();
+    ASSERT_EQ(session_->vehicles.recordCount(), 2);
+    EXPECT_EQ(session_->vehicles.recNo(), 2);
+    const std::string user = toUtf8(session_->vehicles.text(sj("使用者")));
+    const auto pdf = sample_.file("filtered.pdf");
+    printInto(pdf);
+    okOnTheContentWindow();
+    main_->Timer1Timer();
+    EXPECT_TRUE(prompter_.errors.empty()) << prompter_.errors.front();
+    EXPECT_TRUE(printed(pdf, user)) << user;
+    EXPECT_FALSE(std::filesystem::exists(sample_.folder() / "Mivora.INI"));
+}
+
 } // namespace
 } // namespace mivora::test

@@ -4,9 +4,11 @@
 #include "digitcounttable.h"
 #include "widgets/dbgrid.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -103,6 +105,23 @@ TEST_F(EmptyInDTLFormTest, EmptyTableOffersNoRowAndCountsAsCancel) {
         form_.close();
     }));
     EXPECT_FALSE(form_.Panel1->caption().isEmpty());
+}
+
+// A digit-count table that could not be opened: the window names it and is not
+// shown with an empty grid.
+TEST_F(EmptyInDTLFormTest, AWindowWithoutItsTableSaysSo) {
+    data_.table.close();
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->windowTitle() + QLatin1Char('|') + box->text();
+            box->accept();
+        }
+    });
+    EXPECT_FALSE(form_.choose(QStringLiteral("バックアップ方法を指定してください。")));
+    EXPECT_FALSE(form_.isVisible());
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("印刷＆バックアップ桁数設定|テーブル "))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("INDTLEN.db を開けなかったため"))) << shown.toStdString();
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -108,6 +109,47 @@ TEST_F(ToolEditFormTest, NameWithoutShiftJisCodeIsRefusedAndTheFileKept) {
     form.OKBtnClick();
     EXPECT_EQ(form.result(), -1); // still open
     EXPECT_EQ(written().size(), 4u);
+}
+
+// Typed digit by digit, a value outside the range stays as typed until the edit
+// ends, and then becomes the nearest bound.
+TEST_F(ToolEditFormTest, ATypedValueOutsideTheRangeBecomesTheNearestBound) {
+    TToolEditForm form(dir_.path());
+    form.show();
+    QApplication::setActiveWindow(&form);
+    struct TypedCase {
+        QSpinBox* box;
+        const char* typed;
+        int value;
+    };
+    const TypedCase cases[] = {
+        {form.SpinEdit1, "1500", 1000}, {form.SpinEdit2, "0", 1},   {form.SpinEdit2, "250", 250},
+        {form.SpinEdit3, "-15", -10},   {form.SpinEdit4, "99", 10}, {form.SpinEdit4, "-3", -3},
+    };
+    for (const TypedCase& c : cases) {
+        SCOPED_TRACE(c.typed);
+        c.box->setFocus();
+        c.box->selectAll();
+        QTest::keyClicks(c.box, QString::fromLatin1(c.typed));
+        EXPECT_EQ(c.box->text(), QString::fromLatin1(c.typed));
+        QTest::keyClick(c.box, Qt::Key_Tab); // leaves the box
+        EXPECT_EQ(c.box->value(), c.value);
+    }
+    // Typed and confirmed with OK at once.
+    form.SpinEdit1->setFocus();
+    form.SpinEdit1->selectAll();
+    QTest::keyClicks(form.SpinEdit1, QStringLiteral("2000"));
+    form.OKBtn->click();
+    EXPECT_EQ(written()[0], "1000");
+}
+
+TEST_F(ToolEditFormTest, OkAndCancelStandAtThirdsOfTheButtonPanel) {
+    TToolEditForm form(dir_.path());
+    form.show();
+    form.resize(form.width() + 60, form.height());
+    const int third = form.ButtonPanel->width() / 3;
+    EXPECT_EQ(form.OKBtn->x(), third - 37);
+    EXPECT_EQ(form.CancelBtn->x(), 2 * third - 37);
 }
 
 } // namespace

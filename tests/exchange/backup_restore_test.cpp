@@ -95,6 +95,34 @@ TEST_F(BackupRestoreTest, TxtRoundTripStripsBlanksAndRaisesWidthsOnce) {
     EXPECT_TRUE(found);
 }
 
+// Backups made on Windows may have any case in their names: a backup over "x.csv"
+// replaces it, and files named in lower case are restored.
+TEST_F(BackupRestoreTest, BackupFileNamesAreFoundWhateverTheirCase) {
+    const auto before = allRecords();
+    writeLines(dir() / "x.csv", {"old"});
+    DigitCountRow row = standardRow();
+    row.postal = 0;
+    backup(row, "x.csv");
+    EXPECT_FALSE(fs::exists(dir() / "x.CSV"));
+    EXPECT_NE(bytesOf("x.csv"), "old\r\n");
+    const FileName csv = splitFileName(dir() / "x.csv");
+    EXPECT_EQ(csv.with(".CSV"), dir() / "x.csv");
+    session_.vehicles.removeAll();
+    EXPECT_EQ(restoreCsv(session_.vehicles, csv.with(".CSV"), {}), static_cast<int>(before.size()));
+    EXPECT_EQ(allRecords(), before);
+
+    backup(row, "y.TXT");
+    fs::rename(dir() / "y.TXT", dir() / "y.txt");
+    fs::rename(dir() / "y.TIF", dir() / "y.tif");
+    const FileName txt = splitFileName(dir() / "y.txt");
+    const auto widths = readWidthFile(txt.with(".TIF"));
+    ASSERT_TRUE(widths);
+    session_.vehicles.removeAll();
+    restoreTxt(session_.vehicles, txt.with(".TXT"), *widths, {});
+    EXPECT_EQ(allRecords().size(), before.size());
+    EXPECT_FALSE(fs::exists(dir() / "y.TXT"));
+}
+
 TEST_F(BackupRestoreTest, ZeroCountsLeaveColumnsOut) {
     DigitCountRow row = standardRow();
     row.counts.fill(0);

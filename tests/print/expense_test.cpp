@@ -215,7 +215,7 @@ TEST_F(ExpenseTest, WeightsAsClerksTypeThemAreReadAndOthersCancelTheRecord) {
     };
     const WeightCase cases[] = {
         {"1250", 1250},   {"1,250", 1250}, {"１２５０", 1250}, {"１，２５０", 1250},
-        {" 1250 ", 1250}, {"", 0},         {"1250kg", -1},     {"1,25", -1},
+        {" 1250 ", 1250}, {"", -1},        {"　", -1},         {"1250kg", -1},   {"1,25", -1},
         {"1.5", -1},      {"12,50,0", -1}, {"-", -1},          {"約1250", -1},
     };
     for (const WeightCase& c : cases) {
@@ -241,6 +241,42 @@ TEST_F(ExpenseTest, WeightsAsClerksTypeThemAreReadAndOthersCancelTheRecord) {
     EXPECT_TRUE(priceVehicle({{"最大積載量", "2t"}}));
     ASSERT_EQ(person_.errors.size(), 1u);
     EXPECT_NE(person_.errors[0].find("　最大積載量　"), std::string::npos);
+}
+
+// A freight, bus or special vehicle goes by its gross weight: without one it
+// cannot be priced, while an empty load and an empty second gross weight are none.
+TEST_F(ExpenseTest, AnEmptyGrossWeightCancelsTheRecordAndAnEmptyLoadIsNone) {
+    struct GrossCase {
+        const char* kind;
+        const char* use;
+        const char* load;
+        const char* gross;
+        bool cancelled;
+    };
+    const GrossCase cases[] = {
+        {"大型", "貨物", "13600", "", true},   {"普通", "乗合", "", " ", true},
+        {"普通", "特殊", "", "", true},        {"普通", "貨物", "", "3500", false},
+        {"小型", "特種", "", "2500", false},
+    };
+    for (const GrossCase& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + c.use + " load " + c.load + " gross " + c.gross);
+        session().vehicles.removeAll();
+        person_.errors.clear();
+        const bool cancelled = priceVehicle({{"自動車の種別", c.kind},
+                                             {"用途", c.use},
+                                             {"最大積載量", c.load},
+                                             {"車両総重量", c.gross},
+                                             {"総重量", ""}});
+        EXPECT_EQ(cancelled, c.cancelled);
+        if (c.cancelled) {
+            ASSERT_EQ(person_.errors.size(), 1u);
+            EXPECT_NE(person_.errors[0].find("　車両総重量　が整数として読めません！"),
+                      std::string::npos)
+                << person_.errors[0];
+        } else {
+            EXPECT_TRUE(person_.errors.empty());
+        }
+    }
 }
 
 TEST_F(ExpenseTest, TheBracketIsTheFirstWhoseBoundTheWeightDoesNotExceed) {

@@ -52,6 +52,19 @@ TEST(FormImage, LooksForJpegThenBitmapThenTheBlankPage) {
     EXPECT_TRUE(form.problem.empty());
 }
 
+// Program folders come from Windows, where "form" names the file "FORM.JPG".
+TEST(FormImage, FindsImagesWhateverTheCaseOfTheirNames) {
+    TempDir dir;
+    writeImage(dir.path() / "UPPER.JPG", "JPG", Qt::red);
+    writeImage(dir.path() / "Lower.Bmp", "BMP", Qt::blue);
+    writeImage(pathOf(dir.path(), "白地.JPG"), "JPG", Qt::green);
+    EXPECT_TRUE(near(loadFormImage(dir.path(), "UPPER").image.pixelColor(1, 1), Qt::red));
+    EXPECT_TRUE(near(loadFormImage(dir.path(), "lower").image.pixelColor(1, 1), Qt::blue));
+    const FormImage blank = loadFormImage(dir.path(), "none");
+    EXPECT_FALSE(blank.ownForm);
+    EXPECT_TRUE(near(blank.image.pixelColor(1, 1), Qt::green));
+}
+
 TEST(FormImage, DamagedOrOutsideImagesNeverPrint) {
     TempDir dir;
     std::ofstream(pathOf(dir.path(), "壊れ.jpg"), std::ios::binary)

@@ -59,6 +59,24 @@ TEST(SettingsFiles, ReadsEachFileInto) {
     EXPECT_EQ(settings.request.mode, StartupRequest::None);
 }
 
+TEST(SettingsFiles, NamesFromWindowsAreFoundWhateverTheirCase) {
+    test::TempDir dir;
+    writeLines(dir.path() / "msgflg.ini", {"1"});
+    writeLines(dir.path() / "USER.INI", {sj("住所"), sj("社名")});
+    writeLines(dir.path() / "IniDir.ini", {"/data/backup"});
+    writeLines(dir.path() / "TESSALY.EXE", {});
+    writeLines(dir.path() / "mivora.ini", {"", "", "1", "1", sj("印刷")});
+    ProgramSettings settings;
+    settings.programDir = dir.path();
+    readSettingsFiles(settings);
+    EXPECT_EQ(settings.messageFlag, 1);
+    EXPECT_TRUE(settings.siblingPresent);
+    EXPECT_EQ(settings.companyTexts[1], sj("社名"));
+    EXPECT_EQ(settings.dataFolder, "/data/backup");
+    EXPECT_EQ(settings.request.mode, StartupRequest::Print);
+    EXPECT_EQ(requestFile(dir.path()), dir.path() / "mivora.ini"); // the file deleted after
+}
+
 TEST(SettingsFiles, UnreadableFileStopsTheLaterSteps) {
     test::TempDir dir;
     std::filesystem::create_directory(dir.path() / "User.INI"); // exists, cannot be read

@@ -4,6 +4,9 @@
 #include "text/codec.h"
 #include "text/errors.h"
 
+#include <fstream>
+#include <functional>
+
 namespace mivora::test {
 namespace {
 
@@ -14,6 +17,39 @@ std::vector<std::string> phonesInOrder(Table& table) {
     for (table.first(); !table.eof(); table.next())
         phones.push_back(StoreTest::phoneOf(table));
     return phones;
+}
+
+// What a clerk reads when a table cannot be used: a Japanese sentence naming the
+// file, the engine's own words in parentheses.
+TEST_F(TableTest, FailuresNameTheTableFileInJapanese) {
+    struct FailureCase {
+        const char* what;
+        std::function<void(const std::filesystem::path&)> spoil;
+        const char* sentence;
+    };
+    const FailureCase cases[] = {
+        {"damaged",
+         [](const std::filesystem::path& file) {
+             std::ofstream(file, std::ios::binary) << std::string(4096, 'x');
+         },
+         " のファイルが壊れています ("},
+        {"missing", [](const std::filesystem::path& file) { std::filesystem::remove(file); },
+         " が見つかりません。"},
+    };
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::filesystem::path file = tableFile(digitCountTable());
+        c.spoil(file);
+        Table table(file);
+        try {
+            table.open();
+            ADD_FAILURE() << "opened";
+        } catch (const DatabaseError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find("INDTLEN.db" + std::string(c.sentence)), std::string::npos)
+                << message;
+        }
+    }
 }
 
 TEST_F(TableTest, SameReadingIsOrderedByTelephone) {

@@ -72,8 +72,25 @@ TEST(Codec, ComparesAsTheShiftJisBytesWould) {
     }
 }
 
+TEST(Codec, JisSymbolsTypedOnLinuxEnterAsTheirShiftJisCodes) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"〜", bytes({0x81, 0x60})}, {"−", bytes({0x81, 0x7C})}, {"‖", bytes({0x81, 0x61})},
+        {"¢", bytes({0x81, 0x91})},  {"£", bytes({0x81, 0x92})}, {"¬", bytes({0x81, 0xCA})},
+        {"—", bytes({0x81, 0x5C})},
+    };
+    for (const auto& [typed, code] : cases) {
+        SCOPED_TRACE(typed);
+        EXPECT_EQ(fromUtf8(typed), code);
+        // Reading gives CP932's own character, which enters as the same code.
+        EXPECT_NE(toUtf8(code), typed);
+        EXPECT_EQ(fromUtf8(toUtf8(code)), code);
+        EXPECT_EQ(compareAsCp932(typed, toUtf8(code)), 0);
+    }
+}
+
 TEST(Codec, RefusesWhatShiftJisCannotHold) {
     EXPECT_THROW(fromUtf8("\xF0\x9F\x98\x80"), ConversionError); // an emoji
+    EXPECT_THROW(fromUtf8("€"), ConversionError);
     EXPECT_THROW(fromUtf8("\xE3\x81"), ConversionError);         // cut UTF-8
     EXPECT_THROW(fromUtf8("\xC0\xAF"), ConversionError);         // overlong form
 }

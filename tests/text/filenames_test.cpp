@@ -1,0 +1,88 @@
+#include "text/filenames.h"
+
+#include "text/errors.h"
+#include "text/lines.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <unistd.h>
+
+namespace mivora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder holding empty files of the given names.
+class Folder {
+  public:
+    explicit Folder(std::initializer_list<const char*> names) {
+        char pattern[] = "/tmp/mivora-names-XXXXXX";
+        path_ = mkdtemp(pattern);
+        for (const char* name : names)
+            std::ofstream(pathOf(path_, name)).put('x');
+    }
+    ~Folder() { fs::remove_all(path_); }
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+TEST(FindFile, FindsANameWhateverTheCaseOfItsLettersAndPrefersTheExactOne) {
+    struct Case {
+        std::initializer_list<const char*> present;
+        const char* asked;
+        const char* found;
+    };
+    const Case cases[] = {
+        {{"FORM.JPG"}, "FORM.jpg", "FORM.JPG"},
+        {{"x.csv"}, "x.CSV", "x.csv"},
+        {{"tooledit.ini"}, "ToolEdit.INI", "tooledit.ini"},
+        {{"白地.JPG"}, "白地.jpg", "白地.JPG"},
+        {{"x.csv", "x.CSV"}, "x.CSV", "x.CSV"},              // the exact name wins
+        {{"x.Csv", "x.csv"}, "x.CSV", "x.Csv"},              // else the first in order
+        {{"ＦＯＲＭ.jpg"}, "ｆｏｒｍ.jpg", "ｆｏｒｍ.jpg"}, // only ASCII letters have a case
+        {{}, "KEN_ALL.CSV", "KEN_ALL.CSV"},                  // the name to create
+        {{"x.csv"}, "y.CSV", "y.CSV"},
+    };
+    for (const Case& c : cases) {
+        Folder folder(c.present);
+        SCOPED_TRACE(c.asked);
+        EXPECT_EQ(findFile(folder.path(), c.asked), pathOf(folder.path(), c.found));
+    }
+}
+
+TEST(FindFile, AFolderThatDoesNotExistGivesTheNameToCreate) {
+    const fs::path missing = "/tmp/mivora-no-such-folder/inner";
+    EXPECT_EQ(findFile(missing, "a.TXT"), missing / "a.TXT");
+}
+
+TEST(FileFailure, SaysInJapaneseWhatFailedWithTheSystemsOwnText) {
+    Folder folder({});
+    const fs::path missing = folder.path() / "MsgFlg.INI";
+    try {
+        readBytes(missing);
+        ADD_FAILURE() << "read";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "ファイル " + pathText(missing) + " が見つかりません (No such file or directory)。");
+    }
+    try {
+        writeLines(folder.path() / "no-folder" / "x.INI", {"1"});
+        ADD_FAILURE() << "written";
+    } catch (const FileError& error) {
+        EXPECT_NE(std::string(error.what()).find("のフォルダが見つかりません ("), std::string::npos)
+            << error.what();
+    }
+    try {
+        readLines(folder.path());
+        ADD_FAILURE() << "read";
+    } catch (const FileError& error) {
+        EXPECT_NE(std::string(error.what()).find(" はフォルダです。"), std::string::npos)
+            << error.what();
+    }
+}
+
+} // namespace
+} // namespace mivora
