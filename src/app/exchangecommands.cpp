@@ -43,8 +43,9 @@ int commandBackup(const Arguments& args, std::ostream& out, std::ostream&) {
         [&](RecordValues& values, int mode) { PostRead(values[48], mode, values, programDir); },
         {});
     FileName name = splitFileName(file);
-    out << lines << " 行をバックアップしました: "
-        << pathText(name.with(name.isCsv() ? ".CSV" : ".TXT")) << "\n";
+    out << lines
+        << " 行をバックアップしました: " << pathText(name.with(name.isCsv() ? ".CSV" : ".TXT"))
+        << "\n";
     return 0;
 }
 

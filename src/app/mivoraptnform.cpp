@@ -134,7 +134,7 @@ void TMivoraPtnForm::FormCreate() {
     } catch (const Error& error) {
         forms_.prompter->showError(error.what());
     }
-    if (settings.request.mode != StartupRequest::None && session_.vehicles.active()) {
+    if (settings.request.mode != StartupRequest::None) {
         try {
             session_.applyRequestOrder(settings.request);
             moveToRecord(session_.vehicles, settings.request.recordNumber, "車両のレコード");

@@ -21,7 +21,8 @@ std::optional<std::vector<std::string>> rebuildPrnFree(const std::filesystem::pa
             gathered.insert(gathered.end(), lines->begin(), lines->end());
         }
     }
-    writeLines(findFile(programDir, "PrnFree.ini"), anyFile ? gathered : std::vector<std::string>{"Not"});
+    writeLines(findFile(programDir, "PrnFree.ini"),
+               anyFile ? gathered : std::vector<std::string>{"Not"});
     if (!anyFile)
         return std::nullopt;
     return gathered;

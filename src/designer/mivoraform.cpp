@@ -1,6 +1,5 @@
 #include "designer/mivoraform.h"
 
-#include "text/filenames.h"
 #include "app/forms.h"
 #include "designer/datasource.h"
 #include "designer/dbcheckbox.h"
@@ -19,6 +18,7 @@
 #include "session/prompter.h"
 #include "text/codec.h"
 #include "text/errors.h"
+#include "text/filenames.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 

@@ -1,9 +1,9 @@
 #include "dialogs/dateselectdlg.h"
 
-#include "text/filenames.h"
 #include "dialogs/placement.h"
 #include "text/codec.h"
 #include "text/errors.h"
+#include "text/filenames.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 

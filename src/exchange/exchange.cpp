@@ -1,7 +1,7 @@
 #include "exchange/exchange.h"
 
-#include "text/filenames.h"
 #include "text/errors.h"
+#include "text/filenames.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 

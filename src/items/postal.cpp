@@ -1,7 +1,7 @@
 #include "items/postal.h"
 
-#include "text/filenames.h"
 #include "items/charconv.h"
+#include "text/filenames.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 

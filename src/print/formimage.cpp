@@ -1,8 +1,8 @@
 #include "print/formimage.h"
 
-#include "text/filenames.h"
 #include "text/codec.h"
 #include "text/errors.h"
+#include "text/filenames.h"
 #include "text/lines.h"
 
 #include <csetjmp>

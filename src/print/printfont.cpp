@@ -1,7 +1,7 @@
 #include "print/printfont.h"
 
-#include "text/filenames.h"
 #include "text/codec.h"
+#include "text/filenames.h"
 #include "text/lines.h"
 
 #include <QFontDatabase>

@@ -70,8 +70,8 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
     const bool onLastRow = !current.isValid() || current.row() + 1 == model_.rowCount();
     if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
         addRow();
-    } else if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier &&
-               onLastRow && !onAddedRow) {
+    } else if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && onLastRow &&
+               !onAddedRow) {
         addRow();
     } else if (event->key() == Qt::Key_Escape && onAddedRow) {
         model_.dropAddedRow();

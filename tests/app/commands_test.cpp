@@ -144,14 +144,14 @@ TEST_F(CommandsTest, AReadOnlyDataFolderCanStillBeBackedUpAndPrintedFrom) {
     openToEveryone(sample_.folder());
     const fs::path tables = sample_.folder() / "CARDATA";
     for (const auto& entry : fs::directory_iterator(tables))
-        fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::group_read |
-                                          fs::perms::others_read);
-    fs::permissions(tables, fs::perms::owner_read | fs::perms::owner_exec |
-                                fs::perms::group_read | fs::perms::group_exec |
-                                fs::perms::others_read | fs::perms::others_exec);
-    ProgramRun run = runProgram(sample_.folder(), {QStringLiteral("backup"),
-                                                   QStringLiteral("all.CSV"),
-                                                   QStringLiteral("--row"), QStringLiteral("1")});
+        fs::permissions(entry.path(),
+                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(tables, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec);
+    ProgramRun run =
+        runProgram(sample_.folder(), {QStringLiteral("backup"), QStringLiteral("all.CSV"),
+                                      QStringLiteral("--row"), QStringLiteral("1")});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(lineCount(sample_.folder() / "all.CSV"), 20);
     run = runProgram(sample_.folder(),
@@ -174,10 +174,9 @@ TEST_F(CommandsTest, ALeftoverSharedMemoryFileDoesNotStopLaterOpens) {
     const ProgramRun restored =
         runProgram(sample_.folder(), {QStringLiteral("restore"), QStringLiteral("all.CSV")});
     EXPECT_EQ(restored.exitCode, 0) << restored.err;
-    const ProgramRun again = runProgram(sample_.folder(), {QStringLiteral("backup"),
-                                                           QStringLiteral("again.CSV"),
-                                                           QStringLiteral("--row"),
-                                                           QStringLiteral("1")});
+    const ProgramRun again =
+        runProgram(sample_.folder(), {QStringLiteral("backup"), QStringLiteral("again.CSV"),
+                                      QStringLiteral("--row"), QStringLiteral("1")});
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_EQ(readBytes(sample_.folder() / "again.CSV"), readBytes(sample_.folder() / "all.CSV"));
 }

@@ -113,7 +113,8 @@ TEST_F(MainWindowTest, AMissingOrDamagedTableIsNamedAndTheOtherStillOpens) {
         EXPECT_TRUE(session->digitCounts.active()); // backups can still choose their row
         EXPECT_EQ(form.DBGrid1->model().rowCount(), 0);
     }
-    std::ofstream(dir_.path() / "CARDATA" / "INDTLEN.db", std::ios::binary) << std::string(4096, 'x');
+    std::ofstream(dir_.path() / "CARDATA" / "INDTLEN.db", std::ios::binary)
+        << std::string(4096, 'x');
     prompter_.errors.clear();
     auto session = makeSession();
     TMivoraPtnForm form(*session, forms_);
@@ -141,7 +142,8 @@ class WatchingPrompter : public ScriptedPrompter {
 
   private:
     void look() {
-        progressWindows.push_back(static_cast<int>(window_.findChildren<QProgressDialog*>().size()));
+        progressWindows.push_back(
+            static_cast<int>(window_.findChildren<QProgressDialog*>().size()));
     }
     QWidget& window_;
 };
@@ -208,7 +210,8 @@ TEST_F(RecordGridTest, InsertAddsARowThatIsStoredWhenLeftAndTakesItsPlace) {
     // ｱ sorts before every other reading: the new record is the first.
     EXPECT_EQ(session_->vehicles.recNo(), 1);
     EXPECT_EQ(session_->vehicles.text(sj("使用者ふりがな")), sj("ｱｱｱ"));
-    EXPECT_EQ(session_->vehicles.text(sj("電話番号")), "03-0000\x81\x60" "1");
+    EXPECT_EQ(session_->vehicles.text(sj("電話番号")), "03-0000\x81\x60"
+                                                       "1");
     EXPECT_EQ(grid().currentIndex().row(), 0);
     EXPECT_EQ(cell(0, 1), "03-0000～1"); // read back as CP932's own character
 }

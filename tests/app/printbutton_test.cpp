@@ -135,9 +135,9 @@ TEST_F(PrintButtonTest, ARequestWhosePrinterDialogIsCancelledStillEnds) {
 // ordinary start and leaves the request file for the sibling to see.
 TEST_F(PrintButtonTest, ARequestThatCannotBeAppliedPrintsNothing) {
     const std::vector<std::string> cases[] = {
-        {"", "1=1; DELETE FROM records", "1", "1", sj("印刷")}, // a filter that does not parse
-        {sj("そんな索引"), "", "1", "1", sj("印刷")},          // an unknown index
-        {"", "", "500", "1", sj("印刷")},                      // no record 500 of 20
+        {"", "1=1; DELETE FROM records", "1", "1", sj("印刷")},  // a filter that does not parse
+        {sj("そんな索引"), "", "1", "1", sj("印刷")},            // an unknown index
+        {"", "", "500", "1", sj("印刷")},                        // no record 500 of 20
         {"", sj("自動車の種別 = '二輪'"), "3", "1", sj("印刷")}, // 2 records after the filter
         {"", "", "1", "3", sj("印刷")},                          // no layout 3 of 2
         {"", "", "1", "3", sj("設定")},

@@ -120,8 +120,10 @@ TEST_F(EmptyInDTLFormTest, AWindowWithoutItsTableSaysSo) {
     });
     EXPECT_FALSE(form_.choose(QStringLiteral("バックアップ方法を指定してください。")));
     EXPECT_FALSE(form_.isVisible());
-    EXPECT_TRUE(shown.startsWith(QStringLiteral("印刷＆バックアップ桁数設定|テーブル "))) << shown.toStdString();
-    EXPECT_TRUE(shown.contains(QStringLiteral("INDTLEN.db を開けなかったため"))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("印刷＆バックアップ桁数設定|テーブル ")))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("INDTLEN.db を開けなかったため")))
+        << shown.toStdString();
 }
 
 } // namespace

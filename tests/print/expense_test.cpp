@@ -215,8 +215,9 @@ TEST_F(ExpenseTest, WeightsAsClerksTypeThemAreReadAndOthersCancelTheRecord) {
     };
     const WeightCase cases[] = {
         {"1250", 1250},   {"1,250", 1250}, {"１２５０", 1250}, {"１，２５０", 1250},
-        {" 1250 ", 1250}, {"", -1},        {"　", -1},         {"1250kg", -1},   {"1,25", -1},
-        {"1.5", -1},      {"12,50,0", -1}, {"-", -1},          {"約1250", -1},
+        {" 1250 ", 1250}, {"", -1},        {"　", -1},         {"1250kg", -1},
+        {"1,25", -1},     {"1.5", -1},     {"12,50,0", -1},    {"-", -1},
+        {"約1250", -1},
     };
     for (const WeightCase& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -254,8 +255,8 @@ TEST_F(ExpenseTest, AnEmptyGrossWeightCancelsTheRecordAndAnEmptyLoadIsNone) {
         bool cancelled;
     };
     const GrossCase cases[] = {
-        {"大型", "貨物", "13600", "", true},   {"普通", "乗合", "", " ", true},
-        {"普通", "特殊", "", "", true},        {"普通", "貨物", "", "3500", false},
+        {"大型", "貨物", "13600", "", true}, {"普通", "乗合", "", " ", true},
+        {"普通", "特殊", "", "", true},      {"普通", "貨物", "", "3500", false},
         {"小型", "特種", "", "2500", false},
     };
     for (const GrossCase& c : cases) {

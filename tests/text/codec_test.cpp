@@ -91,8 +91,8 @@ TEST(Codec, JisSymbolsTypedOnLinuxEnterAsTheirShiftJisCodes) {
 TEST(Codec, RefusesWhatShiftJisCannotHold) {
     EXPECT_THROW(fromUtf8("\xF0\x9F\x98\x80"), ConversionError); // an emoji
     EXPECT_THROW(fromUtf8("€"), ConversionError);
-    EXPECT_THROW(fromUtf8("\xE3\x81"), ConversionError);         // cut UTF-8
-    EXPECT_THROW(fromUtf8("\xC0\xAF"), ConversionError);         // overlong form
+    EXPECT_THROW(fromUtf8("\xE3\x81"), ConversionError); // cut UTF-8
+    EXPECT_THROW(fromUtf8("\xC0\xAF"), ConversionError); // overlong form
 }
 
 TEST(Sjis, CharacterWalkNeverPassesTheEnd) {

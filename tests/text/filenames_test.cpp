@@ -40,10 +40,10 @@ TEST(FindFile, FindsANameWhateverTheCaseOfItsLettersAndPrefersTheExactOne) {
         {{"x.csv"}, "x.CSV", "x.csv"},
         {{"tooledit.ini"}, "ToolEdit.INI", "tooledit.ini"},
         {{"白地.JPG"}, "白地.jpg", "白地.JPG"},
-        {{"x.csv", "x.CSV"}, "x.CSV", "x.CSV"},              // the exact name wins
-        {{"x.Csv", "x.csv"}, "x.CSV", "x.Csv"},              // else the first in order
+        {{"x.csv", "x.CSV"}, "x.CSV", "x.CSV"},             // the exact name wins
+        {{"x.Csv", "x.csv"}, "x.CSV", "x.Csv"},             // else the first in order
         {{"ＦＯＲＭ.jpg"}, "ｆｏｒｍ.jpg", "ｆｏｒｍ.jpg"}, // only ASCII letters have a case
-        {{}, "KEN_ALL.CSV", "KEN_ALL.CSV"},                  // the name to create
+        {{}, "KEN_ALL.CSV", "KEN_ALL.CSV"},                 // the name to create
         {{"x.csv"}, "y.CSV", "y.CSV"},
     };
     for (const Case& c : cases) {
@@ -65,8 +65,8 @@ TEST(FileFailure, SaysInJapaneseWhatFailedWithTheSystemsOwnText) {
         readBytes(missing);
         ADD_FAILURE() << "read";
     } catch (const FileError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "ファイル " + pathText(missing) + " が見つかりません (No such file or directory)。");
+        EXPECT_EQ(std::string(error.what()), "ファイル " + pathText(missing) +
+                                                 " が見つかりません (No such file or directory)。");
     }
     try {
         writeLines(folder.path() / "no-folder" / "x.INI", {"1"});
