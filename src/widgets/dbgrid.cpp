@@ -105,7 +105,8 @@ void DBGrid::leaveAddedRow() {
 
 void DBGrid::deleteCurrentRecord() {
     const QModelIndex current = currentIndex();
-    if (!current.isValid() || !model_.table().active() || model_.table().recordCount() == 0)
+    if (!current.isValid() || model_.readOnly() || !model_.table().active() ||
+        model_.table().recordCount() == 0)
         return;
     const QString question = QStringLiteral("レコードを削除しますか？");
     const bool yes = prompter_ ? prompter_->askYesNo(question.toStdString())

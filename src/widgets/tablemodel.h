@@ -28,6 +28,7 @@ class TableModel : public QAbstractTableModel {
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    bool readOnly() const { return readOnly_; }
     Table& table() { return table_; }
 
     // Shows the table anew after its records changed behind the model's back.

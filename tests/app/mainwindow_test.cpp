@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QTest>
@@ -180,9 +181,20 @@ class RecordGridTest : public MainWindowTest {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
+    // F2 opens the cell; digits and Latin letters come from the keyboard, Japanese
+    // from the input method, one character at a time; Enter ends the cell.
     void type(const QString& text) {
-        for (QChar c : text)
-            QTest::keyClicks(QApplication::focusWidget(), QString(c));
+        press(Qt::Key_F2);
+        for (QChar c : text) {
+            QWidget* target = QApplication::focusWidget();
+            if (c.unicode() < 0x80) {
+                QTest::keyClick(target, c.toLatin1());
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QCoreApplication::sendEvent(target, &commit);
+            }
+        }
         press(Qt::Key_Return);
     }
     std::string cell(int row, int column) {
