@@ -5,6 +5,7 @@
 #include "text/filenames.h"
 #include "text/lines.h"
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
@@ -75,13 +76,14 @@ fs::path imagePath(const fs::path& programDir, const std::string& utf8Name, cons
 QImage decodeJpeg(const fs::path& file) {
     std::FILE* handle = std::fopen(file.c_str(), "rb");
     if (!handle)
-        throw FileError("画像 " + pathText(file) + " を開けません。");
+        throw fileFailure(file, FileAction::Read, errno);
     QImage image;
     JpegErrors errors{};
     bool decoded = decodeInto(handle, image, errors);
     std::fclose(handle);
     if (!decoded)
-        throw FileError("画像 " + pathText(file) + " を読み込めません: " + errors.message);
+        throw FileError("画像 " + pathText(file) + " を読み込めません。JPEG として壊れています (" +
+                        errors.message + ")。");
     return image;
 }
 
