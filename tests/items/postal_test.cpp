@@ -158,6 +158,11 @@ TEST(PostRead, ReadsTheListAgainWhenTheFileChanges) {
 
     fs::remove(file);
     EXPECT_EQ(postalListIn(dir.path()), nullptr);
+    // A list copied from Windows under a name in other case.
+    writeFile(dir.path() / "ken_all.csv", excerpt());
+    ASSERT_NE(postalListIn(dir.path()), nullptr);
+    EXPECT_EQ(postalListIn(dir.path())->areaCount(), first->areaCount());
+    fs::remove(dir.path() / "ken_all.csv");
     fs::create_directory(file);
     EXPECT_EQ(postalListIn(dir.path()), nullptr);
 }

@@ -53,6 +53,17 @@ TEST(ToolEditFile, ShortFilesSetWhatTheyHold) {
     EXPECT_EQ(adjustment[2], AdjustmentGroup{});
 }
 
+// Written on Windows as "tooledit.ini": read, and written back under that name.
+TEST(ToolEditFile, IsFoundWhateverTheCaseOfItsName) {
+    TempDir dir;
+    writeLines(dir.path() / "tooledit.ini", {"900", "250", "-2", "3"});
+    PrinterAdjustment adjustment = readToolEdit(dir.path());
+    EXPECT_EQ(adjustment[0].numerator, 900);
+    writeToolEdit(dir.path(), adjustment);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "ToolEdit.INI"));
+    EXPECT_EQ(readLines(dir.path() / "tooledit.ini")->size(), 15u);
+}
+
 TEST(ToolEditFile, WritesFifteenLinesThatReadBackTheSame) {
     TempDir dir;
     writeLines(toolEditFile(dir.path()), {"900", "250", "-2", "3"});
