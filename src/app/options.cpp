@@ -4,6 +4,7 @@
 #include "text/sjis.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace mivora {
 
@@ -49,6 +50,23 @@ std::unique_ptr<Session> openCommandSession(const CommandLine& line) {
         settings, resolveTableFolder(settings.programDir, line.option("--cardata").value_or("")));
     session->openMainTables();
     return session;
+}
+
+AdjustmentGroup groupOption(const CommandLine& line, const PrinterAdjustment& groups) {
+    const int number = line.number("--group").value_or(1);
+    if (number < 1 || number > static_cast<int>(groups.size()))
+        throw Error("--group は 1～3 で指定してください。");
+    return groups[static_cast<std::size_t>(number - 1)];
+}
+
+std::unique_ptr<QGuiApplication> headlessApplication() {
+    if (qApp)
+        return nullptr;
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "mivora";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 void moveToRecord(Table& table, int number, const std::string& what) {

@@ -3,7 +3,10 @@
 // ("--row 2"). Unknown options and options without their value are refused.
 
 #include "app/commands.h"
+#include "session/printeradjustment.h"
 #include "session/session.h"
+
+#include <QGuiApplication>
 
 #include <map>
 #include <memory>
@@ -29,6 +32,14 @@ CommandLine parseCommandLine(const Arguments& args, const std::vector<std::strin
 // settings files are read, the tables are found as --cardata says and the main
 // window's tables are open.
 std::unique_ptr<Session> openCommandSession(const CommandLine& line);
+
+// The adjustment group that --group names (1 to 3), group 1 without the option.
+// Throws Error for another number.
+AdjustmentGroup groupOption(const CommandLine& line, const PrinterAdjustment& groups);
+
+// Fonts and painting need an application object; without a display it draws
+// offscreen. Null when the process has one already.
+std::unique_ptr<QGuiApplication> headlessApplication();
 
 // Moves the table to the record the user named; an Error naming what (UTF-8, such
 // as "レイアウト") when there is no such record.

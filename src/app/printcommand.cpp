@@ -16,9 +16,7 @@
 #include "text/lines.h"
 #include "text/sjis.h"
 
-#include <QGuiApplication>
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <ostream>
 
@@ -53,18 +51,6 @@ PrintRequest parsePrintArguments(Arguments args) {
     return request;
 }
 
-// Fonts and painting need an application object; without a display it draws
-// offscreen.
-std::unique_ptr<QGuiApplication> guiApplication() {
-    if (qApp)
-        return nullptr;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "mivora";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
-}
-
 // The run's questions answered for a PDF: the printer is the file, the input
 // record's texts stand as typed.
 class PdfPrintHost : public PrintRunHost {
@@ -92,13 +78,10 @@ class PdfPrintHost : public PrintRunHost {
 
 // The groups of ToolEdit.INI; a group asked for by number stands in for group 1,
 // which is the one a single printer uses.
-PrinterAdjustment adjustmentFor(const fs::path& programDir, std::optional<int> group) {
+PrinterAdjustment adjustmentFor(const fs::path& programDir, const CommandLine& line) {
     PrinterAdjustment groups = readToolEdit(programDir);
-    if (group) {
-        if (*group < 1 || *group > static_cast<int>(groups.size()))
-            throw Error("--group は 1～3 で指定してください。");
-        groups[0] = groups[static_cast<std::size_t>(*group - 1)];
-    }
+    if (line.option("--group"))
+        groups[0] = groupOption(line, groups);
     return groups;
 }
 
@@ -121,7 +104,7 @@ QSizeF paperOf(const Table& layouts) {
 
 int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err) {
     const PrintRequest request = parsePrintArguments(args);
-    const auto app = guiApplication();
+    const auto app = headlessApplication();
     registerJapaneseFontSubstitutes();
     std::unique_ptr<Session> opened = openCommandSession(request.line);
     Session& session = *opened;
@@ -133,8 +116,8 @@ int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err) {
 
     const fs::path file = fs::absolute(*request.line.option("--pdf"));
     PdfDevice pdf(file, paperOf(session.layouts));
-    PdfPrintHost host(settings.programDir,
-                      adjustmentFor(settings.programDir, request.line.number("--group")), pdf, err);
+    PdfPrintHost host(settings.programDir, adjustmentFor(settings.programDir, request.line), pdf,
+                      err);
     // With the sibling program a fee layout is prepared before each page; nobody is
     // there to bring insurance or to want a temporary plate.
     UnattendedPrompter nobody(err, false);
