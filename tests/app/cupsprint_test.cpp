@@ -7,6 +7,8 @@
 #include "app/windowprinthost.h"
 #include "dialogs/prfreeeditform.h"
 #include "dialogs/tooleditform.h"
+#include "print/calibration.h"
+#include "print/crossmarks.h"
 #include "privatecups.h"
 #include "sampleprogramfolder.h"
 #include "scriptedprompter.h"
@@ -15,6 +17,7 @@
 #include <QComboBox>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 namespace mivora::test {
@@ -149,6 +152,53 @@ TEST_F(CupsPrintTest, BothQueuesPrintThePageOfTheDirectPdfWithTheirOwnGroups) {
         ASSERT_FALSE(printed.empty()) << cups_->log().toStdString();
         const int shift = qRound(queue.marginInches * kRenderDpi);
         EXPECT_LE(differing(renderPage(printed, kRenderDpi), expected, shift, shift), 3);
+    }
+}
+
+// The sheet button of the printer adjustment window, on queue A at 360 dpi without
+// margins: the marks land where the default group puts them on that printer.
+TEST_F(CupsPrintTest, TheCalibrationSheetPrintsItsMarksWhereTheDefaultGroupPutsThem) {
+    SampleProgramFolder sample;
+    ProgramSettings settings;
+    settings.programDir = sample.folder();
+    Session session(settings, sample.tables());
+    ScriptedPrompter prompter;
+    Forms forms;
+    forms.prompter = &prompter;
+    TToolEditForm toolEdit(sample.folder());
+    forms.toolEdit = &toolEdit;
+    WindowPrintHost host(session, forms, nullptr);
+    toolEdit.printCalibrationSheet = [&host](const AdjustmentGroup& group, int number) {
+        return host.printCalibrationSheet(group, number);
+    };
+    const std::string title = queueA_ + "-sheet";
+    host.setUpPrinter = [&](QPrinter& printer) {
+        printer.setPrinterName(QString::fromStdString(queueA_));
+        printer.setResolution(360);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
+        printer.setDocName(QString::fromStdString(title));
+        return true;
+    };
+
+    toolEdit.show();
+    QTest::mouseClick(toolEdit.sheetButton(0), Qt::LeftButton);
+    ASSERT_TRUE(prompter.errors.empty()) << prompter.errors[0];
+    const std::filesystem::path printed = cups_->output(title);
+    ASSERT_FALSE(printed.empty()) << cups_->log().toStdString();
+
+    constexpr int dpi = 300;
+    const QImage page = renderPage(printed, dpi);
+    ASSERT_FALSE(page.isNull());
+    for (QPoint dots : calibrationMarks().dots) {
+        // Each bar is centred half a unit past its device position.
+        const QPointF expected =
+            (QPointF(devicePosition(dots.x(), dots.y(), AdjustmentGroup{})) + QPointF(0.5, 0.5)) *
+            25.4 / 360;
+        const auto found = crossNear(page, dpi, expected);
+        ASSERT_TRUE(found) << expected.x() << ", " << expected.y();
+        EXPECT_NEAR(found->x(), expected.x(), 0.3);
+        EXPECT_NEAR(found->y(), expected.y(), 0.3);
     }
 }
 
