@@ -52,6 +52,25 @@ int differing(const QImage& a, const QImage& b, int dx = 0, int dy = 0) {
     return static_cast<int>(count * 10000 / (static_cast<long>(a.width()) * a.height()));
 }
 
+// The program's side of a print in the sample folder: its session and the person
+// at the windows.
+struct ProgramWindows {
+    explicit ProgramWindows(const SampleProgramFolder& sample)
+        : session(settingsFor(sample.folder()), sample.tables()) {
+        forms.prompter = &prompter;
+    }
+
+    static ProgramSettings settingsFor(const std::filesystem::path& programDir) {
+        ProgramSettings settings;
+        settings.programDir = programDir;
+        return settings;
+    }
+
+    Session session;
+    ScriptedPrompter prompter;
+    Forms forms;
+};
+
 class CupsPrintTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -91,12 +110,10 @@ TEST_F(CupsPrintTest, BothQueuesPrintThePageOfTheDirectPdfWithTheirOwnGroups) {
     const std::filesystem::path direct = sample.file("direct.pdf");
     ASSERT_EQ(sample.print({"--pdf", pathText(direct)}), 0) << sample.err.str();
 
-    ProgramSettings settings;
-    settings.programDir = sample.folder();
-    Session session(settings, sample.tables());
-    ScriptedPrompter prompter;
-    Forms forms;
-    forms.prompter = &prompter;
+    ProgramWindows program(sample);
+    Session& session = program.session;
+    ScriptedPrompter& prompter = program.prompter;
+    Forms& forms = program.forms;
     TMivoraPtnForm main(session, forms);
     session.openDesignerTables();
     session.freeData.first();
@@ -159,15 +176,10 @@ TEST_F(CupsPrintTest, BothQueuesPrintThePageOfTheDirectPdfWithTheirOwnGroups) {
 // margins: the marks land where the default group puts them on that printer.
 TEST_F(CupsPrintTest, TheCalibrationSheetPrintsItsMarksWhereTheDefaultGroupPutsThem) {
     SampleProgramFolder sample;
-    ProgramSettings settings;
-    settings.programDir = sample.folder();
-    Session session(settings, sample.tables());
-    ScriptedPrompter prompter;
-    Forms forms;
-    forms.prompter = &prompter;
+    ProgramWindows program(sample);
     TToolEditForm toolEdit(sample.folder());
-    forms.toolEdit = &toolEdit;
-    WindowPrintHost host(session, forms, nullptr);
+    program.forms.toolEdit = &toolEdit;
+    WindowPrintHost host(program.session, program.forms, nullptr);
     toolEdit.printCalibrationSheet = [&host](const AdjustmentGroup& group, int number) {
         return host.printCalibrationSheet(group, number);
     };
@@ -183,7 +195,7 @@ TEST_F(CupsPrintTest, TheCalibrationSheetPrintsItsMarksWhereTheDefaultGroupPutsT
 
     toolEdit.show();
     QTest::mouseClick(toolEdit.sheetButton(0), Qt::LeftButton);
-    ASSERT_TRUE(prompter.errors.empty()) << prompter.errors[0];
+    ASSERT_TRUE(program.prompter.errors.empty()) << program.prompter.errors[0];
     const std::filesystem::path printed = cups_->output(title);
     ASSERT_FALSE(printed.empty()) << cups_->log().toStdString();
 
