@@ -42,13 +42,23 @@ std::optional<std::vector<std::string>> readLines(const fs::path& file) {
     return lines;
 }
 
+// The lines go into a file beside the old one, which takes its place only once
+// they are all written: a full disk or a failing drive leaves the old file whole
+// (the printer adjustment of every printer lives in one such file).
 void writeLines(const fs::path& file, const std::vector<std::string>& lines) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    fs::path written = file;
+    written += ".new";
+    std::ofstream out(written, std::ios::binary | std::ios::trunc);
     for (const std::string& line : lines)
         out << line << "\r\n";
     out.close();
-    if (!out)
+    std::error_code error;
+    if (out)
+        fs::rename(written, file, error);
+    if (!out || error) {
+        fs::remove(written, error);
         throw FileError("ファイル " + pathText(file) + " に書き込めません。");
+    }
 }
 
 fs::path pathOf(const fs::path& folder, const std::string& utf8Name) {
