@@ -3,8 +3,8 @@
 #include "print/printrun.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <regex>
 
 namespace mivora {
@@ -138,10 +138,11 @@ double layoutMillimetres(int dots) {
     return dots * 100.0 / kDotsPer100Mm;
 }
 
+// Both ways without the C locale, which the desktop may set to a decimal comma.
 std::string millimetreText(double mm) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f", mm);
-    return text;
+    const auto written = std::to_chars(text, text + sizeof text, mm, std::chars_format::fixed, 1);
+    return std::string(text, written.ptr);
 }
 
 std::string measurementFieldName(int field) {
@@ -159,7 +160,10 @@ double parseMillimetres(const std::string& text, int field) {
         throw MeasurementError(name + "の「" + text +
                                    "」は数値ではありません。12.3 のように mm で入力してください。",
                                field);
-    const double value = std::stod(match[2].str());
+    const std::string digits = match[2].str();
+    double value = 0;
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), value).ec != std::errc())
+        throw MeasurementError(name + "の「" + text + "」は大きすぎます。", field);
     if (match[1].length() > 0 && value > 0)
         throw MeasurementError(
             name + "に負の値は入力できません。用紙の端から十字の中心までの距離を入力してください。",

@@ -150,6 +150,7 @@ TEST(ParseMeasurement, TheEntriesAClerkTypes) {
         {"1e3", 0, "は数値ではありません"},
         {"19.8.1", 0, "は数値ではありません"},
         {"-3.5", 0, "「印2 上端から」に負の値は入力できません。"},
+        {std::string(400, '9'), 0, "は大きすぎます。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
