@@ -35,6 +35,10 @@ const Command kCommands[] = {
      "print --pdf FILE [--layout N] [--record N | --all] [--group N]  車両をレイアウトで PDF (360 "
      "dpi) に印刷します",
      commandPrint},
+    {"calibrate",
+     "calibrate --pdf FILE [--group N] | --measured X1,Y1,X2,Y2 [--group N]  "
+     "プリンタ調整用紙 (A4) を PDF に印刷し、その実測値から尺度と印字位置を求めます",
+     commandCalibrate},
 };
 
 void printHelp(std::ostream& out) {

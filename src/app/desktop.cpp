@@ -5,6 +5,7 @@
 #include "app/mivoraptnform.h"
 #include "app/prversiondlg.h"
 #include "app/singleinstance.h"
+#include "app/windowprinthost.h"
 #include "designer/mivoraform.h"
 #include "dialogs/datesdlg.h"
 #include "dialogs/dateselectdlg.h"
@@ -78,6 +79,9 @@ int runDesktop(int argc, char** argv) {
     prompter.setDigitCountWindow(&digitCounts);
     TToolEditForm toolEdit(session.settings.programDir, &mainForm);
     forms.toolEdit = &toolEdit;
+    toolEdit.printCalibrationSheet = [&mainForm](const AdjustmentGroup& group, int number) {
+        return mainForm.printHost().printCalibrationSheet(group, number);
+    };
     TPrFreeEditForm freeEdit(session.freeData, designer.freeChoices(), &mainForm);
     forms.freeEdit = &freeEdit;
     TDateSelectDlg dateSelect(session.settings.programDir, &mainForm);

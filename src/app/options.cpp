@@ -52,6 +52,13 @@ std::unique_ptr<Session> openCommandSession(const CommandLine& line, SettingsFil
     return session;
 }
 
+AdjustmentGroup groupOption(const CommandLine& line, const PrinterAdjustment& groups) {
+    const int number = line.number("--group").value_or(1);
+    if (number < 1 || number > static_cast<int>(groups.size()))
+        throw Error("--group は 1～3 で指定してください。");
+    return groups[static_cast<std::size_t>(number - 1)];
+}
+
 void moveToRecord(Table& table, int number, const std::string& what) {
     const int count = table.recordCount();
     if (number < 1 || number > count)

@@ -3,6 +3,7 @@
 // ("--row 2"). Unknown options and options without their value are refused.
 
 #include "app/commands.h"
+#include "session/printeradjustment.h"
 #include "session/session.h"
 
 #include <map>
@@ -31,6 +32,10 @@ CommandLine parseCommandLine(const Arguments& args, const std::vector<std::strin
 // the main window's tables are open.
 enum class SettingsFiles { OfPrinting, None };
 std::unique_ptr<Session> openCommandSession(const CommandLine& line, SettingsFiles files);
+
+// The adjustment group that --group names (1 to 3), group 1 without the option.
+// Throws Error for another number.
+AdjustmentGroup groupOption(const CommandLine& line, const PrinterAdjustment& groups);
 
 // Moves the table to the record the user named; an Error naming what (UTF-8, such
 // as "レイアウト") when there is no such record.

@@ -79,13 +79,10 @@ class PdfPrintHost : public PrintRunHost {
 
 // The groups of ToolEdit.INI; a group asked for by number stands in for group 1,
 // which is the one a single printer uses.
-PrinterAdjustment adjustmentFor(const fs::path& programDir, std::optional<int> group) {
+PrinterAdjustment adjustmentFor(const fs::path& programDir, const CommandLine& line) {
     PrinterAdjustment groups = readToolEdit(programDir);
-    if (group) {
-        if (*group < 1 || *group > static_cast<int>(groups.size()))
-            throw Error("--group は 1～3 で指定してください。");
-        groups[0] = groups[static_cast<std::size_t>(*group - 1)];
-    }
+    if (line.option("--group"))
+        groups[0] = groupOption(line, groups);
     return groups;
 }
 
@@ -120,8 +117,8 @@ int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err) {
 
     const fs::path file = fs::absolute(*request.line.option("--pdf"));
     PdfDevice pdf(file, paperOf(session.layouts));
-    PdfPrintHost host(settings.programDir,
-                      adjustmentFor(settings.programDir, request.line.number("--group")), pdf, err);
+    PdfPrintHost host(settings.programDir, adjustmentFor(settings.programDir, request.line), pdf,
+                      err);
     // With the sibling program a fee layout is prepared before each page; nobody is
     // there to bring insurance or to want a temporary plate.
     UnattendedPrompter nobody(err, false);

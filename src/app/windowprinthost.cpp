@@ -5,6 +5,7 @@
 #include "designer/mivoraform.h"
 #include "dialogs/prfreeeditform.h"
 #include "dialogs/tooleditform.h"
+#include "print/calibrationsheet.h"
 #include "print/printdata.h"
 #include "print/printfont.h"
 #include "session/prompter.h"
@@ -12,6 +13,7 @@
 #include "text/codec.h"
 #include "text/errors.h"
 
+#include <QApplication>
 #include <QPageLayout>
 #include <QPrintDialog>
 
@@ -35,6 +37,22 @@ int WindowPrintHost::print() {
     return device_->pagesSent();
 }
 
+std::optional<CalibrationMarks> WindowPrintHost::printCalibrationSheet(const AdjustmentGroup& group,
+                                                                       int groupNumber) {
+    if (!choosePrinter())
+        return std::nullopt;
+    const CalibrationMarks marks =
+        calibrationMarks(printer_.pageLayout().fullRect(QPageLayout::Millimeter).size());
+    PrinterDevice sheet(printer_);
+    try {
+        mivora::printCalibrationSheet(sheet, marks, group, groupNumber, printFont(), printColour());
+    } catch (const Error& error) {
+        forms_.prompter->showError(error.what());
+        return std::nullopt;
+    }
+    return marks;
+}
+
 void WindowPrintHost::offerHandWritten(int slot, const std::optional<std::string>& caption) {
     if (!forms_.freeEdit)
         return;
@@ -44,8 +62,10 @@ void WindowPrintHost::offerHandWritten(int slot, const std::optional<std::string
     forms_.freeEdit->offerItem(slot, shown);
 }
 
+// Over the window that asked for it: the printer adjustment window stays on top.
 bool WindowPrintHost::showPrintDialog(QPrinter& printer) {
-    QPrintDialog dialog(&printer, parent_);
+    QWidget* modal = QApplication::activeModalWidget();
+    QPrintDialog dialog(&printer, modal ? modal : parent_);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/forms.h"
 #include "app/printerdevice.h"
+#include "print/calibration.h"
 #include "print/printrun.h"
 
 #include <QPrinter>
@@ -26,6 +27,12 @@ class WindowPrintHost : public PrintRunHost {
     // Runs the print for the current record (or all, for a continuous layout);
     // a failure is shown to the person. The number of pages sent.
     int print();
+
+    // The calibration sheet of an adjustment group (its number from 1), on the
+    // printer chosen in the printer set-up dialog and on its paper; a failure is
+    // shown to the person. The marks as printed, or nothing when nothing was.
+    std::optional<CalibrationMarks> printCalibrationSheet(const AdjustmentGroup& group,
+                                                          int groupNumber);
 
     // How the printer is chosen: the printer set-up dialog, unless replaced (the
     // tests choose without a dialog). False ends the run.

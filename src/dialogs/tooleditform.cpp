@@ -1,5 +1,6 @@
 #include "dialogs/tooleditform.h"
 
+#include "dialogs/calibrationdlg.h"
 #include "dialogs/placement.h"
 #include "text/codec.h"
 #include "text/errors.h"
@@ -87,9 +88,14 @@ void TToolEditForm::buildWindow() {
                    this);
     Label1->setAlignment(Qt::AlignHCenter);
     layout->addWidget(Label1);
-    for (GroupControls& group : groups_) {
+    for (std::size_t i = 0; i < groups_.size(); ++i) {
+        GroupControls& group = groups_[i];
         group = buildGroup(this);
         layout->addWidget(group.panel);
+        const int index = static_cast<int>(i);
+        connect(group.sheet, &QPushButton::clicked, this, [this, index] { SheetBtnClick(index); });
+        connect(group.measured, &QPushButton::clicked, this,
+                [this, index] { MeasuredBtnClick(index); });
     }
     layout->addWidget(buildButtonPanel());
 
@@ -147,6 +153,13 @@ TToolEditForm::GroupControls TToolEditForm::buildGroup(QWidget* parent) {
     group.printerName->setMinimumWidth(200);
     name->addWidget(group.printerName, 1);
     lines->addWidget(group.nameRow);
+
+    QHBoxLayout* calibration = row(lines);
+    group.sheet = new QPushButton(QStringLiteral("調整用紙を印刷"), panel);
+    group.measured = new QPushButton(QStringLiteral("実測値を入力"), panel);
+    calibration->addWidget(group.sheet);
+    calibration->addWidget(group.measured);
+    calibration->addStretch();
     return group;
 }
 
@@ -165,12 +178,8 @@ PrinterAdjustment TToolEditForm::adjustment() const {
     PrinterAdjustment adjustment;
     for (std::size_t i = 0; i < groups_.size(); ++i) {
         const GroupControls& controls = groups_[i];
-        AdjustmentGroup& group = adjustment[i];
-        group.numerator = controls.numbers[0]->value();
-        group.denominator = controls.numbers[1]->value();
-        group.verticalOffset = controls.numbers[2]->value();
-        group.horizontalOffset = controls.numbers[3]->value();
-        group.printerName = fromUtf8(controls.printerName->currentText().toStdString());
+        adjustment[i] = numbersOf(controls);
+        adjustment[i].printerName = fromUtf8(controls.printerName->currentText().toStdString());
     }
     return adjustment;
 }
@@ -178,13 +187,26 @@ PrinterAdjustment TToolEditForm::adjustment() const {
 void TToolEditForm::setAdjustment(const PrinterAdjustment& adjustment) {
     for (std::size_t i = 0; i < groups_.size(); ++i) {
         const GroupControls& controls = groups_[i];
-        const AdjustmentGroup& group = adjustment[i];
-        controls.numbers[0]->setValue(group.numerator);
-        controls.numbers[1]->setValue(group.denominator);
-        controls.numbers[2]->setValue(group.verticalOffset);
-        controls.numbers[3]->setValue(group.horizontalOffset);
-        controls.printerName->setEditText(QString::fromStdString(toUtf8(group.printerName)));
+        showNumbers(controls, adjustment[i]);
+        controls.printerName->setEditText(
+            QString::fromStdString(toUtf8(adjustment[i].printerName)));
     }
+}
+
+AdjustmentGroup TToolEditForm::numbersOf(const GroupControls& controls) {
+    AdjustmentGroup group;
+    group.numerator = controls.numbers[0]->value();
+    group.denominator = controls.numbers[1]->value();
+    group.verticalOffset = controls.numbers[2]->value();
+    group.horizontalOffset = controls.numbers[3]->value();
+    return group;
+}
+
+void TToolEditForm::showNumbers(const GroupControls& controls, const AdjustmentGroup& group) {
+    controls.numbers[0]->setValue(group.numerator);
+    controls.numbers[1]->setValue(group.denominator);
+    controls.numbers[2]->setValue(group.verticalOffset);
+    controls.numbers[3]->setValue(group.horizontalOffset);
 }
 
 void TToolEditForm::showPrinterChoice(const QStringList& printers) {
@@ -229,6 +251,26 @@ void TToolEditForm::OKBtnClick() {
 // The values stay as they were changed: they count until the program ends.
 void TToolEditForm::CancelBtnClick() {
     reject();
+}
+
+// The sheet prints with the values the group shows now, stored or not.
+void TToolEditForm::SheetBtnClick(int group) {
+    if (!printCalibrationSheet)
+        return;
+    const AdjustmentGroup values = numbersOf(groups_.at(group));
+    if (auto marks = printCalibrationSheet(values, group + 1))
+        sheets_.at(group) = PrintedSheet{*marks, values};
+}
+
+// Measurements belong to the sheet printed last for the group; without one in this
+// run of the program, to an A4 sheet printed with the values shown now. The new
+// values go into the boxes, and into ToolEdit.INI with this window's OK.
+void TToolEditForm::MeasuredBtnClick(int group) {
+    const PrintedSheet sheet =
+        sheets_.at(group).value_or(PrintedSheet{calibrationMarks(), numbersOf(groups_.at(group))});
+    TCalibrationDlg measurement(sheet.marks, sheet.values, group + 1, this);
+    if (measurement.exec() == QDialog::Accepted && measurement.values())
+        showNumbers(groups_.at(group), *measurement.values());
 }
 
 void TToolEditForm::resizeEvent(QResizeEvent* event) {

@@ -4,12 +4,15 @@
 // (Cancel keeps what was changed); ToolEdit.INI is read when the window is created
 // and written by OK. The print run reads the groups through adjustment().
 
+#include "print/calibration.h"
 #include "session/printeradjustment.h"
 
 #include <QDialog>
 
 #include <array>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -33,10 +36,22 @@ class TToolEditForm : public QDialog {
     // already in the boxes stay, installed or not.
     void showPrinterChoice(const QStringList& printers);
 
+    // Prints the calibration sheet of a group (its number from 1) with the values
+    // given, on a printer the person chooses; the marks as printed, or nothing when
+    // nothing was printed. Set by the program; without it the sheet buttons do
+    // nothing.
+    std::function<std::optional<CalibrationMarks>(const AdjustmentGroup&, int groupNumber)>
+        printCalibrationSheet;
+
     void FormCreate();
     void FormResize();
     void OKBtnClick();
     void CancelBtnClick();
+    // A group's buttons "調整用紙を印刷" and "実測値を入力"; group from 0.
+    void SheetBtnClick(int group);
+    void MeasuredBtnClick(int group);
+    QPushButton* sheetButton(int group) const { return groups_.at(group).sheet; }
+    QPushButton* measuredButton(int group) const { return groups_.at(group).measured; }
 
     QLabel* Label1; // how to adjust the scale
     QWidget* Panel1;
@@ -72,15 +87,27 @@ class TToolEditForm : public QDialog {
         QWidget* nameRow;
         std::array<QSpinBox*, 4> numbers; // numerator, denominator, vertical, horizontal
         QComboBox* printerName;
+        QPushButton* sheet;
+        QPushButton* measured;
+    };
+
+    // The last calibration sheet of a group: its marks and the values it was
+    // printed with, which the measurements are taken against.
+    struct PrintedSheet {
+        CalibrationMarks marks;
+        AdjustmentGroup values;
     };
 
     void buildWindow();
     GroupControls buildGroup(QWidget* parent);
     QWidget* buildButtonPanel();
     void showError(const QString& message);
+    static AdjustmentGroup numbersOf(const GroupControls& controls);
+    static void showNumbers(const GroupControls& controls, const AdjustmentGroup& group);
 
     std::filesystem::path programDir_;
     std::array<GroupControls, 3> groups_;
+    std::array<std::optional<PrintedSheet>, 3> sheets_;
 };
 
 } // namespace mivora

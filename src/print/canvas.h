@@ -31,6 +31,13 @@ class PrintCanvas {
                           const QString& text) = 0;
     // Width of the half-width digit "0" in the font on this device.
     virtual double zeroWidth(const QFont& font) = 0;
+    // A solid rectangle, for the lines of marks and rulers: by default a picture of
+    // one pixel of the colour stretched over it.
+    virtual void fillRect(const QRect& area, const QColor& colour) {
+        QImage pixel(1, 1, QImage::Format_RGB32);
+        pixel.fill(colour);
+        drawImage(area, pixel);
+    }
 };
 
 class PrintDevice {

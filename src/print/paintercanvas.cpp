@@ -25,6 +25,10 @@ double PainterCanvas::zeroWidth(const QFont& font) {
     return QFontMetricsF(font, painter_.device()).horizontalAdvance(QLatin1Char('0'));
 }
 
+void PainterCanvas::fillRect(const QRect& area, const QColor& colour) {
+    painter_.fillRect(area, colour);
+}
+
 PdfDevice::PdfDevice(const std::filesystem::path& file, QSizeF paperMm)
     : writer_(QString::fromStdString(pathText(file))) {
     writer_.setResolution(kResolution);

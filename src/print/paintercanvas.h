@@ -20,6 +20,7 @@ class PainterCanvas : public PrintCanvas {
     void drawText(const QPoint& topLeft, const QFont& font, const QColor& colour,
                   const QString& text) override;
     double zeroWidth(const QFont& font) override;
+    void fillRect(const QRect& area, const QColor& colour) override;
 
   private:
     QPainter& painter_;

@@ -83,17 +83,12 @@ class PageWriter {
         QFont font = host_.printFont();
         const QColor colour = host_.printColour();
 
-        PrintCanvas& canvas = device.beginPage();
-        try {
+        sendPage(device, [&](PrintCanvas& canvas) {
             if (form && !paper.isEmpty())
                 canvas.drawImage(paper, *form);
             for (const PageText& text : texts)
                 drawText(canvas, font, colour, text);
-        } catch (...) {
-            device.abortPage();
-            throw;
-        }
-        device.endPage();
+        });
     }
 
   private:
@@ -170,6 +165,17 @@ QPoint devicePosition(int xDots, int yDots, const AdjustmentGroup& group) {
 
 QSize devicePaperSize(int widthMm, int heightMm, const AdjustmentGroup& group) {
     return {scaled(millimetresToDots(widthMm), group), scaled(millimetresToDots(heightMm), group)};
+}
+
+void sendPage(PrintDevice& device, const std::function<void(PrintCanvas&)>& draw) {
+    PrintCanvas& canvas = device.beginPage();
+    try {
+        draw(canvas);
+    } catch (...) {
+        device.abortPage();
+        throw;
+    }
+    device.endPage();
 }
 
 int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation,

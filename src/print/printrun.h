@@ -9,6 +9,7 @@
 #include "session/session.h"
 
 #include <QPoint>
+#include <functional>
 #include <optional>
 
 namespace mivora {
@@ -53,6 +54,10 @@ QPoint devicePosition(int xDots, int yDots, const AdjustmentGroup& group);
 
 // The paper (millimetres) in device units.
 QSize devicePaperSize(int widthMm, int heightMm, const AdjustmentGroup& group);
+
+// One page as one job: draw fills the page; when drawing fails the page is dropped
+// and the failure goes on to the caller.
+void sendPage(PrintDevice& device, const std::function<void(PrintCanvas&)>& draw);
 
 // Which records a run prints. The layout's own choice is its continuous flag; a
 // headless caller may ask for the current record or for all of them instead.

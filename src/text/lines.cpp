@@ -55,19 +55,30 @@ std::optional<std::vector<std::string>> readLines(const fs::path& file) {
     return lines;
 }
 
+// The lines go into a file beside the old one, which takes its place only once
+// they are all written: a full disk or a failing drive leaves the old file whole
+// (the printer adjustment of every printer lives in one such file).
 void writeLines(const fs::path& file, const std::vector<std::string>& lines) {
+    fs::path written = file;
+    written += ".new";
     errno = 0;
-    FileHandle out(std::fopen(file.c_str(), "wb"));
+    FileHandle out(std::fopen(written.c_str(), "wb"));
     if (!out)
         throw fileFailure(file, FileAction::Write, errno);
-    bool written = true;
+    bool complete = true;
     for (const std::string& line : lines) {
         const std::string ended = line + "\r\n";
-        written = written && std::fwrite(ended.data(), 1, ended.size(), out.get()) == ended.size();
+        complete = complete && std::fwrite(ended.data(), 1, ended.size(), out.get()) == ended.size();
     }
-    written = std::fclose(out.release()) == 0 && written;
-    if (!written)
-        throw fileFailure(file, FileAction::Write, errno);
+    complete = std::fclose(out.release()) == 0 && complete;
+    const int failure = errno;
+    std::error_code error;
+    if (complete)
+        fs::rename(written, file, error);
+    if (!complete || error) {
+        fs::remove(written, error);
+        throw fileFailure(file, FileAction::Write, complete ? error.value() : failure);
+    }
 }
 
 fs::path pathOf(const fs::path& folder, const std::string& utf8Name) {

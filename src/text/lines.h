@@ -14,7 +14,8 @@ namespace mivora {
 // FileError.
 std::optional<std::vector<std::string>> readLines(const std::filesystem::path& file);
 
-// Writes the lines, each ended by CR LF. Throws FileError.
+// Writes the lines, each ended by CR LF, in place of the file's old content, which
+// stays as it was when the writing fails. Throws FileError.
 void writeLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
 
 // The whole content of a file as bytes. Throws FileError.

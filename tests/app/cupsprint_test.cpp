@@ -7,6 +7,8 @@
 #include "app/windowprinthost.h"
 #include "dialogs/prfreeeditform.h"
 #include "dialogs/tooleditform.h"
+#include "print/calibration.h"
+#include "print/crossmarks.h"
 #include "privatecups.h"
 #include "sampleprogramfolder.h"
 #include "scriptedprompter.h"
@@ -15,6 +17,7 @@
 #include <QComboBox>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 namespace mivora::test {
@@ -48,6 +51,25 @@ int differing(const QImage& a, const QImage& b, int dx = 0, int dy = 0) {
         }
     return static_cast<int>(count * 10000 / (static_cast<long>(a.width()) * a.height()));
 }
+
+// The program's side of a print in the sample folder: its session and the person
+// at the windows.
+struct ProgramWindows {
+    explicit ProgramWindows(const SampleProgramFolder& sample)
+        : session(settingsFor(sample.folder()), sample.tables()) {
+        forms.prompter = &prompter;
+    }
+
+    static ProgramSettings settingsFor(const std::filesystem::path& programDir) {
+        ProgramSettings settings;
+        settings.programDir = programDir;
+        return settings;
+    }
+
+    Session session;
+    ScriptedPrompter prompter;
+    Forms forms;
+};
 
 class CupsPrintTest : public ::testing::Test {
   protected:
@@ -88,12 +110,10 @@ TEST_F(CupsPrintTest, BothQueuesPrintThePageOfTheDirectPdfWithTheirOwnGroups) {
     const std::filesystem::path direct = sample.file("direct.pdf");
     ASSERT_EQ(sample.print({"--pdf", pathText(direct)}), 0) << sample.err.str();
 
-    ProgramSettings settings;
-    settings.programDir = sample.folder();
-    Session session(settings, sample.tables());
-    ScriptedPrompter prompter;
-    Forms forms;
-    forms.prompter = &prompter;
+    ProgramWindows program(sample);
+    Session& session = program.session;
+    ScriptedPrompter& prompter = program.prompter;
+    Forms& forms = program.forms;
     TMivoraPtnForm main(session, forms);
     session.openDesignerTables();
     session.freeData.first();
@@ -149,6 +169,48 @@ TEST_F(CupsPrintTest, BothQueuesPrintThePageOfTheDirectPdfWithTheirOwnGroups) {
         ASSERT_FALSE(printed.empty()) << cups_->log().toStdString();
         const int shift = qRound(queue.marginInches * kRenderDpi);
         EXPECT_LE(differing(renderPage(printed, kRenderDpi), expected, shift, shift), 3);
+    }
+}
+
+// The sheet button of the printer adjustment window, on queue A at 360 dpi without
+// margins: the marks land where the default group puts them on that printer.
+TEST_F(CupsPrintTest, TheCalibrationSheetPrintsItsMarksWhereTheDefaultGroupPutsThem) {
+    SampleProgramFolder sample;
+    ProgramWindows program(sample);
+    TToolEditForm toolEdit(sample.folder());
+    program.forms.toolEdit = &toolEdit;
+    WindowPrintHost host(program.session, program.forms, nullptr);
+    toolEdit.printCalibrationSheet = [&host](const AdjustmentGroup& group, int number) {
+        return host.printCalibrationSheet(group, number);
+    };
+    const std::string title = queueA_ + "-sheet";
+    host.setUpPrinter = [&](QPrinter& printer) {
+        printer.setPrinterName(QString::fromStdString(queueA_));
+        printer.setResolution(360);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
+        printer.setDocName(QString::fromStdString(title));
+        return true;
+    };
+
+    toolEdit.show();
+    QTest::mouseClick(toolEdit.sheetButton(0), Qt::LeftButton);
+    ASSERT_TRUE(program.prompter.errors.empty()) << program.prompter.errors[0];
+    const std::filesystem::path printed = cups_->output(title);
+    ASSERT_FALSE(printed.empty()) << cups_->log().toStdString();
+
+    constexpr int dpi = 300;
+    const QImage page = renderPage(printed, dpi);
+    ASSERT_FALSE(page.isNull());
+    for (QPoint dots : calibrationMarks().dots) {
+        // Each bar is centred half a unit past its device position.
+        const QPointF expected =
+            (QPointF(devicePosition(dots.x(), dots.y(), AdjustmentGroup{})) + QPointF(0.5, 0.5)) *
+            25.4 / 360;
+        const auto found = crossNear(page, dpi, expected);
+        ASSERT_TRUE(found) << expected.x() << ", " << expected.y();
+        EXPECT_NEAR(found->x(), expected.x(), 0.3);
+        EXPECT_NEAR(found->y(), expected.y(), 0.3);
     }
 }
 

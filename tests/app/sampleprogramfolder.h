@@ -31,6 +31,11 @@ class SampleProgramFolder {
     // program runs; out and err hold what it said.
     int print(std::vector<std::string> args) {
         args.insert(args.begin(), "print");
+        return command(args);
+    }
+
+    // `mivora COMMAND ARGS` in the program folder.
+    int command(const std::vector<std::string>& args) {
         out.str("");
         err.str("");
         const std::filesystem::path before = std::filesystem::current_path();

@@ -1,7 +1,11 @@
 #include "session/printeradjustment.h"
 #include "support/tempdir.h"
+#include "text/errors.h"
 #include "text/lines.h"
 #include "text/sjis.h"
+
+#include <csignal>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -80,6 +84,28 @@ TEST(ToolEditFile, WritesFifteenLinesThatReadBackTheSame) {
     EXPECT_EQ((*lines)[9], sj("事務所のプリンタ"));
     EXPECT_EQ(readToolEdit(dir.path()), adjustment);
     EXPECT_EQ(readBytes(toolEditFile(dir.path())).substr(0, 10), "900\r\n250\r\n");
+}
+
+// The disk fills up while OK writes the file: the three groups stored before stay.
+TEST(ToolEditFile, AFailedWriteLeavesTheStoredGroupsWhole) {
+    TempDir dir;
+    const PrinterAdjustment stored = parseToolEdit(fullFile());
+    writeToolEdit(dir.path(), stored);
+
+    PrinterAdjustment changed = stored;
+    changed[2].printerName = std::string(200, 'P');
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 40; // bytes a file may grow to: the disk is full
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_THROW(writeToolEdit(dir.path(), changed), FileError);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, signalBefore);
+
+    EXPECT_EQ(readToolEdit(dir.path()), stored);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(AdjustmentGroupChoice, FollowsThePrinterNamesOnlyWithSeveralPrinters) {

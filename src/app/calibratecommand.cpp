@@ -1,0 +1,93 @@
+// `mivora calibrate`: the printer calibration without windows. With --pdf the
+// calibration sheet of a group goes into a PDF (A4, 360 dpi, as `mivora print`);
+// with --measured the four distances measured on an A4 sheet printed with the
+// group give the values the group would take. ToolEdit.INI is only read.
+
+#include "app/commands.h"
+#include "app/headlessgui.h"
+#include "app/options.h"
+#include "print/calibrationsheet.h"
+#include "print/paintercanvas.h"
+#include "print/printfont.h"
+#include "text/errors.h"
+#include "text/lines.h"
+
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+namespace mivora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage =
+    "使い方: mivora calibrate --pdf FILE [--group N] または mivora calibrate --group N "
+    "--measured X1,Y1,X2,Y2";
+
+std::string groupText(int number, const AdjustmentGroup& group) {
+    return "グループ " + std::to_string(number) + " (プリンタ尺度 " +
+           std::to_string(group.numerator) + "／" + std::to_string(group.denominator) +
+           "、印字位置縦 " + std::to_string(group.verticalOffset) + " mm 横 " +
+           std::to_string(group.horizontalOffset) + " mm)";
+}
+
+// "X1,Y1,X2,Y2": mark 1 from the left and the top, then mark 2.
+MeasuredMarks measuredOption(const std::string& text) {
+    std::vector<std::string> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = text.find(',', start);
+        fields.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    if (fields.size() != 4)
+        throw Error(
+            "--measured には X1,Y1,X2,Y2 の 4 つの値 (mm) をコンマで区切って指定してください。");
+    return parseMeasuredMarks({fields[0], fields[1], fields[2], fields[3]});
+}
+
+void printSheet(const fs::path& file, const AdjustmentGroup& group, int number, std::ostream& out) {
+    const HeadlessGui gui;
+    registerJapaneseFontSubstitutes();
+    PdfDevice pdf(file, kA4Mm);
+    printCalibrationSheet(pdf, calibrationMarks(kA4Mm), group, number,
+                          fontNamed(printFontName(fs::current_path())), Qt::black);
+    if (!pdf.finish())
+        throw FileError("PDF ファイル " + pathText(file) + " を書き込めません。");
+    out << groupText(number, group) << " の調整用紙を " << pathText(file) << " に印刷しました。\n";
+}
+
+void showValues(const MeasuredMarks& measured, const AdjustmentGroup& group, int number,
+                std::ostream& out) {
+    const CalibrationResult result = calibrate(calibrationMarks(kA4Mm), group, measured);
+    out << groupText(number, group) << " で印刷した調整用紙の実測値から、次の値になります。\n";
+    for (const std::string& line : describeCalibration(result))
+        out << line << "\n";
+    out << "(ToolEdit.INI は変更していません。)\n";
+}
+
+} // namespace
+
+int commandCalibrate(const Arguments& args, std::ostream& out, std::ostream&) {
+    const CommandLine line = parseCommandLine(args, {"--pdf", "--group", "--measured"});
+    if (!line.words.empty())
+        throw Error("「" + line.words.front() + "」は使えません。" + kUsage);
+    const auto pdf = line.option("--pdf");
+    const auto measured = line.option("--measured");
+    if (pdf.has_value() == measured.has_value())
+        throw Error(
+            std::string("--pdf FILE か --measured X1,Y1,X2,Y2 のどちらか一つを指定してください。") +
+            kUsage);
+    const int number = line.number("--group").value_or(1);
+    const AdjustmentGroup group = groupOption(line, readToolEdit(fs::current_path()));
+    if (pdf)
+        printSheet(fs::absolute(*pdf), group, number, out);
+    else
+        showValues(measuredOption(*measured), group, number, out);
+    return 0;
+}
+
+} // namespace mivora
