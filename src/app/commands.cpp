@@ -28,7 +28,9 @@ const Command kCommands[] = {
      "resolve [--layout N] [--record N] [--text ITEM]...  "
      "レイアウトの各項目が印刷する文字を表示します",
      commandResolve},
-    {"postal", "postal [--mode N] 住所...  KEN_ALL.CSV で住所の郵便番号を調べ、都道府県を補います",
+    {"postal",
+     "postal [--mode N] 住所...  KEN_ALL.CSV で住所の郵便番号を調べ、都道府県を補います\n"
+     "  mivora postal --install FILE.zip  日本郵便の zip ファイルから KEN_ALL.CSV を更新します",
      commandPostal},
     {"print",
      "print --pdf FILE [--layout N] [--record N | --all] [--group N]  車両をレイアウトで PDF (360 "
