@@ -1,5 +1,6 @@
 #include "app/commands.h"
 
+#include "app/version.h"
 #include "text/errors.h"
 
 #include <ostream>
@@ -38,13 +39,18 @@ const Command kCommands[] = {
      commandPrint},
 };
 
+void printVersion(std::ostream& out) {
+    out << kProductLine << " " << kVersionLine << "\n";
+}
+
 void printHelp(std::ostream& out) {
-    out << "Mivora For Win32 Version 1.36\n"
-           "使い方:\n"
+    printVersion(out);
+    out << "使い方:\n"
            "  mivora                    デスクトッププログラムを起動します (カレントフォルダで)\n";
     for (const Command& command : kCommands)
         out << "  mivora " << command.usage << "\n";
-    out << "  mivora --help             このヘルプを表示します\n"
+    out << "  mivora --version          バージョンを表示します\n"
+           "  mivora --help             このヘルプを表示します\n"
            "データフォルダは --cardata DIR、環境変数 CARDATA、プログラムフォルダの CARDATA/ "
            "の順に決まります。\n";
 }
@@ -52,7 +58,7 @@ void printHelp(std::ostream& out) {
 } // namespace
 
 bool isCommand(const std::string& word) {
-    if (word == "--help" || word == "-h" || word == "help")
+    if (word == "--help" || word == "-h" || word == "help" || word == "--version")
         return true;
     for (const Command& command : kCommands)
         if (word == command.name)
@@ -63,6 +69,10 @@ bool isCommand(const std::string& word) {
 int runCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         printHelp(out);
+        return 0;
+    }
+    if (args[0] == "--version") {
+        printVersion(out);
         return 0;
     }
     for (const Command& command : kCommands) {
