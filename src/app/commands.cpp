@@ -46,7 +46,9 @@ void printVersion(std::ostream& out) {
 void printHelp(std::ostream& out) {
     printVersion(out);
     out << "使い方:\n"
-           "  mivora                    デスクトッププログラムを起動します (カレントフォルダで)\n";
+           "  mivora [--folder DIR]     デスクトッププログラムを起動します (DIR、カレントフォルダ、"
+           "前回のフォルダの順に\n"
+           "                            プログラムフォルダを探し、なければ作成を勧めます)\n";
     for (const Command& command : kCommands)
         out << "  mivora " << command.usage << "\n";
     out << "  mivora --version          バージョンを表示します\n"

@@ -2,6 +2,7 @@
 // form images and settings files, to try the program on.
 
 #include "app/commands.h"
+#include "app/programfolder.h"
 
 #include "store/datafolder.h"
 #include "text/codec.h"
@@ -85,17 +86,23 @@ void writeSettingsFiles(const fs::path& dir) {
 
 } // namespace
 
+void createProgramFolder(const fs::path& dir, FolderContent content) {
+    const fs::path tables = dir / "CARDATA";
+    createTables(tables);
+    if (content == FolderContent::Empty)
+        return;
+    fillSampleData(tables);
+    writeSampleImages(dir);
+    writeSettingsFiles(dir);
+}
+
 int commandInit(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) {
         err << "使い方: mivora init DIR\n";
         return 2;
     }
-    fs::path dir = fs::absolute(args[0]);
-    fs::path tables = dir / "CARDATA";
-    createTables(tables);
-    fillSampleData(tables);
-    writeSampleImages(dir);
-    writeSettingsFiles(dir);
+    const fs::path dir = fs::absolute(args[0]);
+    createProgramFolder(dir, FolderContent::Sample);
     out << "プログラムフォルダ " << pathText(dir) << " を作成しました。\n";
     return 0;
 }

@@ -101,12 +101,7 @@ bool printPostalCode(const std::string& address, int mode, const PostalList& lis
 
 void installList(const std::string& zipFile, const std::filesystem::path& programDir,
                  std::ostream& out) {
-    const InstalledPostalList installed = installPostalList(zipFile, programDir);
-    out << "郵便番号簿 " << pathText(programDir / "KEN_ALL.CSV") << " を " << zipFile << " の "
-        << installed.lines << " 行に更新しました。";
-    if (installed.keptPrevious)
-        out << "前のものは KEN_ALL.CSV.bak に残しました。";
-    out << "\n";
+    out << installedMessage(installPostalList(zipFile, programDir), programDir) << "\n";
 }
 
 } // namespace

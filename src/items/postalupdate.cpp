@@ -270,6 +270,14 @@ std::string postalListFault(const std::string& bytes, std::size_t previousLines)
     return {};
 }
 
+std::string installedMessage(const InstalledPostalList& installed, const fs::path& programDir) {
+    std::string message = "郵便番号簿 " + pathText(programDir / kListName) + " を " +
+                          std::to_string(installed.lines) + " 行の新しいものにしました。";
+    if (installed.keptPrevious)
+        message += "前のものは KEN_ALL.CSV.bak に残しました。";
+    return message;
+}
+
 InstalledPostalList installPostalList(const fs::path& zipFile, const fs::path& programDir) {
     const std::string bytes = unpackList(zipFile);
     const std::size_t previousLines = linesOfCurrentList(programDir / kListName);

@@ -22,6 +22,10 @@ struct InstalledPostalList {
 InstalledPostalList installPostalList(const std::filesystem::path& zipFile,
                                       const std::filesystem::path& programDir);
 
+// Tells the person what the installation did to programDir's list.
+std::string installedMessage(const InstalledPostalList& installed,
+                             const std::filesystem::path& programDir);
+
 // Why bytes are no postal list to replace one of previousLines lines with (0: no
 // list yet); empty when they are one.
 std::string postalListFault(const std::string& bytes, std::size_t previousLines);
