@@ -19,6 +19,7 @@
 #include "text/errors.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <cstdlib>
 #include <iostream>
@@ -80,6 +81,9 @@ int runDesktop(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mivora　For　Win32"));
+    // The icon and menu entry that the package installs.
+    QApplication::setDesktopFileName(QStringLiteral("jp.varnel.Mivora"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("jp.varnel.Mivora")));
     registerJapaneseFontSubstitutes();
     std::optional<std::filesystem::path> programDir;
     try {
