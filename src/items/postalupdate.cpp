@@ -98,22 +98,24 @@ std::string unpackList(const fs::path& zipFile) {
     if (!file)
         refuse(zipFile, "の KEN_ALL.CSV を取り出せません（" +
                             std::string(zip_strerror(archive.get())) + "）。");
+    const auto damaged = [&](zip_int64_t got) {
+        refuse(zipFile, "の KEN_ALL.CSV が壊れています（" +
+                            std::string(got < 0    ? zip_file_strerror(file.get())
+                                        : got == 0 ? "data shorter than its stated size"
+                                                   : "data longer than its stated size") +
+                            "）。");
+    };
     std::string bytes(stat.size, '\0');
-    zip_uint64_t read = 0;
-    while (read < stat.size) {
+    for (zip_uint64_t read = 0; read < stat.size;) {
         const zip_int64_t got = zip_fread(file.get(), bytes.data() + read, stat.size - read);
         if (got <= 0)
-            refuse(zipFile, "の KEN_ALL.CSV が壊れています（" +
-                                std::string(got < 0 ? zip_file_strerror(file.get())
-                                                    : "unexpected end of data") +
-                                "）。");
+            damaged(got);
         read += static_cast<zip_uint64_t>(got);
     }
     // The checksum is compared once the last byte has been read.
-    char extra;
-    if (zip_fread(file.get(), &extra, 1) != 0)
-        refuse(zipFile, "の KEN_ALL.CSV が壊れています（" +
-                            std::string(zip_file_strerror(file.get())) + "）。");
+    char beyond;
+    if (const zip_int64_t got = zip_fread(file.get(), &beyond, 1); got != 0)
+        damaged(got);
     return bytes;
 }
 

@@ -143,6 +143,9 @@ TEST_F(PostalUpdateTest, DamagedOrWrongZipChangesNothingAndSaysWhy) {
              writeZip(file, {{"KEN_ALL.txt", excerptList()}});
          },
          "KEN_ALL.CSV が入っていません"},
+        {"a zip bomb: far more than a list when unpacked",
+         [](const fs::path& file) { writePublishedZip(file, std::string(65 << 20, ',')); },
+         "郵便番号簿としては大きすぎます"},
         {"an empty list", [](const fs::path& file) { writePublishedZip(file, ""); },
          "中身が空です"},
         {"a vehicle backup under the list's name",
