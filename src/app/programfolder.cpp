@@ -26,7 +26,7 @@ std::optional<fs::path> rememberedFolder() {
     const QString text = openStartKey()->value(kRememberedKey).toString();
     if (text.isEmpty())
         return std::nullopt;
-    return fs::path(text.toStdString());
+    return pathOf({}, text.toStdString());
 }
 
 void rememberFolder(const fs::path& dir) {
@@ -88,7 +88,7 @@ std::optional<FolderContent> offerProgramFolder(const fs::path& proposed, QWidge
 
 fs::path proposedProgramFolder() {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return fs::path(documents.toStdString()) / "Mivora";
+    return pathOf({}, documents.toStdString()) / "Mivora";
 }
 
 } // namespace mivora

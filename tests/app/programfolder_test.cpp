@@ -5,6 +5,7 @@
 #include "store/datafolder.h"
 #include "support/tempdir.h"
 #include "text/errors.h"
+#include "text/lines.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -26,7 +27,8 @@ class ProgramFolderTest : public ::testing::Test {
         QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Mivora")).clear();
         fs::create_directories(home());
         options_.current = home();
-        options_.proposed = home() / "Documents" / "Mivora";
+        // The documents folder of a Japanese desktop.
+        options_.proposed = pathOf(home(), "ドキュメント") / "Mivora";
     }
 
     fs::path home() const { return dir_.path() / "home"; }
@@ -97,7 +99,7 @@ TEST_F(ProgramFolderTest, AProgramFolderAtHandIsTakenWithoutAsking) {
 
 TEST_F(ProgramFolderTest, FirstStartCreatesTheSampleFolderAndRemembersIt) {
     EXPECT_EQ(findClicking(QStringLiteral("サンプルデータ入りで作成")), options_.proposed);
-    EXPECT_TRUE(offerText_.contains(QString::fromStdString(options_.proposed.string())));
+    EXPECT_TRUE(offerText_.contains(QString::fromStdString(pathText(options_.proposed))));
     EXPECT_TRUE(isProgramFolder(options_.proposed));
     EXPECT_TRUE(fs::exists(options_.proposed / "白地.jpg"));
     EXPECT_TRUE(fs::exists(options_.proposed / "User.INI"));
