@@ -27,7 +27,16 @@ constexpr int kScale = 2;
 constexpr int kA4Width = 210 * 379 / 100 * kScale;
 constexpr int kA4Height = 297 * 379 / 100 * kScale;
 
+// A folder that holds some of the files already keeps them: they may be a clerk's
+// own settings and forms.
+bool present(const fs::path& file) {
+    std::error_code ignored;
+    return fs::exists(file, ignored);
+}
+
 void saveImage(const QImage& image, const fs::path& file) {
+    if (present(file))
+        return;
     if (!image.save(QString::fromStdString(pathText(file)), "JPG", 90))
         throw FileError("画像 " + pathText(file) + " を書き込めません。");
 }
@@ -75,13 +84,18 @@ void writeSampleImages(const fs::path& dir) {
     saveImage(certificateForm(), pathOf(dir, "車検証様式.jpg"));
 }
 
+void writeNewLines(const fs::path& file, const std::vector<std::string>& lines) {
+    if (!present(file))
+        writeLines(file, lines);
+}
+
 void writeSettingsFiles(const fs::path& dir) {
-    writeLines(dir / "MsgFlg.INI", {"0"});
-    writeLines(dir / "User.INI",
-               {fromUtf8("東京都港区芝公園４丁目２番８号"), fromUtf8("有限会社みどり自動車"),
-                fromUtf8("有限会社みどり自動車　御中"), fromUtf8("03-3433-5111"),
-                fromUtf8("陸運局指定工場　第１２３４号"), fromUtf8("営業時間　９時～１８時"),
-                fromUtf8("")});
+    writeNewLines(dir / "MsgFlg.INI", {"0"});
+    writeNewLines(dir / "User.INI",
+                  {fromUtf8("東京都港区芝公園４丁目２番８号"), fromUtf8("有限会社みどり自動車"),
+                   fromUtf8("有限会社みどり自動車　御中"), fromUtf8("03-3433-5111"),
+                   fromUtf8("陸運局指定工場　第１２３４号"), fromUtf8("営業時間　９時～１８時"),
+                   fromUtf8("")});
 }
 
 } // namespace

@@ -109,6 +109,14 @@ TEST_F(ProgramFolderTest, FirstStartCreatesTheSampleFolderAndRemembersIt) {
     EXPECT_EQ(offers_, 0);
 }
 
+TEST_F(ProgramFolderTest, SampleDataKeepsTheSettingsOfAFolderWithoutTables) {
+    fs::create_directories(options_.proposed);
+    writeLines(options_.proposed / "User.INI", {"own company"});
+    findClicking(QStringLiteral("サンプルデータ入りで作成"));
+    EXPECT_TRUE(isProgramFolder(options_.proposed));
+    EXPECT_EQ(readLines(options_.proposed / "User.INI"), std::vector<std::string>{"own company"});
+}
+
 TEST_F(ProgramFolderTest, FirstStartWithEmptyTables) {
     EXPECT_EQ(findClicking(QStringLiteral("空の表で作成")), options_.proposed);
     EXPECT_TRUE(isProgramFolder(options_.proposed));
