@@ -1,5 +1,6 @@
 #include "app/commands.h"
 
+#include "app/version.h"
 #include "text/errors.h"
 
 #include <algorithm>
@@ -29,7 +30,9 @@ const Command kCommands[] = {
      "resolve [--layout N] [--record N] [--text ITEM]...  "
      "レイアウトの各項目が印刷する文字を表示します",
      commandResolve},
-    {"postal", "postal [--mode N] 住所...  KEN_ALL.CSV で住所の郵便番号を調べ、都道府県を補います",
+    {"postal",
+     "postal [--mode N] 住所...  KEN_ALL.CSV で住所の郵便番号を調べ、都道府県を補います\n"
+     "  mivora postal --install FILE.zip  日本郵便の zip ファイルから KEN_ALL.CSV を更新します",
      commandPostal},
     {"print",
      "print --pdf FILE [--layout N] [--record N | --all] [--group N]  車両をレイアウトで PDF (360 "
@@ -41,13 +44,20 @@ const Command kCommands[] = {
      commandCalibrate},
 };
 
+void printVersion(std::ostream& out) {
+    out << kProductLine << " " << kVersionLine << "\n";
+}
+
 void printHelp(std::ostream& out) {
-    out << "Mivora For Win32 Version 1.36\n"
-           "使い方:\n"
-           "  mivora                    デスクトッププログラムを起動します (カレントフォルダで)\n";
+    printVersion(out);
+    out << "使い方:\n"
+           "  mivora [--folder DIR]     デスクトッププログラムを起動します (DIR、カレントフォルダ、"
+           "前回のフォルダの順に\n"
+           "                            プログラムフォルダを探し、なければ作成を勧めます)\n";
     for (const Command& command : kCommands)
         out << "  mivora " << command.usage << "\n";
-    out << "  mivora --help             このヘルプを表示します\n"
+    out << "  mivora --version          バージョンを表示します\n"
+           "  mivora --help             このヘルプを表示します\n"
            "データフォルダは --cardata DIR、環境変数 CARDATA、プログラムフォルダの CARDATA/ "
            "の順に決まります。\n";
 }
@@ -64,7 +74,7 @@ bool asksForHelp(const Arguments& args) {
 } // namespace
 
 bool isCommand(const std::string& word) {
-    if (word == "--help" || word == "-h" || word == "help")
+    if (word == "--help" || word == "-h" || word == "help" || word == "--version")
         return true;
     for (const Command& command : kCommands)
         if (word == command.name)
@@ -75,6 +85,10 @@ bool isCommand(const std::string& word) {
 int runCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         printHelp(out);
+        return 0;
+    }
+    if (args[0] == "--version") {
+        printVersion(out);
         return 0;
     }
     for (const Command& command : kCommands) {

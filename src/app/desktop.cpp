@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/forms.h"
 #include "app/mivoraptnform.h"
+#include "app/programfolder.h"
 #include "app/prversiondlg.h"
 #include "app/singleinstance.h"
 #include "app/windowprinthost.h"
@@ -19,6 +20,8 @@
 #include "text/errors.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QMessageBox>
 #include <cstdlib>
 #include <iostream>
 
@@ -42,6 +45,28 @@ bool hasDisplay() {
 #endif
 }
 
+StartFolderOptions startFolderOptions(int argc, char** argv) {
+    StartFolderOptions options;
+    options.folder = optionValue(argc, argv, "--folder");
+    const char* variable = std::getenv("CARDATA");
+    options.tablesNamedElsewhere =
+        !optionValue(argc, argv, "--cardata").empty() || (variable && *variable);
+    options.current = std::filesystem::current_path();
+    options.proposed = proposedProgramFolder();
+    return options;
+}
+
+// Settings files, form images and the postal list are looked up in the current
+// directory, so the program moves there.
+std::optional<std::filesystem::path> enterProgramFolder(int argc, char** argv) {
+    const auto folder = findProgramFolder(
+        startFolderOptions(argc, argv),
+        [](const std::filesystem::path& proposed) { return offerProgramFolder(proposed); });
+    if (folder)
+        std::filesystem::current_path(*folder);
+    return folder;
+}
+
 } // namespace
 
 int runDesktop(int argc, char** argv) {
@@ -57,10 +82,22 @@ int runDesktop(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mivora　For　Win32"));
+    // The icon and menu entry that the package installs.
+    QApplication::setDesktopFileName(QStringLiteral("jp.varnel.Mivora"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("jp.varnel.Mivora")));
     registerJapaneseFontSubstitutes();
+    std::optional<std::filesystem::path> programDir;
+    try {
+        programDir = enterProgramFolder(argc, argv);
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, QStringLiteral("エラー"), QString::fromUtf8(error.what()));
+        return 1;
+    }
+    if (!programDir)
+        return 0;
 
     ProgramSettings settings;
-    settings.programDir = std::filesystem::current_path();
+    settings.programDir = *programDir;
     Session session(settings,
                     resolveTableFolder(settings.programDir, optionValue(argc, argv, "--cardata")));
     MessageBoxPrompter prompter;

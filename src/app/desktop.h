@@ -3,7 +3,7 @@
 namespace mivora {
 
 // Starts the desktop program: one copy per user, the windows, the message loop.
-// Options: --cardata DIR.
+// Options: --folder DIR (the program folder), --cardata DIR.
 int runDesktop(int argc, char** argv);
 
 } // namespace mivora

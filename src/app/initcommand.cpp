@@ -3,6 +3,8 @@
 
 #include "app/commands.h"
 #include "app/headlessgui.h"
+#include "app/programfolder.h"
+
 #include "store/datafolder.h"
 #include "text/codec.h"
 #include "text/errors.h"
@@ -24,7 +26,16 @@ constexpr int kScale = 2;
 constexpr int kA4Width = 210 * 379 / 100 * kScale;
 constexpr int kA4Height = 297 * 379 / 100 * kScale;
 
+// A folder that holds some of the files already keeps them: they may be a clerk's
+// own settings and forms.
+bool present(const fs::path& file) {
+    std::error_code ignored;
+    return fs::exists(file, ignored);
+}
+
 void saveImage(const QImage& image, const fs::path& file) {
+    if (present(file))
+        return;
     if (!image.save(QString::fromStdString(pathText(file)), "JPG", 90))
         throw FileError("画像 " + pathText(file) + " を書き込めません。");
 }
@@ -63,28 +74,39 @@ void writeSampleImages(const fs::path& dir) {
     saveImage(certificateForm(), pathOf(dir, "車検証様式.jpg"));
 }
 
+void writeNewLines(const fs::path& file, const std::vector<std::string>& lines) {
+    if (!present(file))
+        writeLines(file, lines);
+}
+
 void writeSettingsFiles(const fs::path& dir) {
-    writeLines(dir / "MsgFlg.INI", {"0"});
-    writeLines(dir / "User.INI",
-               {fromUtf8("東京都港区芝公園４丁目２番８号"), fromUtf8("有限会社みどり自動車"),
-                fromUtf8("有限会社みどり自動車　御中"), fromUtf8("03-3433-5111"),
-                fromUtf8("陸運局指定工場　第１２３４号"), fromUtf8("営業時間　９時～１８時"),
-                fromUtf8("")});
+    writeNewLines(dir / "MsgFlg.INI", {"0"});
+    writeNewLines(dir / "User.INI",
+                  {fromUtf8("東京都港区芝公園４丁目２番８号"), fromUtf8("有限会社みどり自動車"),
+                   fromUtf8("有限会社みどり自動車　御中"), fromUtf8("03-3433-5111"),
+                   fromUtf8("陸運局指定工場　第１２３４号"), fromUtf8("営業時間　９時～１８時"),
+                   fromUtf8("")});
 }
 
 } // namespace
+
+void createProgramFolder(const fs::path& dir, FolderContent content) {
+    const fs::path tables = dir / "CARDATA";
+    createTables(tables);
+    if (content == FolderContent::Empty)
+        return;
+    fillSampleData(tables);
+    writeSampleImages(dir);
+    writeSettingsFiles(dir);
+}
 
 int commandInit(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) {
         err << "使い方: mivora init DIR\n";
         return 2;
     }
-    fs::path dir = fs::absolute(args[0]);
-    fs::path tables = dir / "CARDATA";
-    createTables(tables);
-    fillSampleData(tables);
-    writeSampleImages(dir);
-    writeSettingsFiles(dir);
+    const fs::path dir = fs::absolute(args[0]);
+    createProgramFolder(dir, FolderContent::Sample);
     out << "プログラムフォルダ " << pathText(dir) << " を作成しました。\n";
     return 0;
 }

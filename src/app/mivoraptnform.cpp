@@ -8,6 +8,7 @@
 #include "dialogs/progresswindow.h"
 #include "dialogs/tooleditform.h"
 #include "exchange/exchangeflow.h"
+#include "items/postalupdate.h"
 #include "print/printdata.h"
 #include "session/prompter.h"
 #include "text/errors.h"
@@ -20,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrinterInfo>
 #include <QStyle>
 #include <QTimer>
@@ -86,6 +88,8 @@ void TMivoraPtnForm::buildWindow() {
     SpeedButton4 = addButton(toolbar, QStringLiteral("Mivora設定"),
                              look->standardIcon(QStyle::SP_FileDialogDetailedView));
     bar->addStretch();
+    PostalSpeed = addButton(toolbar, QStringLiteral("郵便番号簿の更新"),
+                            look->standardIcon(QStyle::SP_BrowserReload));
     VerSpeed = addButton(toolbar, QStringLiteral("バージョン情報"),
                          look->standardIcon(QStyle::SP_MessageBoxInformation));
     layout->addWidget(toolbar);
@@ -115,6 +119,7 @@ void TMivoraPtnForm::buildWindow() {
     connect(SpeedButton4, &QToolButton::clicked, this, &TMivoraPtnForm::SpeedButton4Click);
     connect(NewSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::NewSpeedClick);
     connect(VerSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::VerSpeedClick);
+    connect(PostalSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::PostalSpeedClick);
 }
 
 void TMivoraPtnForm::openTables() {
@@ -281,6 +286,26 @@ void TMivoraPtnForm::exchangeRecords(ExchangeRun run, const QString& label) {
 
 void TMivoraPtnForm::VerSpeedClick() {
     forms_.version->exec();
+}
+
+// The outcome is told in a box that does not hold up the program.
+void TMivoraPtnForm::PostalSpeedClick() {
+    const fs::path& programDir = session_.settings.programDir;
+    const auto zipFile =
+        forms_.prompter->chooseFile({false, "郵便番号簿の zip ファイルの指定",
+                                     "郵便番号簿 (*.zip *.ZIP);;全て (*)", pathText(programDir)});
+    if (!zipFile)
+        return;
+    try {
+        const InstalledPostalList installed = installPostalList(*zipFile, programDir);
+        auto* box = new QMessageBox(QMessageBox::Information, windowTitle(),
+                                    QString::fromStdString(installedMessage(installed, programDir)),
+                                    QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    } catch (const Error& error) {
+        forms_.prompter->showError(error.what());
+    }
 }
 
 } // namespace mivora

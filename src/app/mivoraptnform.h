@@ -39,6 +39,7 @@ class TMivoraPtnForm : public QWidget {
     void SpeedButton3Click(); // print the current record
     void SpeedButton4Click(); // the layout designer
     void VerSpeedClick();
+    void PostalSpeedClick(); // a new national postal list from its zip file
 
     QToolButton* NewSpeed;
     QToolButton* SpeedButton1;
@@ -46,6 +47,7 @@ class TMivoraPtnForm : public QWidget {
     QToolButton* SpeedButton3;
     QToolButton* SpeedButton4;
     QToolButton* VerSpeed;
+    QToolButton* PostalSpeed;
     QLabel* Panel2Label;
     DBGrid* DBGrid1;
     QLabel* PathLabel;

@@ -2,10 +2,13 @@
 // KEN_ALL.CSV of the program folder (the current directory), and the address with
 // the prefecture put in front when it lacked one. One line per address, in order:
 // the seven digits (or "-------" when no line of the list fits) and the address.
+// `mivora postal --install FILE.zip` first puts the list of a published zip file
+// in place of the folder's KEN_ALL.CSV.
 
 #include "app/commands.h"
 
 #include "items/postal.h"
+#include "items/postalupdate.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/lines.h"
@@ -23,6 +26,7 @@ constexpr const char* kNoCode = "-------";
 
 struct PostalRequest {
     int mode = 0;
+    std::string zipFile; // the list to install first, if any
     Arguments addresses;
 };
 
@@ -32,6 +36,15 @@ bool parsePostalRequest(const Arguments& args, PostalRequest& request, std::ostr
         if (args[i] == "--") {
             request.addresses.insert(request.addresses.end(), args.begin() + i + 1, args.end());
             break;
+        }
+        if (args[i] == "--install") {
+            if (i + 1 == args.size()) {
+                err << "mivora postal: --install の後に郵便番号簿の zip "
+                       "ファイルを指定してください。\n";
+                return false;
+            }
+            request.zipFile = args[++i];
+            continue;
         }
         if (args[i] != "--mode") {
             request.addresses.push_back(args[i]);
@@ -46,8 +59,9 @@ bool parsePostalRequest(const Arguments& args, PostalRequest& request, std::ostr
         request.mode = static_cast<int>(mode);
         ++i;
     }
-    if (request.addresses.empty()) {
+    if (request.addresses.empty() && request.zipFile.empty()) {
         err << "使い方: mivora postal [--mode N] 住所...\n"
+               "       mivora postal --install FILE.zip [住所...]\n"
                "  N が 1 "
                "なら住所の都道府県の行だけを、それ以外なら他の都道府県の同じ市区町村も探します。\n";
         return false;
@@ -85,6 +99,11 @@ bool printPostalCode(const std::string& address, int mode, const PostalList& lis
     return !code.empty();
 }
 
+void installList(const std::string& zipFile, const std::filesystem::path& programDir,
+                 std::ostream& out) {
+    out << installedMessage(installPostalList(zipFile, programDir), programDir) << "\n";
+}
+
 } // namespace
 
 int commandPostal(const Arguments& args, std::ostream& out, std::ostream& err) {
@@ -92,6 +111,10 @@ int commandPostal(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (!parsePostalRequest(args, request, err))
         return 2;
     const std::filesystem::path programDir = std::filesystem::current_path();
+    if (!request.zipFile.empty())
+        installList(request.zipFile, programDir, out);
+    if (request.addresses.empty())
+        return 0;
     const auto list = postalListIn(programDir);
     if (!list) {
         err << "mivora postal: プログラムフォルダ " << pathText(programDir)

@@ -1,6 +1,7 @@
 // `mivora postal` in a program folder holding an excerpt of the national list.
 
 #include "app/commands.h"
+#include "items/postalzip.h"
 #include "support/tempdir.h"
 #include "text/codec.h"
 #include "text/lines.h"
@@ -83,6 +84,37 @@ TEST_F(PostalCommandTest, RefusesRequestsItCannotServe) {
     fs::remove(dir_.path() / "KEN_ALL.CSV");
     EXPECT_EQ(run({"札幌市"}), 1);
     EXPECT_NE(err_.str().find("KEN_ALL.CSV がありません"), std::string::npos) << err_.str();
+}
+
+TEST_F(PostalCommandTest, InstallsAListFromItsZipFileAndLooksUpInIt) {
+    // Last month's list did not know 北山町 yet.
+    std::string older = excerptList();
+    const std::string kitayama = fromUtf8("北山町");
+    const std::size_t line = older.rfind("\r\n", older.find(kitayama)) + 2;
+    older.erase(line, older.find("\r\n", line) + 2 - line);
+    writeList(older);
+    writePublishedZip(dir_.path() / "ken_all.zip", excerptList());
+
+    EXPECT_EQ(run({"東京都府中市北山町１"}), 0);
+    EXPECT_EQ(out_.str(), "1830000 東京都府中市北山町１\n"); // the city's catch-all code
+    EXPECT_EQ(run({"--install", "ken_all.zip", "東京都府中市北山町１"}), 0) << err_.str();
+    EXPECT_EQ(out_.str(), "郵便番号簿 " + pathText(dir_.path() / "KEN_ALL.CSV") +
+                              " を 40 行の新しいものにしました。前のものは KEN_ALL.CSV.bak "
+                              "に残しました。\n1830041 東京都府中市北山町１\n");
+    EXPECT_EQ(readBytes(dir_.path() / "KEN_ALL.CSV.bak"), older);
+}
+
+TEST_F(PostalCommandTest, AWrongZipFileLeavesTheListAndFails) {
+    writeZip(dir_.path() / "photos.zip", {{"IMG_0001.JPG", "not a list"}});
+    EXPECT_EQ(run({"--install", "photos.zip", "札幌市中央区大通東３"}), 1);
+    EXPECT_EQ(err_.str(), "mivora postal: photos.zip に KEN_ALL.CSV が入っていません。今の "
+                          "KEN_ALL.CSV はそのままです。\n");
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_EQ(readBytes(dir_.path() / "KEN_ALL.CSV"), excerptList());
+    EXPECT_FALSE(fs::exists(dir_.path() / "KEN_ALL.CSV.bak"));
+
+    EXPECT_EQ(run({"--install"}), 2);
+    EXPECT_NE(err_.str().find("--install の後に"), std::string::npos) << err_.str();
 }
 
 TEST_F(PostalCommandTest, WarnsAboutAListInAnotherEncoding) {

@@ -1,0 +1,94 @@
+#include "app/programfolder.h"
+
+#include "dialogs/restorepos.h"
+#include "text/errors.h"
+#include "text/lines.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace mivora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kRememberedKey = QStringLiteral("ProgramFolder");
+
+// Kept beside the window positions of the main window.
+std::unique_ptr<QSettings> openStartKey() {
+    return openPositionKey(QStringLiteral("Mivora"));
+}
+
+std::optional<fs::path> rememberedFolder() {
+    const QString text = openStartKey()->value(kRememberedKey).toString();
+    if (text.isEmpty())
+        return std::nullopt;
+    return pathOf({}, text.toStdString());
+}
+
+void rememberFolder(const fs::path& dir) {
+    openStartKey()->setValue(kRememberedKey, QString::fromStdString(pathText(dir)));
+}
+
+} // namespace
+
+bool isProgramFolder(const fs::path& dir) {
+    std::error_code ignored;
+    return fs::is_regular_file(dir / "CARDATA" / "INDATA.db", ignored) ||
+           fs::is_regular_file(dir / "CARDATA.conn", ignored);
+}
+
+std::optional<fs::path> findProgramFolder(const StartFolderOptions& options,
+                                          const FolderOffer& offer) {
+    std::error_code error;
+    if (!options.folder.empty()) {
+        if (!fs::is_directory(options.folder, error))
+            throw FileError("プログラムフォルダ " + pathText(options.folder) + " がありません。");
+        return fs::absolute(options.folder);
+    }
+    if (options.tablesNamedElsewhere || isProgramFolder(options.current))
+        return options.current;
+    if (const auto remembered = rememberedFolder(); remembered && isProgramFolder(*remembered))
+        return remembered;
+    const auto content = offer(options.proposed);
+    if (!content)
+        return std::nullopt;
+    try {
+        createProgramFolder(options.proposed, *content);
+    } catch (const fs::filesystem_error& failure) {
+        throw FileError("プログラムフォルダ " + pathText(options.proposed) + " を作成できません（" +
+                        failure.code().message() + "）。");
+    }
+    rememberFolder(options.proposed);
+    return options.proposed;
+}
+
+std::optional<FolderContent> offerProgramFolder(const fs::path& proposed, QWidget* parent) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Mivora For Win32"),
+                    QStringLiteral("プログラムフォルダがありません。\n%1 に作成しますか？\n"
+                                   "次からはこのフォルダで起動します。")
+                        .arg(QString::fromStdString(pathText(proposed))),
+                    QMessageBox::NoButton, parent);
+    QPushButton* sample =
+        box.addButton(QStringLiteral("サンプルデータ入りで作成"), QMessageBox::AcceptRole);
+    QPushButton* empty = box.addButton(QStringLiteral("空の表で作成"), QMessageBox::AcceptRole);
+    QPushButton* quit = box.addButton(QStringLiteral("終了"), QMessageBox::RejectRole);
+    box.setDefaultButton(sample);
+    box.setEscapeButton(quit);
+    box.exec();
+    if (box.clickedButton() == sample)
+        return FolderContent::Sample;
+    if (box.clickedButton() == empty)
+        return FolderContent::Empty;
+    return std::nullopt;
+}
+
+fs::path proposedProgramFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return pathOf({}, documents.toStdString()) / "Mivora";
+}
+
+} // namespace mivora

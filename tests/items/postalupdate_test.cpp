@@ -1,0 +1,198 @@
+// Installing the postal list from zip files made from the excerpt of the real list.
+
+#include "items/postal.h"
+#include "items/postalupdate.h"
+#include "postalzip.h"
+#include "support/tempdir.h"
+#include "text/codec.h"
+#include "text/errors.h"
+#include "text/lines.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace mivora::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> linesOf(const std::string& list) {
+    std::vector<std::string> lines;
+    for (std::size_t pos = 0; pos < list.size();) {
+        const std::size_t end = list.find("\r\n", pos);
+        lines.push_back(list.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string list;
+    for (const std::string& line : lines)
+        list += line + "\r\n";
+    return list;
+}
+
+// The excerpt without the lines that contain any of the texts (UTF-8).
+std::string excerptWithout(const std::vector<std::string>& texts) {
+    std::vector<std::string> kept;
+    for (const std::string& line : linesOf(excerptList())) {
+        bool drop = false;
+        for (const std::string& text : texts)
+            drop = drop || line.find(fromUtf8(text)) != std::string::npos;
+        if (!drop)
+            kept.push_back(line);
+    }
+    return joined(kept);
+}
+
+std::string excerptWithLine(std::size_t index, const std::string& line) {
+    std::vector<std::string> lines = linesOf(excerptList());
+    lines[index] = line;
+    return joined(lines);
+}
+
+class PostalUpdateTest : public ::testing::Test {
+  protected:
+    fs::path program() const { return dir_.path(); }
+    fs::path zip(const std::string& name) const { return dir_.path() / name; }
+
+    void writeList(const std::string& bytes) const {
+        std::ofstream(program() / "KEN_ALL.CSV", std::ios::binary) << bytes;
+    }
+
+    // Every file of the program folder with its bytes.
+    std::map<std::string, std::string> folder() const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(program()))
+            if (entry.path().extension() != ".zip")
+                files[entry.path().filename().string()] = readBytes(entry.path());
+        return files;
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(PostalUpdateTest, ReplacesTheListAndKeepsThePreviousOne) {
+    const std::string older = excerptWithout({"北山町"});
+    writeList(older);
+    writePublishedZip(zip("ken_all.zip"), excerptList());
+
+    const InstalledPostalList installed = installPostalList(zip("ken_all.zip"), program());
+    EXPECT_EQ(installed.lines, 40u);
+    EXPECT_TRUE(installed.keptPrevious);
+    EXPECT_EQ(folder(), (std::map<std::string, std::string>{{"KEN_ALL.CSV", excerptList()},
+                                                            {"KEN_ALL.CSV.bak", older}}));
+
+    // The lookup sees the new list at once; the next month's list moves this one to .bak.
+    std::array<std::string, 49> values;
+    values[4] = fromUtf8("東京都府中市北山町１");
+    std::string code;
+    PostRead(code, 0, values, program());
+    EXPECT_EQ(code, "1830041");
+
+    const std::string newer = excerptWithout({"押立町"});
+    writePublishedZip(zip("next.zip"), newer);
+    installPostalList(zip("next.zip"), program());
+    EXPECT_EQ(folder(), (std::map<std::string, std::string>{{"KEN_ALL.CSV", newer},
+                                                            {"KEN_ALL.CSV.bak", excerptList()}}));
+}
+
+TEST_F(PostalUpdateTest, FirstListLeavesNoBackupAndMayLieInAFolderOfTheZip) {
+    writeZip(zip("ken_all.zip"), {{"readme.txt", "list"}, {"data/ken_all.csv", excerptList()}});
+    const InstalledPostalList installed = installPostalList(zip("ken_all.zip"), program());
+    EXPECT_FALSE(installed.keptPrevious);
+    EXPECT_EQ(folder(), (std::map<std::string, std::string>{{"KEN_ALL.CSV", excerptList()}}));
+}
+
+TEST_F(PostalUpdateTest, DamagedOrWrongZipChangesNothingAndSaysWhy) {
+    const std::string utf8 = toUtf8(excerptList());
+    std::string stored;
+    {
+        writeZip(zip("stored.zip"), {{"KEN_ALL.CSV", excerptList(), true}});
+        stored = readBytes(zip("stored.zip"));
+    }
+    const std::size_t insideData = stored.find(fromUtf8("千歳市"));
+    std::string flipped = stored;
+    flipped[insideData] ^= 0x20;
+
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> make;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"the list itself, not zipped",
+         [&](const fs::path& file) { std::ofstream(file, std::ios::binary) << excerptList(); },
+         "zip ファイルとして開けません"},
+        {"a download cut short",
+         [&](const fs::path& file) {
+             std::ofstream(file, std::ios::binary) << stored.substr(0, stored.size() / 2);
+         },
+         "zip ファイルとして開けません"},
+        {"a byte changed inside the list",
+         [&](const fs::path& file) { std::ofstream(file, std::ios::binary) << flipped; },
+         "壊れています"},
+        {"another zip",
+         [](const fs::path& file) {
+             writeZip(file, {{"KEN_ALL.txt", excerptList()}});
+         },
+         "KEN_ALL.CSV が入っていません"},
+        {"a zip bomb: far more than a list when unpacked",
+         [](const fs::path& file) { writePublishedZip(file, std::string(65 << 20, ',')); },
+         "郵便番号簿としては大きすぎます"},
+        {"an empty list", [](const fs::path& file) { writePublishedZip(file, ""); },
+         "中身が空です"},
+        {"a vehicle backup under the list's name",
+         [](const fs::path& file) { writePublishedZip(file, "\"1\",\"2\",\"3\"\r\n"); },
+         "1 行目の項目が 15 個ではなく 3 個です"},
+        {"a line with a six-digit code",
+         [](const fs::path& file) {
+             std::string line = linesOf(excerptList())[5];
+             line.replace(line.find("\"0660000\""), 9, "\"066000\"");
+             writePublishedZip(file, excerptWithLine(5, line));
+         },
+         "6 行目の郵便番号が 7 桁の数字ではありません"},
+        {"the list in UTF-8", [&](const fs::path& file) { writePublishedZip(file, utf8); },
+         "シフトJIS (CP932) の文字になっていません"},
+        {"a list without its last prefecture",
+         [](const fs::path& file) { writePublishedZip(file, excerptWithout({"沖縄県"})); },
+         "「沖縄県八重山郡与那国町与那国」の郵便番号が 9071801 になりません"},
+        {"a list without Tokyo's Chuo ward",
+         [](const fs::path& file) {
+             writePublishedZip(file, excerptWithout({"\"東京都\",\"中央区\""}));
+         },
+         "「東京都中央区」の郵便番号が 1030000 になりません"},
+        {"a list that lost lines in its middle",
+         [](const fs::path& file) {
+             writePublishedZip(file, excerptWithout({"大阪府", "広島県"}));
+         },
+         "32 行しかなく、今の KEN_ALL.CSV の 40 行より 1 割以上少なくなります"},
+    };
+    writeList(excerptList());
+    std::ofstream(program() / "KEN_ALL.CSV.bak", std::ios::binary) << "previous month";
+    const auto before = folder();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path file = zip("wrong.zip");
+        c.make(file);
+        try {
+            installPostalList(file, program());
+            ADD_FAILURE() << "installed";
+        } catch (const FileError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+            EXPECT_EQ(message.rfind(pathText(file), 0), 0u) << message;
+            EXPECT_NE(message.find("今の KEN_ALL.CSV はそのままです。"), std::string::npos);
+        }
+        EXPECT_EQ(folder(), before);
+    }
+}
+
+} // namespace
+} // namespace mivora::test

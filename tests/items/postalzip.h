@@ -1,0 +1,48 @@
+#pragma once
+// Zip files of the national postal list, made the way it is published (one
+// KEN_ALL.CSV, deflated) or wrongly, from the excerpt of the real list.
+
+#include "text/lines.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mivora::test {
+
+struct ZipEntry {
+    std::string name;
+    std::string bytes;
+    bool stored = false; // packed without compression, so that its bytes lie open in the file
+};
+
+inline void writeZip(const std::filesystem::path& file, const std::vector<ZipEntry>& entries) {
+    int code = 0;
+    zip_t* archive = zip_open(file.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    ASSERT_NE(archive, nullptr) << code;
+    for (const ZipEntry& entry : entries) {
+        zip_source_t* source =
+            zip_source_buffer(archive, entry.bytes.data(), entry.bytes.size(), 0);
+        const zip_int64_t index =
+            zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
+        ASSERT_GE(index, 0) << zip_strerror(archive);
+        if (entry.stored)
+            zip_set_file_compression(archive, index, ZIP_CM_STORE, 0);
+    }
+    ASSERT_EQ(zip_close(archive), 0);
+}
+
+// The 40 lines of the excerpt, CP932 with CR LF, as the list's lines are.
+inline std::string excerptList() {
+    return readBytes(std::filesystem::path(MIVORA_TEST_DATA) / "ken_all_excerpt.csv");
+}
+
+inline void writePublishedZip(const std::filesystem::path& file, const std::string& list) {
+    writeZip(file, {{"KEN_ALL.CSV", list}});
+}
+
+} // namespace mivora::test
