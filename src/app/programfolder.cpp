@@ -2,6 +2,7 @@
 
 #include "dialogs/restorepos.h"
 #include "text/errors.h"
+#include "text/filenames.h"
 #include "text/lines.h"
 
 #include <QMessageBox>
@@ -37,8 +38,8 @@ void rememberFolder(const fs::path& dir) {
 
 bool isProgramFolder(const fs::path& dir) {
     std::error_code ignored;
-    return fs::is_regular_file(dir / "CARDATA" / "INDATA.db", ignored) ||
-           fs::is_regular_file(dir / "CARDATA.conn", ignored);
+    return fs::is_regular_file(findFile(dir, "CARDATA") / "INDATA.db", ignored) ||
+           fs::is_regular_file(findFile(dir, "CARDATA.conn"), ignored);
 }
 
 std::optional<fs::path> findProgramFolder(const StartFolderOptions& options,

@@ -3,6 +3,7 @@
 #include "items/postal.h"
 #include "text/codec.h"
 #include "text/errors.h"
+#include "text/filenames.h"
 #include "text/lines.h"
 
 #include <zip.h>
@@ -225,7 +226,7 @@ void renameInto(const fs::path& from, const fs::path& to) {
 // The new list and the copy of the old one are complete files before either takes
 // its name; each rename replaces a whole file at once. Whether there was an old one.
 bool replaceList(const std::string& bytes, const fs::path& programDir) {
-    const fs::path list = programDir / kListName;
+    const fs::path list = findFile(programDir, kListName);
     PendingFile fresh(programDir / "KEN_ALL.CSV.new");
     writeFile(fresh.path(), bytes);
     std::error_code error;
@@ -237,7 +238,7 @@ bool replaceList(const std::string& bytes, const fs::path& programDir) {
             throw FileError("ファイル " + pathText(list) + " の控えを作れません（" +
                             error.message() + "）。" + kUnchanged);
         syncToDisk(copy.path());
-        renameInto(copy.path(), programDir / "KEN_ALL.CSV.bak");
+        renameInto(copy.path(), findFile(programDir, "KEN_ALL.CSV.bak"));
     }
     renameInto(fresh.path(), list);
     syncToDisk(programDir);
