@@ -68,21 +68,17 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
     const QModelIndex current = currentIndex();
     const bool onAddedRow = current.isValid() && model_.isAddedRow(current.row());
     const bool onLastRow = !current.isValid() || current.row() + 1 == model_.rowCount();
-    if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
+    const bool plain = event->modifiers() == Qt::NoModifier;
+    const bool ctrlDelete =
+        event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier;
+    if ((event->key() == Qt::Key_Insert && plain) ||
+        (event->key() == Qt::Key_Down && plain && onLastRow && !onAddedRow)) {
         addRow();
-    } else if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && onLastRow &&
-               !onAddedRow) {
-        addRow();
-    } else if (event->key() == Qt::Key_Escape && onAddedRow) {
+    } else if (onAddedRow && (event->key() == Qt::Key_Escape || ctrlDelete)) {
         model_.dropAddedRow();
         followTable();
-    } else if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
-        if (onAddedRow) {
-            model_.dropAddedRow();
-            followTable();
-        } else {
-            deleteCurrentRecord();
-        }
+    } else if (ctrlDelete) {
+        deleteCurrentRecord();
     } else {
         QTableView::keyPressEvent(event);
     }
@@ -99,7 +95,7 @@ void DBGrid::addRow() {
 }
 
 void DBGrid::leaveAddedRow() {
-    if (model_.storeAddedRow() && !following_)
+    if (model_.storeAddedRow())
         followTable();
 }
 

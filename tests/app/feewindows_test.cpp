@@ -101,6 +101,24 @@ TEST_F(FeeWindowsTest, ARequestOpensTheDesignerOnTheRecordWithItsFees) {
     EXPECT_TRUE(prompter_.errors.empty());
 }
 
+// A request for a record the table does not have is refused before anything is
+// prepared: the designer stays closed and no record is priced.
+TEST_F(FeeWindowsTest, ARequestForARecordThatIsNotThereOpensNoDesigner) {
+    writeLines(sample_.folder() / "Mivora.INI", {"", "", "21", "2", sj("設定")});
+    open();
+    whenDesignerShows([] {});
+    main_->start();
+    main_->Timer1Timer();
+    EXPECT_FALSE(shown_);
+    EXPECT_TRUE(prompter_.questions.empty());
+    ASSERT_EQ(prompter_.errors.size(), 1u);
+    EXPECT_NE(prompter_.errors[0].find("車両のレコード 21 はありません (1～20)。"),
+              std::string::npos)
+        << prompter_.errors[0];
+    EXPECT_TRUE(main_->isVisible());
+    EXPECT_TRUE(std::filesystem::exists(sample_.folder() / "Mivora.INI"));
+}
+
 TEST_F(FeeWindowsTest, ThePrintButtonPrintsTheFeesOfTheRecord) {
     if (!haveTool(QStringLiteral("pdftotext")))
         GTEST_SKIP() << "poppler-utils are not installed";

@@ -42,39 +42,48 @@ TEST(StartupRequest, EmptyFilterAndOddNumbers) {
     }
 }
 
-TEST(SettingsFiles, ReadsEachFileInto) {
-    test::TempDir dir;
-    writeLines(dir.path() / "MsgFlg.INI", {"1"});
-    writeLines(dir.path() / "User.INI", {sj("住所"), sj("社名")});
-    writeLines(dir.path() / "INIDIR.INI", {"/data/backup"});
-    writeLines(dir.path() / "Tessaly.exe", {});
-    ProgramSettings settings;
-    settings.programDir = dir.path();
-    readSettingsFiles(settings);
-    EXPECT_EQ(settings.messageFlag, 1);
-    EXPECT_TRUE(settings.siblingPresent);
-    EXPECT_EQ(settings.companyTexts[1], sj("社名"));
-    EXPECT_EQ(settings.companyTexts[2], "");
-    EXPECT_EQ(settings.dataFolder, "/data/backup");
-    EXPECT_EQ(settings.request.mode, StartupRequest::None);
+// As the program writes the names, and as a folder brought from Windows may
+// spell them.
+TEST(SettingsFiles, ReadsEachFileIntoWhateverTheCaseOfItsName) {
+    struct Spelling {
+        const char* msgFlg;
+        const char* user;
+        const char* iniDir;
+        const char* sibling;
+        const char* request;
+    };
+    const Spelling spellings[] = {
+        {"MsgFlg.INI", "User.INI", "INIDIR.INI", "Tessaly.exe", "Mivora.INI"},
+        {"msgflg.ini", "USER.INI", "IniDir.ini", "TESSALY.EXE", "mivora.ini"},
+    };
+    for (const Spelling& names : spellings) {
+        SCOPED_TRACE(names.user);
+        test::TempDir dir;
+        writeLines(dir.path() / names.msgFlg, {"1"});
+        writeLines(dir.path() / names.user, {sj("住所"), sj("社名")});
+        writeLines(dir.path() / names.iniDir, {"/data/backup"});
+        writeLines(dir.path() / names.sibling, {});
+        writeLines(dir.path() / names.request, {"", "", "1", "1", sj("印刷")});
+        ProgramSettings settings;
+        settings.programDir = dir.path();
+        readSettingsFiles(settings);
+        EXPECT_EQ(settings.messageFlag, 1);
+        EXPECT_TRUE(settings.siblingPresent);
+        EXPECT_EQ(settings.companyTexts[1], sj("社名"));
+        EXPECT_EQ(settings.companyTexts[2], "");
+        EXPECT_EQ(settings.dataFolder, "/data/backup");
+        EXPECT_EQ(settings.request.mode, StartupRequest::Print);
+        EXPECT_EQ(requestFile(dir.path()), dir.path() / names.request); // deleted once served
+    }
 }
 
-TEST(SettingsFiles, NamesFromWindowsAreFoundWhateverTheirCase) {
+TEST(SettingsFiles, WithoutARequestFileThereIsNoRequest) {
     test::TempDir dir;
-    writeLines(dir.path() / "msgflg.ini", {"1"});
-    writeLines(dir.path() / "USER.INI", {sj("住所"), sj("社名")});
-    writeLines(dir.path() / "IniDir.ini", {"/data/backup"});
-    writeLines(dir.path() / "TESSALY.EXE", {});
-    writeLines(dir.path() / "mivora.ini", {"", "", "1", "1", sj("印刷")});
     ProgramSettings settings;
     settings.programDir = dir.path();
     readSettingsFiles(settings);
-    EXPECT_EQ(settings.messageFlag, 1);
-    EXPECT_TRUE(settings.siblingPresent);
-    EXPECT_EQ(settings.companyTexts[1], sj("社名"));
-    EXPECT_EQ(settings.dataFolder, "/data/backup");
-    EXPECT_EQ(settings.request.mode, StartupRequest::Print);
-    EXPECT_EQ(requestFile(dir.path()), dir.path() / "mivora.ini"); // the file deleted after
+    EXPECT_EQ(settings.request.mode, StartupRequest::None);
+    EXPECT_FALSE(settings.siblingPresent);
 }
 
 TEST(SettingsFiles, UnreadableFileStopsTheLaterSteps) {
