@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QPageLayout>
 #include <QPrintDialog>
+#include <QPrinterInfo>
 
 namespace mivora {
 
@@ -37,8 +38,12 @@ int WindowPrintHost::print() {
     return device_->pagesSent();
 }
 
+// The dialog opens on the group's printer when the group names one installed.
 std::optional<CalibrationMarks> WindowPrintHost::printCalibrationSheet(const AdjustmentGroup& group,
                                                                        int groupNumber) {
+    const QString named = QString::fromStdString(toUtf8(group.printerName));
+    if (!named.isEmpty() && !QPrinterInfo::printerInfo(named).isNull())
+        printer_.setPrinterName(named);
     if (!choosePrinter())
         return std::nullopt;
     const CalibrationMarks marks =

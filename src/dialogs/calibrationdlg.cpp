@@ -41,8 +41,9 @@ TCalibrationDlg::TCalibrationDlg(const CalibrationMarks& marks, AdjustmentGroup 
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(
-        new QLabel(QStringLiteral("調整用紙の十字の中心から用紙の左端と上端までの距離を"
-                                  "、\nmm 単位で小数点以下 1 桁まで入力してください。"),
+        new QLabel(QStringLiteral("調整用紙の十字の中心から用紙の左端と上端までの距離を、\n"
+                                  "mm 単位で小数点以下 1 桁まで入力してください。\n"
+                                  "(括弧内は正しく印刷されたときの距離です。)"),
                    this));
     layout->addWidget(buildEntries());
     ResultLabel = new QLabel(this);
@@ -75,19 +76,18 @@ QWidget* TCalibrationDlg::buildEntries() {
         edit->setAccessibleName(shown(measurementFieldName(field)));
         connect(edit, &QLineEdit::textEdited, this, &TCalibrationDlg::EditChange);
         edits_[static_cast<std::size_t>(field)] = edit;
-        const int row = mark;
         const int column = left ? 1 : 5;
         if (left)
             grid->addWidget(
                 new QLabel(mark == 0 ? QStringLiteral("印1 (左上)") : QStringLiteral("印2 (右下)"),
                            entries),
-                row, 0);
+                mark, 0);
         grid->addWidget(
             new QLabel(left ? QStringLiteral("左端から") : QStringLiteral("上端から"), entries),
-            row, column);
-        grid->addWidget(edit, row, column + 1);
+            mark, column);
+        grid->addWidget(edit, mark, column + 1);
         grid->addWidget(
-            new QLabel(QStringLiteral("mm (%1)").arg(shown(millimetreText(place))), entries), row,
+            new QLabel(QStringLiteral("mm (%1)").arg(shown(millimetreText(place))), entries), mark,
             column + 2);
     }
     std::tie(Edit1, Edit2, Edit3, Edit4) = std::tuple_cat(edits_);

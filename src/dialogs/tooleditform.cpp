@@ -253,11 +253,20 @@ void TToolEditForm::CancelBtnClick() {
     reject();
 }
 
-// The sheet prints with the values the group shows now, stored or not.
+// The sheet prints with the values the group shows now, stored or not, and
+// offers the group's printer when it names one.
 void TToolEditForm::SheetBtnClick(int group) {
     if (!printCalibrationSheet)
         return;
-    const AdjustmentGroup values = numbersOf(groups_.at(group));
+    AdjustmentGroup values = numbersOf(groups_.at(group));
+    const GroupControls& controls = groups_.at(group);
+    if (controls.nameRow->isVisibleTo(this)) {
+        try {
+            values.printerName = fromUtf8(controls.printerName->currentText().toStdString());
+        } catch (const ConversionError&) {
+            // No installed printer has a name without a Shift-JIS form in a group.
+        }
+    }
     if (auto marks = printCalibrationSheet(values, group + 1))
         sheets_.at(group) = PrintedSheet{*marks, values};
 }

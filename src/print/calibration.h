@@ -54,8 +54,8 @@ using MeasuredMarks = std::array<QPointF, 2>;
 std::string measurementFieldName(int field);
 
 // One entry as typed (ASCII digits with an optional decimal point; blanks around
-// it are ignored). Throws MeasurementError for an empty, non-numeric or negative
-// entry.
+// it are ignored). Throws MeasurementError for an empty, non-numeric, negative or
+// unreadably large entry.
 double parseMillimetres(const std::string& text, int field);
 
 // The four entries in the order of measurementFieldName.
@@ -65,13 +65,13 @@ struct CalibrationResult {
     AdjustmentGroup group;      // the new values; denominator and printer name kept
     double horizontalNumerator; // what each direction alone would take
     double verticalNumerator;
-    double expectedErrorMm;         // how far the farther mark is expected to land
+    double expectedErrorMm;         // how far from its place the worse mark should land
     std::vector<std::string> notes; // UTF-8: directions that disagree, shifts beyond range
 };
 
 // The values for the group that printed the sheet. Throws MeasurementError when
-// the marks are in the wrong order or imply a numerator outside 1 … 1000; nothing
-// is returned then.
+// the marks are in the wrong order, imply a numerator outside 1 … 1000, or were
+// printed on one spot by a scale too small to measure.
 CalibrationResult calibrate(const CalibrationMarks& marks, const AdjustmentGroup& printedWith,
                             const MeasuredMarks& measured);
 

@@ -184,7 +184,9 @@ TEST_F(CupsPrintTest, TheCalibrationSheetPrintsItsMarksWhereTheDefaultGroupPutsT
         return host.printCalibrationSheet(group, number);
     };
     const std::string title = queueA_ + "-sheet";
+    std::vector<QString> offered;
     host.setUpPrinter = [&](QPrinter& printer) {
+        offered.push_back(printer.printerName());
         printer.setPrinterName(QString::fromStdString(queueA_));
         printer.setResolution(360);
         printer.setPageSize(QPageSize(QPageSize::A4));
@@ -212,6 +214,18 @@ TEST_F(CupsPrintTest, TheCalibrationSheetPrintsItsMarksWhereTheDefaultGroupPutsT
         EXPECT_NEAR(found->x(), expected.x(), 0.3);
         EXPECT_NEAR(found->y(), expected.y(), 0.3);
     }
+
+    // With several printers, a group's sheet offers the group's own printer.
+    toolEdit.showPrinterChoice(QPrinterInfo::availablePrinterNames());
+    toolEdit.ComboBox2->setEditText(QString::fromStdString(queueB_));
+    host.setUpPrinter = [&](QPrinter& printer) {
+        offered.push_back(printer.printerName());
+        return false; // the person cancels: nothing printed
+    };
+    QTest::mouseClick(toolEdit.sheetButton(1), Qt::LeftButton);
+    ASSERT_EQ(offered.size(), 2u);
+    EXPECT_EQ(offered[1], QString::fromStdString(queueB_));
+    EXPECT_TRUE(program.prompter.errors.empty());
 }
 
 } // namespace

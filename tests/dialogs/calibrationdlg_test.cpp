@@ -158,12 +158,11 @@ TEST_F(CalibrationWindowTest, EntriesThatCannotBeUsedAreToldAndChangeNothing) {
         std::array<QString, 4> entries;
         const char* told;
     };
+    // One entry at fault, and four that are fine each but wrong together (the
+    // computation's own cases are tested without the window).
     const Case cases[] = {
-        {{"20.5", "", "181", "270"}, "「印1 上端から」を入力してください。"},
         {{"20.5", "19.8", "18l", "270"}, "「印2 左端から」の「18l」は数値ではありません。"},
-        {{"20.5", "-1", "181", "270"}, "「印1 上端から」に負の値は入力できません。"},
         {{"181", "270", "20.5", "19.8"}, "右下にありません"},
-        {{"20", "20", "100", "145"}, "1～1000 の範囲を超えます"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.told);
