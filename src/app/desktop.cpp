@@ -5,6 +5,7 @@
 #include "app/mivoraptnform.h"
 #include "app/prversiondlg.h"
 #include "app/singleinstance.h"
+#include "app/translations.h"
 #include "designer/mivoraform.h"
 #include "dialogs/datesdlg.h"
 #include "dialogs/dateselectdlg.h"
@@ -57,6 +58,7 @@ int runDesktop(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mivora　For　Win32"));
     registerJapaneseFontSubstitutes();
+    loadFrameworkTranslations(app);
 
     ProgramSettings settings;
     settings.programDir = std::filesystem::current_path();
