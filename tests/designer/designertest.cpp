@@ -101,7 +101,10 @@ TMivoraForm& DesignerFolder::openForEditing() {
     form.RestorePos1.Enabled = false;
     form.show();
     QApplication::setActiveWindow(&form);
-    QTest::mouseClick(form.CheckBox2, Qt::LeftButton);
+    // On the box itself, at the left end of the check box's row.
+    if (!form.CheckBox2->isChecked())
+        QTest::mouseClick(form.CheckBox2, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(8, form.CheckBox2->height() / 2));
     QApplication::processEvents();
     return form;
 }

@@ -54,7 +54,7 @@ class DesignerFolder {
     // Moves PrtData.DB as the navigator's buttons do.
     void press(int button);
 
-    // The designer shown and active, in 修正モード, as a person sees it.
+    // The designer shown (again) and active, in 修正モード, as a person sees it.
     TMivoraForm& openForEditing();
     // Clicks into a control and types text (UTF-8); retype first selects what the
     // control holds, so the text replaces it.

@@ -19,6 +19,8 @@
 #include <QToolButton>
 #include <QTimer>
 
+#include <functional>
+
 namespace mivora::test {
 namespace {
 
@@ -28,16 +30,29 @@ struct Opened {
     int size = 0;
 };
 
+// Runs answer once the dialog is on the screen.
+void whenShown(QDialog* dialog, const std::function<void()>& answer) {
+    QTimer::singleShot(10, dialog, [dialog, answer] {
+        if (dialog->isVisible())
+            answer();
+        else
+            whenShown(dialog, answer);
+    });
+}
+
+// Empty when the dialog did not come and go.
 Opened acceptUnchanged(TMivoraForm& form) {
     Opened opened;
-    QTimer::singleShot(0, form.FontDialog1, [&] {
+    whenShown(form.FontDialog1, [&] {
         opened = {form.FontDialog1->currentFont().family(),
                   form.FontDialog1->currentFont().pointSize()};
         form.FontDialog1->accept();
     });
     QTest::mouseClick(form.Edit1, Qt::LeftButton);
-    QApplication::processEvents(); // the click opens the dialog once it is over
-    return opened;
+    // The click opens the dialog once it is over.
+    const bool answered =
+        QTest::qWaitFor([&] { return !opened.family.isEmpty() && !form.FontDialog1->isVisible(); });
+    return answered ? opened : Opened{};
 }
 
 TEST_F(DesignerTest, TheFontDialogOpensOnTheFontDrawnAndOkKeepsItsName) {
@@ -98,7 +113,8 @@ TEST_F(DesignerTest, TheWindowIsNeverSoSmallThatThePanelsOverlap) {
     TMivoraForm& form = openForEditing();
     form.resize(300, 200);
     QApplication::processEvents();
-    ASSERT_FALSE(form.PosSetPanel->isHidden());
+    ASSERT_TRUE(form.CheckBox2->isChecked());
+    ASSERT_FALSE(form.PosSetPanel->isHidden()) << form.size().width() << "x" << form.size().height();
     EXPECT_LE(form.PosSetPanel->geometry().bottom(), form.CheckBox2->geometry().top());
     EXPECT_LE(form.CalDBCheckBox->geometry().bottom(), form.PointPanel->height());
     EXPECT_LE(form.PointPanel->geometry().bottom(), form.BtnPanel->geometry().top());

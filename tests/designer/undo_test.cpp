@@ -46,14 +46,17 @@ TEST_F(UndoTest, KeysAndButtonsWalkTheHistory) {
     const Placement start = stored2();
 
     dragLabel(form.PrintLabel(2), {20, 15});
-    const Placement dragged = stored2();
+    const Placement dragged{340, 140, 10, start.item};
+    ASSERT_EQ(stored2(), dragged);
     retype(form.XPosDBEdit, "400");
-    const Placement typed = stored2();
+    const Placement typed{400, 140, 10, start.item};
+    ASSERT_EQ(stored2(), typed);
     retype(form.FSizDBComboBox, "14");
-    const Placement sized = stored2();
+    const Placement sized{400, 140, 14, start.item};
     retype(form.MenuDBComboBox, "車名");
 
-    // The name was not stored yet; undoing it stores the name before.
+    // Neither the size nor the name was stored yet; undoing the name stores the
+    // record with the name before.
     keys(form.MenuDBComboBox, Qt::Key_Z);
     EXPECT_EQ(stored2(), sized);
     EXPECT_EQ(form.MenuDBComboBox->currentText(), QStringLiteral("登録年月日"));
@@ -97,7 +100,7 @@ TEST_F(UndoTest, AnotherLayoutOkAndCancelStartAFreshHistory) {
         retype(form.XPosDBEdit, "200");
         QTest::mouseClick(close, Qt::LeftButton);
         ASSERT_FALSE(form.isVisible());
-        form.show();
+        openForEditing();
         EXPECT_FALSE(form.UndoButton->isEnabled());
         keys(form.ScrollBox1, Qt::Key_Z);
         EXPECT_EQ(storedInteger(1, slotName("Ｘ座標", 1)), 200);
@@ -107,11 +110,12 @@ TEST_F(UndoTest, AnotherLayoutOkAndCancelStartAFreshHistory) {
 TEST_F(UndoTest, AFreeContentAndAWidthGoBackToo) {
     storeLayout(1, {{"項目1", sj("?用途○印")}});
     TMivoraForm& form = openForEditing();
+    const std::string width = storedText(1, sj("用途○印"));
     retype(form.FreeDBComboBox, "自家用");
     retype(form.LenDBComboBox, "6");
     ASSERT_EQ(storedInteger(1, sj("用途○印")), 6);
     keys(form.LenDBComboBox, Qt::Key_Z);
-    EXPECT_EQ(storedText(1, sj("用途○印")), "");
+    EXPECT_EQ(storedText(1, sj("用途○印")), width);
     EXPECT_EQ(session().freeData.text(slotName("項目", 1)), sj("自家用"));
     keys(form.LenDBComboBox, Qt::Key_Z);
     EXPECT_EQ(session().freeData.text(slotName("項目", 1)), "");
