@@ -527,8 +527,8 @@ void TMivoraForm::MenuDBComboBoxChange() {
     const Table& layouts = session_.layouts;
     const std::string itemText = layouts.active() ? layouts.text(slot(current_).item) : "";
     const bool handWritten = !itemText.empty() && itemText.front() == '?';
-    const bool circleWidth = std::find(std::begin(circleMarks), std::end(circleMarks),
-                                       itemText) != std::end(circleMarks);
+    const bool circleWidth = std::find(std::begin(circleMarks), std::end(circleMarks), itemText) !=
+                             std::end(circleMarks);
     const ResolvedItem resolved = resolve(itemText, current_);
     if (resolved.spacedDate)
         LenDBComboBox->setDataField(sj("日付の幅"));

@@ -239,7 +239,7 @@ class TMivoraForm : public QDialog {
     // history's values; the free contents of the 60 items follow them there.
     std::vector<std::string> placementFields_;
     PlacementHistory history_;
-    int stepDepth_ = 0;     // inside one step that changes several values
+    int stepDepth_ = 0;      // inside one step that changes several values
     bool restoring_ = false; // an undo or redo is writing its values
     QFont labelFont_;
     int current_ = 1;

@@ -3,8 +3,8 @@
 #include "designer/dbcheckbox.h"
 #include "designer/dbcombobox.h"
 #include "designer/dbedit.h"
-#include "designer/itemlabel.h"
 #include "designer/dbnavigator.h"
+#include "designer/itemlabel.h"
 #include "designertest.h"
 #include "text/lines.h"
 #include "text/sjis.h"
@@ -16,8 +16,8 @@
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QTest>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 
 #include <functional>
 
@@ -114,7 +114,8 @@ TEST_F(DesignerTest, TheWindowIsNeverSoSmallThatThePanelsOverlap) {
     form.resize(300, 200);
     QApplication::processEvents();
     ASSERT_TRUE(form.CheckBox2->isChecked());
-    ASSERT_FALSE(form.PosSetPanel->isHidden()) << form.size().width() << "x" << form.size().height();
+    ASSERT_FALSE(form.PosSetPanel->isHidden())
+        << form.size().width() << "x" << form.size().height();
     EXPECT_LE(form.PosSetPanel->geometry().bottom(), form.CheckBox2->geometry().top());
     EXPECT_LE(form.CalDBCheckBox->geometry().bottom(), form.PointPanel->height());
     EXPECT_LE(form.PointPanel->geometry().bottom(), form.BtnPanel->geometry().top());

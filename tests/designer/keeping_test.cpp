@@ -37,7 +37,9 @@ class KeepingTest : public DesignerTest {
         table.open();
         return table.recordCount();
     }
-    void click(Nav button) { QTest::mouseClick(open().DBNavigator1->button(button), Qt::LeftButton); }
+    void click(Nav button) {
+        QTest::mouseClick(open().DBNavigator1->button(button), Qt::LeftButton);
+    }
 };
 
 struct CloseCase {
@@ -90,7 +92,8 @@ TEST_F(KeepingTest, APaperSizeIsTakenWhenItsEditIsFinished) {
         {"Enter", [](KeepingTest&, TMivoraForm& form) { pressEnter(form.DBEdit4); }},
         {"the focus leaving",
          [](KeepingTest&, TMivoraForm& form) { QTest::mouseClick(form.DBEdit1, Qt::LeftButton); }},
-        {"OK", [](KeepingTest&, TMivoraForm& form) { QTest::mouseClick(form.OKBtn, Qt::LeftButton); }},
+        {"OK",
+         [](KeepingTest&, TMivoraForm& form) { QTest::mouseClick(form.OKBtn, Qt::LeftButton); }},
         {"another layout",
          [](KeepingTest& test, TMivoraForm&) {
              test.click(Nav::nbNext);
@@ -135,7 +138,8 @@ TEST_F(KeepingTest, APaperSizeOutOfBoundsIsRefusedWithAMessage) {
         pressEnter(form.DBEdit4);
         EXPECT_EQ(storedInteger(1, sj("印刷サイズＹ")), c.stored);
         EXPECT_EQ(form.DBEdit4->text(), QString::number(c.stored));
-        EXPECT_EQ(prompter_.errors.size() - errorsBefore, QString::number(c.stored) == c.typed ? 0u : 1u);
+        EXPECT_EQ(prompter_.errors.size() - errorsBefore,
+                  QString::number(c.stored) == c.typed ? 0u : 1u);
         EXPECT_EQ(form.YScrollBar->maximum(), c.stored * 379 / 100);
     }
     EXPECT_NE(prompter_.errors.front().find("2000"), std::string::npos);

@@ -30,9 +30,7 @@ class UndoTest : public DesignerTest {
         return {storedInteger(1, slotName("Ｘ座標", 2)), storedInteger(1, slotName("Ｙ座標", 2)),
                 storedInteger(1, slotName("サイズ", 2)), storedText(1, slotName("項目", 2))};
     }
-    void keys(QWidget* control, Qt::Key key) {
-        QTest::keyClick(control, key, Qt::ControlModifier);
-    }
+    void keys(QWidget* control, Qt::Key key) { QTest::keyClick(control, key, Qt::ControlModifier); }
 };
 
 // Item 2 starts at (300, 110), size 10, 登録年月日: a drag, a typed X, a typed size
