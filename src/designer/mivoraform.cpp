@@ -29,6 +29,7 @@
 #include <QFontDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -84,6 +85,9 @@ TMivoraForm::TMivoraForm(Session& session, Forms& forms, QWidget* parent)
     DataSource1 = new DataSource(session_.layouts, this);
     DataSource2 = new DataSource(session_.freeData, this);
     buildDesignerWindow(*this);
+    // The smallest window in which nothing overlaps, placement panel included,
+    // told to the window system before the window shows.
+    setMinimumSize(layout()->totalMinimumSize());
     buildLabels();
     axes_ = {Axis{sj("Ｘ座標"), sj("印刷サイズＸ"), XPosDBEdit, XScrollBar, XPosPanel, true},
              Axis{sj("Ｙ座標"), sj("印刷サイズＹ"), YPosDBEdit, YScrollBar, YPosPanel, false}};

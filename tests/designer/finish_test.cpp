@@ -107,18 +107,23 @@ TEST_F(DesignerTest, EditsAreWideEnoughForTheirTexts) {
     EXPECT_TRUE(showsFromItsStart(form.Edit1));
 }
 
-// However small the person drags the window, the placement panel keeps clear of
-// the check boxes below it.
+// However small the person drags the window, before or after checking 修正モード,
+// the placement panel keeps clear of the check boxes below it.
 TEST_F(DesignerTest, TheWindowIsNeverSoSmallThatThePanelsOverlap) {
-    TMivoraForm& form = openForEditing();
+    TMivoraForm& form = open();
+    form.RestorePos1.Enabled = false;
+    form.show();
     form.resize(300, 200);
     QApplication::processEvents();
-    ASSERT_TRUE(form.CheckBox2->isChecked());
-    ASSERT_FALSE(form.PosSetPanel->isHidden())
-        << form.size().width() << "x" << form.size().height();
-    EXPECT_LE(form.PosSetPanel->geometry().bottom(), form.CheckBox2->geometry().top());
+    TMivoraForm& editing = openForEditing();
+    QApplication::processEvents();
+    ASSERT_FALSE(editing.PosSetPanel->isHidden());
+    EXPECT_LE(form.PosSetPanel->geometry().bottom(), form.CheckBox2->geometry().top())
+        << form.width() << "x" << form.height();
     EXPECT_LE(form.CalDBCheckBox->geometry().bottom(), form.PointPanel->height());
     EXPECT_LE(form.PointPanel->geometry().bottom(), form.BtnPanel->geometry().top());
+    EXPECT_GE(form.minimumHeight(),
+              form.PosSetPanel->height() + form.TopPanel->height() + form.BtnPanel->height());
 }
 
 } // namespace
