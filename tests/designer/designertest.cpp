@@ -122,16 +122,19 @@ void DesignerFolder::retype(QWidget* control, const char* utf8) {
     typeKeys(control, utf8);
 }
 
-// Japanese comes through the input method, one committed word; the rest key by key.
+// Japanese comes through the input method, one committed word; the rest key by
+// key, each to whatever has the focus then, as a keyboard does.
 void DesignerFolder::typeKeys(QWidget* control, const char* utf8) {
     const QString text = QString::fromUtf8(utf8);
     bool ascii = true;
     for (QChar c : text)
         ascii = ascii && c.unicode() < 0x80;
-    if (ascii)
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    else
+    if (!ascii) {
         commitText(control, text);
+        return;
+    }
+    for (QChar c : text)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
 }
 
 void DesignerFolder::dragLabel(QWidget* label, QPoint distance) {
