@@ -5,9 +5,11 @@
 #include "app/commands.h"
 #include "app/forms.h"
 #include "designer/itemlabel.h"
+#include "designer/layoutunits.h"
 #include "designer/mivoraform.h"
 #include "session/prompter.h"
 #include "session/session.h"
+#include "text/sjis.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,7 +17,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <string>
 
 namespace mivora {
 namespace {
@@ -116,6 +120,41 @@ void BM_ResizeStep(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ResizeStep)->Unit(benchmark::kMillisecond);
+
+// A figure of /proc/self/status ("VmRSS", "VmHWM") in megabytes.
+double statusMegabytes(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key + ":", 0) == 0)
+            return std::stod(line.substr(key.size() + 1)) / 1024.0;
+    return 0;
+}
+
+// The designer shown at scale 1 and painted, on the sample layout (0) or on a
+// paper of the given side in millimetres: its memory must not grow with the paper.
+void BM_ResidentMemory(benchmark::State& state) {
+    OpenDesigner designer;
+    TMivoraForm& form = designer.form();
+    if (const int side = static_cast<int>(state.range(0)); side > 0) {
+        Table& layouts = designer.session().layouts;
+        layouts.setInteger(sj("印刷サイズＸ"), side);
+        layouts.setInteger(sj("印刷サイズＹ"), side);
+        layouts.post();
+    }
+    form.ScaleComboBox->setEditText(QStringLiteral("1"));
+    for (auto _ : state) {
+        form.FormPaint();
+        benchmark::DoNotOptimize(form.grab());
+    }
+    state.counters["resident_MB"] = statusMegabytes("VmRSS");
+    state.counters["peak_MB"] = statusMegabytes("VmHWM");
+}
+BENCHMARK(BM_ResidentMemory)
+    ->Arg(0)
+    ->Arg(kLargestPaperMillimetres)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace mivora

@@ -6,6 +6,7 @@
 #include "app/programfolder.h"
 #include "app/prversiondlg.h"
 #include "app/singleinstance.h"
+#include "app/translations.h"
 #include "app/windowprinthost.h"
 #include "designer/mivoraform.h"
 #include "dialogs/datesdlg.h"
@@ -86,6 +87,7 @@ int runDesktop(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("jp.varnel.Mivora"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("jp.varnel.Mivora")));
     registerJapaneseFontSubstitutes();
+    loadFrameworkTranslations(app);
     std::optional<std::filesystem::path> programDir;
     try {
         programDir = enterProgramFolder(argc, argv);

@@ -28,8 +28,12 @@ class DataSource : public QObject {
     // shows it anew.
     void recordChanged() { emit dataChanged(); }
 
+    // A control could not write what was typed (UTF-8 message).
+    void refuse(const std::string& message) { emit refused(message); }
+
   signals:
     void dataChanged();
+    void refused(const std::string& message);
     void fieldChanged(const std::string& field);
 
   private:

@@ -17,15 +17,18 @@ void DBComboBox::setChoices(const QStringList& choices) {
     showing_ = true;
     clear();
     addItems(choices);
-    setEditText(link_.text());
     showing_ = false;
+    showField();
 }
 
+// The list marks the entry of the field's value, if it offers one.
 void DBComboBox::showField() {
     const QString text = link_.text();
-    if (text == currentText())
+    const int entry = findText(text);
+    if (text == currentText() && entry == currentIndex())
         return;
     showing_ = true;
+    setCurrentIndex(entry);
     setEditText(text);
     showing_ = false;
 }

@@ -19,6 +19,10 @@ const QRegularExpression& integerPattern(bool negativeAllowed) {
 
 DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), link_(*this, [this] { showField(); }) {
     connect(this, &QLineEdit::textChanged, this, &DBEdit::textWasChanged);
+    connect(this, &QLineEdit::editingFinished, this, [this] {
+        if (writeOnFinish_ && pending())
+            emit finished();
+    });
 }
 
 void DBEdit::setNegativeAllowed(bool allowed) {
@@ -50,6 +54,8 @@ void DBEdit::showField() {
 // A text the field refuses (a lone sign on the way to a negative number) leaves
 // the field as it was.
 void DBEdit::textWasChanged(const QString& text) {
+    if (writeOnFinish_ && !showing_)
+        return;
     if (!showing_)
         link_.write(text);
     emit changed();

@@ -43,6 +43,7 @@ DBNavigator::DBNavigator(DataSource& source, QWidget* parent) : QWidget(parent),
 }
 
 void DBNavigator::BtnClick(Button button) {
+    emit aboutToAct();
     try {
         act(button);
     } catch (const Error& error) {

@@ -25,6 +25,8 @@ class DBNavigator : public QWidget {
     QToolButton* button(Button button) const { return buttons_[button]; }
 
   signals:
+    // Before a button acts: what is still being typed belongs to the record left.
+    void aboutToAct();
     void clicked(mivora::DBNavigator::Button button);
     // The table refused the move (a failed store of the record left).
     void failed(const QString& message);

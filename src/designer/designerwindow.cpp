@@ -56,6 +56,12 @@ QLabel* numberDisplay(QWidget* parent, int left, int top) {
     return display;
 }
 
+// An edit wide enough for sample in its own font, frame and margins included.
+void fitFor(QLineEdit& edit, const QString& sample) {
+    const int margins = edit.textMargins().left() + edit.textMargins().right();
+    edit.setMinimumWidth(edit.fontMetrics().horizontalAdvance(sample) + margins + 12);
+}
+
 QStringList numbers(std::initializer_list<int> values) {
     QStringList list;
     for (int value : values)
@@ -100,6 +106,7 @@ void buildTopPanel(TMivoraForm& form, QWidget* parent) {
     };
     add(caption("印刷名：", form.TopPanel), 0, 0);
     form.DBEdit1 = new DBEdit(form.TopPanel);
+    fitFor(*form.DBEdit1, QStringLiteral("継続検査諸費用明細書"));
     add(form.DBEdit1, 0, 1, 2);
     add(caption("印刷フォーム：", form.TopPanel), 0, 3);
     form.DBEdit2 = new DBEdit(form.TopPanel);
@@ -177,8 +184,10 @@ void buildPlacementPanel(TMivoraForm& form, QWidget* parent) {
     form.FSizDBComboBox = placed(new DBComboBox(panel), 190, 80, 55);
     form.FSizDBComboBox->setChoices(
         numbers({8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72}));
-    form.Panel7 = placedCaption("文字フォント", panel, 118, 120);
-    form.Edit1 = placed(new QLineEdit(panel), 190, 120, 55);
+    // The font name stands under its caption, where the longest name fits.
+    form.Panel7 = placedCaption("文字フォント", panel, 125, 120);
+    form.Edit1 = placed(new QLineEdit(panel), 125, 140, 120);
+    fitFor(*form.Edit1, QStringLiteral("ＭＳ Ｐゴシック"));
     form.Edit1->setReadOnly(true);
     form.Edit1->setCursor(Qt::PointingHandCursor);
 
@@ -193,7 +202,12 @@ void buildPlacementPanel(TMivoraForm& form, QWidget* parent) {
          {static_cast<QWidget*>(form.FreeDBComboBox), static_cast<QWidget*>(form.LenPanel),
           static_cast<QWidget*>(form.DateSPPanel), static_cast<QWidget*>(form.LenDBComboBox)})
         hidden->hide();
-    panel->hide(); // until 修正モード is checked
+    // Until 修正モード is checked; its place stays taken, so the window is never
+    // smaller than the panel needs and nothing moves when it shows.
+    QSizePolicy keepPlace = panel->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    panel->setSizePolicy(keepPlace);
+    panel->hide();
 }
 
 void buildPointPanel(TMivoraForm& form, QWidget* parent) {
@@ -238,10 +252,21 @@ void buildButtonPanel(TMivoraForm& form, QWidget* parent) {
     form.BtnPanel->setFixedHeight(45);
     form.OKBtn = buttons.ok;
     form.CancelBtn = buttons.cancel;
+    // A click on ｷｬﾝｾﾙ takes no focus: the edit left behind must not count as
+    // finished, and store what ｷｬﾝｾﾙ is meant to drop.
+    form.CancelBtn->setFocusPolicy(Qt::TabFocus);
     form.SpeedButton1 = new QToolButton(form.BtnPanel);
     form.SpeedButton1->setIcon(form.style()->standardIcon(QStyle::SP_ComputerIcon));
     form.SpeedButton1->setToolTip(QStringLiteral("印刷機能修正"));
     form.SpeedButton1->setGeometry(0, 10, 25, 25);
+    form.UndoButton = new QToolButton(form.BtnPanel);
+    form.UndoButton->setIcon(form.style()->standardIcon(QStyle::SP_ArrowBack));
+    form.UndoButton->setToolTip(QStringLiteral("元に戻す"));
+    form.UndoButton->setGeometry(10, 10, 25, 25);
+    form.RedoButton = new QToolButton(form.BtnPanel);
+    form.RedoButton->setIcon(form.style()->standardIcon(QStyle::SP_ArrowForward));
+    form.RedoButton->setToolTip(QStringLiteral("やり直し"));
+    form.RedoButton->setGeometry(38, 10, 25, 25);
 }
 
 void buildDialogs(TMivoraForm& form) {

@@ -69,14 +69,24 @@ QString FieldLink::text() const {
 }
 
 // The control already shows what it writes: the news of the write goes to the
-// other controls only.
+// other controls only. A character without a Shift-JIS code is told to the person
+// and the control shows the field's value again; a text the field itself refuses
+// (a lone sign on the way to a negative number) passes in silence.
 bool FieldLink::write(const QString& text) {
     if (!bound())
         return false;
+    std::string value;
+    try {
+        value = fromUtf8(text.toStdString());
+    } catch (const ConversionError& error) {
+        source_->refuse(error.what());
+        show();
+        return false;
+    }
     writing_ = true;
     bool written = true;
     try {
-        source_->setText(field_, fromUtf8(text.toStdString()));
+        source_->setText(field_, value);
     } catch (const Error&) {
         written = false;
     }

@@ -10,20 +10,19 @@ FormPicture::FormPicture(QWidget* parent) : QWidget(parent) {
 
 void FormPicture::setPicture(const QImage& picture) {
     picture_ = picture;
-    shown_ = QPixmap();
     update();
 }
 
+// Stretched as it is drawn, and only where the widget is exposed: a copy at the
+// paper's size would cost memory in proportion to the paper.
 void FormPicture::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (picture_.isNull()) {
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    if (shown_.size() != size())
-        shown_ = QPixmap::fromImage(
-            picture_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    painter.drawPixmap(0, 0, shown_);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), picture_);
 }
 
 } // namespace mivora

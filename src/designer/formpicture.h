@@ -4,7 +4,6 @@
 // same picture under the items.
 
 #include <QImage>
-#include <QPixmap>
 #include <QWidget>
 
 namespace mivora {
@@ -22,8 +21,6 @@ class FormPicture : public QWidget {
 
   private:
     QImage picture_;
-    // The picture scaled to the widget, made once per size rather than each paint.
-    QPixmap shown_;
 };
 
 } // namespace mivora

@@ -6,6 +6,10 @@
 
 namespace mivora {
 
+// The largest paper side a layout takes: form printers take far less, and the
+// preview grows with the paper.
+constexpr int kLargestPaperMillimetres = 2000;
+
 // Paper of mm millimetres spans mm × 379 div 100 dots. A negative size (only stored
 // data can hold one) spans nothing.
 int paperDots(int millimetres);

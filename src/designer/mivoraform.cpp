@@ -30,6 +30,7 @@
 #include <QFontDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -57,6 +58,11 @@ std::string numbered(const char* prefix, int number) {
     return sj(prefix) + std::to_string(number);
 }
 
+void showIfNeeded(QWidget& widget, bool visible) {
+    if (widget.isHidden() == visible)
+        widget.setVisible(visible);
+}
+
 } // namespace
 
 TMivoraForm::TMivoraForm(Session& session, Forms& forms, QWidget* parent)
@@ -72,9 +78,17 @@ TMivoraForm::TMivoraForm(Session& session, Forms& forms, QWidget* parent)
         slotFields_[static_cast<std::size_t>(number - 1)] = {
             numbered("項目", number), numbered("Ｘ座標", number), numbered("Ｙ座標", number),
             numbered("サイズ", number), numbered("項目", number)};
+    for (const SlotFields& fields : slotFields_)
+        placementFields_.insert(placementFields_.end(),
+                                {fields.item, fields.x, fields.y, fields.size});
+    for (const char* width : {"用途○印", "自家用事業用の別○印", "日付の幅"})
+        placementFields_.push_back(sj(width));
     DataSource1 = new DataSource(session_.layouts, this);
     DataSource2 = new DataSource(session_.freeData, this);
     buildDesignerWindow(*this);
+    // The smallest window in which nothing overlaps, placement panel included,
+    // told to the window system before the window shows.
+    setMinimumSize(layout()->totalMinimumSize());
     buildLabels();
     axes_ = {Axis{sj("Ｘ座標"), sj("印刷サイズＸ"), XPosDBEdit, XScrollBar, XPosPanel, true},
              Axis{sj("Ｙ座標"), sj("印刷サイズＹ"), YPosDBEdit, YScrollBar, YPosPanel, false}};
@@ -90,10 +104,12 @@ TMivoraForm::TMivoraForm(Session& session, Forms& forms, QWidget* parent)
     RestorePos1.restore();
     FormCreate();
     DBEdit2Change();
+    startHistory();
 }
 
 TMivoraForm::~TMivoraForm() {
     qApp->removeEventFilter(this);
+    attempt([&] { storeNewLayout(); });
     session_.layouts.beforePost = nullptr;
     session_.layouts.afterScroll = nullptr;
     session_.freeData.afterScroll = nullptr;
@@ -135,9 +151,12 @@ void TMivoraForm::bindControls() {
         edit->setDataSource(DataSource1);
         edit->setDataField(sj(field));
     }
-    // A paper of negative size has no place to put anything.
-    DBEdit3->setNegativeAllowed(false);
-    DBEdit4->setNegativeAllowed(false);
+    // A paper of negative size has no place to put anything. A half-typed size
+    // stays in the edit: a refresh on it would pull item 1 back onto it.
+    for (DBEdit* paper : {DBEdit3, DBEdit4}) {
+        paper->setNegativeAllowed(false);
+        paper->setWriteOnFinish(true);
+    }
     const std::pair<DBCheckBox*, const char*> flags[] = {{CalDBCheckBox, "日付の表示"},
                                                          {DBCheckBox1, "連続印刷"},
                                                          {CheckBox1, "印刷フォームの印刷"}};
@@ -162,8 +181,11 @@ void TMivoraForm::connectHandlers() {
     connect(DBNavigator1, &DBNavigator::failed, this,
             [this](const QString& message) { report(message.toStdString()); });
     connect(DBEdit2, &DBEdit::changed, this, &TMivoraForm::DBEdit2Change);
-    connect(DBEdit3, &DBEdit::changed, this, &TMivoraForm::DBEdit3Change);
-    connect(DBEdit4, &DBEdit::changed, this, &TMivoraForm::DBEdit3Change);
+    connect(DBNavigator1, &DBNavigator::aboutToAct, this, &TMivoraForm::DBEdit3Change);
+    for (DataSource* source : {DataSource1, DataSource2})
+        connect(source, &DataSource::refused, this, &TMivoraForm::report);
+    connect(DBEdit3, &DBEdit::finished, this, &TMivoraForm::DBEdit3Change);
+    connect(DBEdit4, &DBEdit::finished, this, &TMivoraForm::DBEdit3Change);
     connect(ReadButton, &QPushButton::clicked, this, &TMivoraForm::ReadButtonClick);
     connect(ScaleComboBox, &QComboBox::currentTextChanged, this, &TMivoraForm::FormPaint);
     connect(CalDBCheckBox, &DBCheckBox::changed, this, &TMivoraForm::FormPaint);
@@ -179,7 +201,12 @@ void TMivoraForm::connectHandlers() {
         connect(label, &ItemLabel::pressed, this, &TMivoraForm::PrintLabelClick);
         connect(label, &ItemLabel::dropped, this, &TMivoraForm::PrintLabelDrop);
     }
-    connect(MenuDBComboBox, &DBComboBox::changed, this, &TMivoraForm::MenuDBComboBoxChange);
+    connect(MenuDBComboBox, &DBComboBox::changed, this, [this] {
+        MenuDBComboBoxChange();
+        notePlacement();
+    });
+    connect(UndoButton, &QToolButton::clicked, this, &TMivoraForm::UndoBtnClick);
+    connect(RedoButton, &QToolButton::clicked, this, &TMivoraForm::RedoBtnClick);
     connect(XScrollBar, &QScrollBar::valueChanged, this, &TMivoraForm::XScrollBarChange);
     connect(YScrollBar, &QScrollBar::valueChanged, this, &TMivoraForm::YScrollBarChange);
     connect(XPosDBEdit, &DBEdit::changed, this, &TMivoraForm::XPosDBEditChange);
@@ -234,18 +261,62 @@ bool TMivoraForm::FormCloseQuery() {
     });
 }
 
+// A new layout filled in is never left pending behind a closed window, where the
+// end of the program would lose it.
+void TMivoraForm::storeNewLayout() {
+    Table& layouts = session_.layouts;
+    if (!layouts.active() || layouts.state() != TableState::Insert)
+        return;
+    if (isBlankRecord(layouts))
+        layouts.cancel();
+    else
+        layouts.post();
+    DataSource1->recordChanged();
+}
+
 void TMivoraForm::done(int result) {
-    if (FormCloseQuery())
-        QDialog::done(result);
+    if (!attempt([&] { storeNewLayout(); }))
+        return;
+    if (!FormCloseQuery())
+        return;
+    startHistory();
+    QDialog::done(result);
 }
 
 void TMivoraForm::DBNavigator1Click() {
     FormPaint();
+    startHistory();
 }
 
+// The paper size is taken when its edit is finished (Enter, the focus leaving, OK,
+// a move to another layout); the refresh then keeps item 1 on the new paper.
 void TMivoraForm::DBEdit3Change() {
-    attempt([&] { postLayoutIfEdited(); });
-    FormPaint();
+    if (takePaperSizes())
+        FormPaint();
+}
+
+// Whether a typed size was taken; one out of bounds is refused with a message and
+// the edit shows the stored size again.
+bool TMivoraForm::takePaperSizes() {
+    bool taken = false;
+    for (DBEdit* paper : {DBEdit3, DBEdit4}) {
+        if (!paper->pending() || !session_.layouts.active())
+            continue;
+        const QString typed = paper->text();
+        const int millimetres = leadingInteger(typed.toStdString());
+        if (typed.isEmpty() || millimetres < 1 || millimetres > kLargestPaperMillimetres) {
+            report("印刷サイズは 1～" + std::to_string(kLargestPaperMillimetres) +
+                   " mm の範囲で入力してください。");
+            paper->revert();
+            continue;
+        }
+        const bool stored = attempt([&] {
+            DataSource1->setText(paper->dataField(), typed.toStdString());
+            postLayoutIfEdited();
+        });
+        taken = taken || stored;
+    }
+    return taken;
 }
 
 void TMivoraForm::ReadButtonClick() {
@@ -279,8 +350,10 @@ void TMivoraForm::DBEdit2Change() {
 }
 
 void TMivoraForm::OKBtnClick() {
+    DBEdit3Change();
     const bool stored = attempt([&] {
         postLayoutIfEdited();
+        storeNewLayout();
         // The input record is stored even when the table was empty and got it just now.
         if (session_.freeData.active() && session_.freeData.state() != TableState::Browse)
             session_.freeData.post();
@@ -289,9 +362,11 @@ void TMivoraForm::OKBtnClick() {
         accept();
 }
 
-// A new layout being added is left as it is: the next move stores it, or drops it
+// A new layout being added is left as it is: the close stores it, or drops it
 // when nothing was filled in.
 void TMivoraForm::CancelBtnClick() {
+    for (DBEdit* paper : {DBEdit3, DBEdit4})
+        paper->revert();
     for (DataSource* source : {DataSource1, DataSource2})
         if (source->table().active() && source->table().state() == TableState::Edit) {
             source->table().cancel();
@@ -457,26 +532,19 @@ void TMivoraForm::MenuDBComboBoxChange() {
     const Table& layouts = session_.layouts;
     const std::string itemText = layouts.active() ? layouts.text(slot(current_).item) : "";
     const bool handWritten = !itemText.empty() && itemText.front() == '?';
-    if (std::find(std::begin(circleMarks), std::end(circleMarks), itemText) !=
-        std::end(circleMarks)) {
-        LenDBComboBox->setDataField(handWritten ? itemText.substr(1) : itemText);
-        LenDBComboBox->show();
-        LenPanel->show();
-    } else {
-        LenDBComboBox->hide();
-        LenPanel->hide();
-    }
-    FreeDBComboBox->setVisible(handWritten);
+    const bool circleWidth = std::find(std::begin(circleMarks), std::end(circleMarks), itemText) !=
+                             std::end(circleMarks);
     const ResolvedItem resolved = resolve(itemText, current_);
-    if (resolved.spacedDate) {
+    if (resolved.spacedDate)
         LenDBComboBox->setDataField(sj("日付の幅"));
-        LenDBComboBox->show();
-        DateSPPanel->show();
-    } else {
-        DateSPPanel->hide();
-        if (LenPanel->isHidden())
-            LenDBComboBox->hide();
-    }
+    else if (circleWidth)
+        LenDBComboBox->setDataField(handWritten ? itemText.substr(1) : itemText);
+    // Each box is shown or hidden once, and only when that changes: hiding the box
+    // the person types in, even for a moment, would send the next keys elsewhere.
+    showIfNeeded(*LenPanel, circleWidth);
+    showIfNeeded(*DateSPPanel, resolved.spacedDate);
+    showIfNeeded(*LenDBComboBox, circleWidth || resolved.spacedDate);
+    showIfNeeded(*FreeDBComboBox, handWritten);
     showOnLabel(*PrintLabel(current_), resolved.text);
 }
 
@@ -492,16 +560,13 @@ void TMivoraForm::YScrollBarChange() {
     positionBarChange(axes_[1]);
 }
 
-// A layout being added takes no position from the bars.
+// A layout being added takes its positions from the bars as a stored one does;
+// they are stored with it.
 void TMivoraForm::positionBarChange(const Axis& axis) {
     Table& layouts = session_.layouts;
     if (!layouts.active())
         return;
-    attempt([&] {
-        layouts.edit();
-        if (layouts.state() == TableState::Edit)
-            DataSource1->setInteger(positionField(axis, current_), axis.bar->value());
-    });
+    attempt([&] { DataSource1->setInteger(positionField(axis, current_), axis.bar->value()); });
 }
 
 void TMivoraForm::XPosDBEditChange() {
@@ -520,6 +585,7 @@ void TMivoraForm::positionEditChange(const Axis& axis) {
         postAndEditLayout();
         showPosition(axis);
     });
+    notePlacement();
 }
 
 // The bar, the label and the millimetres follow the stored position. A position
@@ -569,24 +635,29 @@ void TMivoraForm::FSizDBComboBoxClick() {
                                        scale()));
     label.adjustSize();
     fitScrolledArea();
+    notePlacement();
 }
 
-// The dialog's Cancel keeps the font it was given, so the same name and size are
-// written back.
+// The dialog knows the families that are drawn, not the names that stand for them
+// (ＪＳゴシック is drawn with IPAGothic): it opens on the family drawn, and a family
+// left as it was keeps the name that was set. Its Cancel keeps the font it was
+// given, so the same name and size are written back.
 void TMivoraForm::Edit1Click() {
     Table& layouts = session_.layouts;
     const std::string& sizeField = slot(current_).size;
     const int storedSize = layouts.active() ? layouts.integer(sizeField) : 0;
     QFont given = PrintLabel1->font();
+    given.setFamily(QFontInfo(given).family());
     if (storedSize > 0)
         given.setPointSize(storedSize);
     FontDialog1->setCurrentFont(given);
     const bool chosen = FontDialog1->exec() == QDialog::Accepted;
     const QFont font = chosen ? FontDialog1->selectedFont() : given;
     const int size = chosen ? font.pointSize() : storedSize;
-    Edit1->setText(font.family());
+    const QString family = font.family() == given.family() ? labelFont_.family() : font.family();
+    Edit1->setText(family);
     attempt([&] {
-        const std::string name = fromUtf8(font.family().toStdString());
+        const std::string name = fromUtf8(family.toStdString());
         if (layouts.active()) {
             layouts.edit();
             DataSource1->setInteger(sizeField, size);
@@ -600,6 +671,7 @@ void TMivoraForm::Edit1Click() {
 void TMivoraForm::LenDBComboBoxChange() {
     attempt([&] { postAndEditLayout(); });
     MenuDBComboBoxChange();
+    notePlacement();
 }
 
 void TMivoraForm::FreeDBComboBoxChange() {
@@ -609,30 +681,32 @@ void TMivoraForm::FreeDBComboBoxChange() {
             freeData.post();
     });
     MenuDBComboBoxChange();
+    notePlacement();
 }
 
 // ---- Moving items with the mouse and the keys ------------------------------------
 
 // The label went distance pixels; at scale s that is s times as many dots.
+// A drop is one step of the history, as is a move by a key.
 void TMivoraForm::PrintLabelDrop(int number, QPoint distance) {
     if (number != current_)
         PrintLabelClick(number);
-    if (session_.layouts.active()) {
-        const int divisor = scale();
-        const Table& layouts = session_.layouts;
-        moveCurrentItemTo(axes_[0], layouts.integer(slot(number).x) + distance.x() * divisor);
-        moveCurrentItemTo(axes_[1], layouts.integer(slot(number).y) + distance.y() * divisor);
-    }
-    placeCurrentLabel();
+    const int divisor = scale();
+    MoveCurrentItem(distance.x() * divisor, distance.y() * divisor);
 }
 
 void TMivoraForm::MoveCurrentItem(int dx, int dy) {
     if (!session_.layouts.active())
         return;
     const Table& layouts = session_.layouts;
-    moveCurrentItemTo(axes_[0], layouts.integer(slot(current_).x) + dx);
-    moveCurrentItemTo(axes_[1], layouts.integer(slot(current_).y) + dy);
+    const int x = layouts.integer(slot(current_).x) + dx;
+    const int y = layouts.integer(slot(current_).y) + dy;
+    ++stepDepth_;
+    moveCurrentItemTo(axes_[0], x);
+    moveCurrentItemTo(axes_[1], y);
+    --stepDepth_;
     placeCurrentLabel();
+    notePlacement();
 }
 
 // Through the bar, so the position is stored and kept on the paper as the bar keeps it.
@@ -660,6 +734,94 @@ bool TMivoraForm::previewKeyPress(int key, Qt::KeyboardModifiers modifiers) {
     }
 }
 
+// ---- Undo and redo ---------------------------------------------------------------
+
+PlacementHistory::Values TMivoraForm::placementValues() const {
+    PlacementHistory::Values values;
+    const Table& layouts = session_.layouts;
+    if (!layouts.active())
+        return values;
+    values.reserve(placementFields_.size() + slotFields_.size());
+    for (const std::string& field : placementFields_)
+        values.push_back(layouts.text(field));
+    const Table& freeData = session_.freeData;
+    for (const SlotFields& fields : slotFields_)
+        values.push_back(freeData.active() ? freeData.text(fields.freeItem) : std::string());
+    return values;
+}
+
+void TMivoraForm::startHistory() {
+    history_.start(placementValues());
+    showHistoryButtons();
+}
+
+void TMivoraForm::notePlacement() {
+    if (restoring_ || stepDepth_ > 0)
+        return;
+    history_.note(placementValues());
+    showHistoryButtons();
+}
+
+void TMivoraForm::showHistoryButtons() {
+    UndoButton->setEnabled(history_.canUndo());
+    RedoButton->setEnabled(history_.canRedo());
+}
+
+void TMivoraForm::UndoBtnClick() {
+    if (history_.canUndo())
+        restorePlacement(history_.undo());
+    showHistoryButtons();
+}
+
+void TMivoraForm::RedoBtnClick() {
+    if (history_.canRedo())
+        restorePlacement(history_.redo());
+    showHistoryButtons();
+}
+
+// The values go back through the data sources and are stored, as the controls
+// would have stored them; the preview and the controls then show them.
+void TMivoraForm::restorePlacement(const PlacementHistory::Values& values) {
+    if (values.size() != placementFields_.size() + slotFields_.size())
+        return;
+    restoring_ = true;
+    attempt([&] {
+        const Table& layouts = session_.layouts;
+        for (std::size_t i = 0; i < placementFields_.size(); ++i)
+            if (layouts.text(placementFields_[i]) != values[i])
+                DataSource1->setText(placementFields_[i], values[i]);
+        postLayoutIfEdited();
+        Table& freeData = session_.freeData;
+        if (!freeData.active())
+            return;
+        for (std::size_t i = 0; i < slotFields_.size(); ++i) {
+            const std::string& value = values[placementFields_.size() + i];
+            if (freeData.text(slotFields_[i].freeItem) != value)
+                DataSource2->setText(slotFields_[i].freeItem, value);
+        }
+        if (freeData.state() != TableState::Browse)
+            freeData.post();
+    });
+    for (int number = 1; number <= kSlotCount; ++number)
+        showItem(number);
+    for (const Axis& axis : axes_)
+        showPosition(axis);
+    MenuDBComboBoxChange();
+    restoring_ = false;
+}
+
+bool TMivoraForm::historyKeyPress(const QKeyEvent& key) {
+    if (key.modifiers() != Qt::ControlModifier)
+        return false;
+    if (key.key() == Qt::Key_Z)
+        UndoBtnClick();
+    else if (key.key() == Qt::Key_Y)
+        RedoBtnClick();
+    else
+        return false;
+    return true;
+}
+
 // ---- Events ------------------------------------------------------------------------
 
 bool TMivoraForm::eventFilter(QObject* watched, QEvent* event) {
@@ -667,8 +829,9 @@ bool TMivoraForm::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (watched == ScrollBox1 && previewKeyPress(key->key(), key->modifiers()))
             return true;
+        // The window's undo goes before an edit's own undo of its text.
         if (watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this)
-            return FormKeyPress(key->key());
+            return historyKeyPress(*key) || FormKeyPress(key->key());
     }
     if (watched == Edit1 && event->type() == QEvent::MouseButtonPress) {
         QMetaObject::invokeMethod(this, &TMivoraForm::Edit1Click, Qt::QueuedConnection);
@@ -680,6 +843,7 @@ bool TMivoraForm::eventFilter(QObject* watched, QEvent* event) {
 void TMivoraForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FormPaint();
+    startHistory();
 }
 
 void TMivoraForm::resizeEvent(QResizeEvent* event) {

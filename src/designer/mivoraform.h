@@ -5,6 +5,7 @@
 // A layout change is stored at once; OK and Cancel only settle what is pending.
 
 #include "designer/layoutnamelist.h"
+#include "designer/placementhistory.h"
 #include "dialogs/restorepos.h"
 #include "items/menutextcheck.h"
 #include "store/schema.h"
@@ -20,6 +21,7 @@ class QCheckBox;
 class QComboBox;
 class QFileDialog;
 class QFontDialog;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -73,6 +75,11 @@ class TMivoraForm : public QDialog {
     void LenDBComboBoxChange();
     void FreeDBComboBoxChange();
 
+    // Undo and redo of the placement changes of the current layout (Ctrl+Z, Ctrl+Y),
+    // from its showing, the last move to another layout, OK or ｷｬﾝｾﾙ on.
+    void UndoBtnClick();
+    void RedoBtnClick();
+
     // Moving items in the preview with the mouse and the arrow keys.
     void PrintLabelDrop(int number, QPoint distance);
     void MoveCurrentItem(int dx, int dy);
@@ -112,6 +119,8 @@ class TMivoraForm : public QDialog {
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
     QToolButton* SpeedButton1;
+    QToolButton* UndoButton;
+    QToolButton* RedoButton;
     QWidget* LeftPanel;
     QWidget* PointPanel;
     QWidget* NoSetPanel;
@@ -203,8 +212,17 @@ class TMivoraForm : public QDialog {
     bool FormKeyPress(int key);
     bool previewKeyPress(int key, Qt::KeyboardModifiers modifiers);
 
+    PlacementHistory::Values placementValues() const;
+    void startHistory();
+    void notePlacement();
+    void restorePlacement(const PlacementHistory::Values& values);
+    void showHistoryButtons();
+    bool historyKeyPress(const QKeyEvent& key);
+
     void postLayoutIfEdited();
     void postAndEditLayout();
+    bool takePaperSizes();
+    void storeNewLayout();
     void report(const std::string& message);
     // Runs work; a failure of a table or a file is reported, and false returned.
     bool attempt(const std::function<void()>& work);
@@ -217,6 +235,12 @@ class TMivoraForm : public QDialog {
     std::array<SlotFields, kSlotCount> slotFields_;
     std::array<Axis, 2> axes_;
     LayoutNameList layoutNames_;
+    // The layout fields that placing items changes (CP932), in the order of the
+    // history's values; the free contents of the 60 items follow them there.
+    std::vector<std::string> placementFields_;
+    PlacementHistory history_;
+    int stepDepth_ = 0;      // inside one step that changes several values
+    bool restoring_ = false; // an undo or redo is writing its values
     QFont labelFont_;
     int current_ = 1;
 };

@@ -109,8 +109,10 @@ FormImage loadFormImage(const fs::path& programDir, const std::string& formName)
     if (!form.ownForm) {
         try {
             form.image = decodeJpeg(findFile(programDir, "白地.jpg"));
-        } catch (const FileError&) {
+        } catch (const FileError& failure) {
             form.image = QImage(); // no background at all: the items still show
+            if (form.problem.empty())
+                form.problem = failure.what();
         }
     }
     return form;

@@ -12,7 +12,8 @@ namespace mivora {
 struct FormImage {
     QImage image;         // null when nothing could be loaded
     bool ownForm = false; // the layout's own .jpg or .bmp, the only one that prints
-    std::string problem;  // UTF-8: why the layout's own image could not be read
+    std::string
+        problem; // UTF-8: why the layout's own image, or else the blank page, could not be read
 };
 
 // formName is CP932, a file name without directory or extension.

@@ -14,6 +14,7 @@
 #include "text/sjis.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
@@ -29,6 +30,11 @@ class DesignerButtonTest : public ::testing::Test {
     DesignerButtonTest() {
         createTables(dir_.path() / "CARDATA");
         fillSampleData(dir_.path() / "CARDATA");
+        // The blank form of every program folder, which the designer shows behind
+        // layouts without a form image of their own.
+        QImage blank(40, 56, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        blank.save(QString::fromStdString(pathText(pathOf(dir_.path(), "白地.jpg"))), "JPG");
         forms_.prompter = &prompter_;
     }
     ~DesignerButtonTest() override { stop(); }

@@ -5,6 +5,12 @@
 #include "text/lines.h"
 #include "text/sjis.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QImage>
+#include <QInputMethodEvent>
+#include <QTest>
+
 namespace mivora::test {
 
 namespace fs = std::filesystem;
@@ -12,6 +18,10 @@ namespace fs = std::filesystem;
 DesignerFolder::DesignerFolder() {
     createTables(dataFolder());
     fillSampleData(dataFolder());
+    // The blank form every program folder has.
+    QImage blank(40, 56, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    blank.save(QString::fromStdString(pathOf(dir(), "白地.jpg").string()), "JPG");
     forms_.prompter = &prompter_;
     ProgramSettings settings;
     settings.programDir = dir();
@@ -80,6 +90,70 @@ std::vector<std::string> DesignerFolder::lines(const char* file) const {
 
 void DesignerFolder::press(int button) {
     open().DBNavigator1->BtnClick(static_cast<DBNavigator::Button>(button));
+}
+
+} // namespace mivora::test
+
+namespace mivora::test {
+
+TMivoraForm& DesignerFolder::openForEditing() {
+    TMivoraForm& form = open();
+    form.RestorePos1.Enabled = false;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    // On the box itself, at the left end of the check box's row.
+    if (!form.CheckBox2->isChecked())
+        QTest::mouseClick(form.CheckBox2, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(8, form.CheckBox2->height() / 2));
+    QApplication::processEvents();
+    return form;
+}
+
+void DesignerFolder::typeInto(QWidget* control, const char* utf8) {
+    QTest::mouseClick(control, Qt::LeftButton);
+    control->setFocus();
+    typeKeys(control, utf8);
+}
+
+void DesignerFolder::retype(QWidget* control, const char* utf8) {
+    QTest::mouseClick(control, Qt::LeftButton);
+    control->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    typeKeys(control, utf8);
+}
+
+// Japanese comes through the input method, one committed word; the rest key by
+// key, each to whatever has the focus then, as a keyboard does.
+void DesignerFolder::typeKeys(QWidget* control, const char* utf8) {
+    const QString text = QString::fromUtf8(utf8);
+    bool ascii = true;
+    for (QChar c : text)
+        ascii = ascii && c.unicode() < 0x80;
+    if (!ascii) {
+        commitText(control, text);
+        return;
+    }
+    for (QChar c : text)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
+
+void DesignerFolder::dragLabel(QWidget* label, QPoint distance) {
+    const QPoint grip = label->rect().center();
+    QTest::mousePress(label, Qt::LeftButton, Qt::NoModifier, grip);
+    QTest::mouseMove(label, grip + distance);
+    // The label has followed the mouse: it is let go where it is held.
+    QTest::mouseRelease(label, Qt::LeftButton, Qt::NoModifier, grip);
+}
+
+void DesignerFolder::commitText(QWidget* control, const QString& text) {
+    control->setFocus();
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(QApplication::focusWidget(), &event);
+}
+
+void DesignerFolder::pressEnter(QWidget* control) {
+    QTest::keyClick(control, Qt::Key_Return);
 }
 
 } // namespace mivora::test

@@ -9,6 +9,7 @@
 #include "support/tempdir.h"
 
 #include <QString>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -52,6 +53,20 @@ class DesignerFolder {
 
     // Moves PrtData.DB as the navigator's buttons do.
     void press(int button);
+
+    // The designer shown (again) and active, in 修正モード, as a person sees it.
+    TMivoraForm& openForEditing();
+    // Clicks into a control and types text (UTF-8); retype first selects what the
+    // control holds, so the text replaces it.
+    static void typeInto(QWidget* control, const char* utf8);
+    static void retype(QWidget* control, const char* utf8);
+    static void typeKeys(QWidget* control, const char* utf8);
+    // Commits text as a Japanese input method does (for characters no key makes).
+    static void commitText(QWidget* control, const QString& text);
+    // Drags a label of the preview by distance pixels with the mouse.
+    static void dragLabel(QWidget* label, QPoint distance);
+    // Presses Enter in a control.
+    static void pressEnter(QWidget* control);
 
     TempDir dir_;
     ScriptedPrompter prompter_;

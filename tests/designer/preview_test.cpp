@@ -119,9 +119,10 @@ TEST_F(DesignerTest, ADamagedImageIsReportedAndThePictureBeforeStays) {
 
 TEST_F(DesignerTest, ANarrowerPaperPullsItemOneBackAndLeavesTheOthers) {
     storeLayout(1, {{"Ｘ座標1", "700"}, {"Ｘ座標2", "700"}});
-    TMivoraForm& form = open();
-    form.FormPaint();
-    form.DBEdit3->setText(QStringLiteral("100"));
+    TMivoraForm& form = openForEditing();
+    form.DBEdit3->clear();
+    typeInto(form.DBEdit3, "100");
+    pressEnter(form.DBEdit3);
     EXPECT_EQ(storedInteger(1, slotName("Ｘ座標", 1)), 379);
     EXPECT_EQ(storedInteger(1, slotName("Ｘ座標", 2)), 700);
     EXPECT_EQ(form.XScrollBar->maximum(), 379);

@@ -1,0 +1,130 @@
+// The font dialog, the size list, the widths of the edits and the smallest window.
+
+#include "designer/dbcheckbox.h"
+#include "designer/dbcombobox.h"
+#include "designer/dbedit.h"
+#include "designer/dbnavigator.h"
+#include "designer/itemlabel.h"
+#include "designertest.h"
+#include "text/lines.h"
+#include "text/sjis.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+namespace mivora::test {
+namespace {
+
+// The font dialog as the person finds it when it opens, then OK without a change.
+struct Opened {
+    QString family;
+    int size = 0;
+};
+
+// Runs answer once the dialog is on the screen.
+void whenShown(QDialog* dialog, const std::function<void()>& answer) {
+    QTimer::singleShot(10, dialog, [dialog, answer] {
+        if (dialog->isVisible())
+            answer();
+        else
+            whenShown(dialog, answer);
+    });
+}
+
+// Empty when the dialog did not come and go.
+Opened acceptUnchanged(TMivoraForm& form) {
+    Opened opened;
+    whenShown(form.FontDialog1, [&] {
+        opened = {form.FontDialog1->currentFont().family(),
+                  form.FontDialog1->currentFont().pointSize()};
+        form.FontDialog1->accept();
+    });
+    QTest::mouseClick(form.Edit1, Qt::LeftButton);
+    // The click opens the dialog once it is over.
+    const bool answered =
+        QTest::qWaitFor([&] { return !opened.family.isEmpty() && !form.FontDialog1->isVisible(); });
+    return answered ? opened : Opened{};
+}
+
+TEST_F(DesignerTest, TheFontDialogOpensOnTheFontDrawnAndOkKeepsItsName) {
+    struct Case {
+        const char* carFont; // nullptr: no CarFont.INI, the design font
+        const char* kept;
+    };
+    const Case cases[] = {{nullptr, "ＪＳゴシック"}, {"ＭＳ Ｐゴシック", "ＭＳ Ｐゴシック"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kept);
+        if (c.carFont)
+            writeLines(dir() / "CarFont.INI", {sj(c.carFont)});
+        storeLayout(1, {{"サイズ1", "14"}});
+        TMivoraForm& form = openForEditing();
+        const QString drawn = QFontInfo(form.PrintLabel1->font()).family();
+        const Opened opened = acceptUnchanged(form);
+        EXPECT_EQ(opened.family, drawn);
+        EXPECT_EQ(opened.size, 14);
+        EXPECT_EQ(lines("CarFont.INI"), std::vector<std::string>{sj(c.kept)});
+        EXPECT_EQ(form.Edit1->text(), QString::fromUtf8(c.kept));
+        EXPECT_EQ(integer("サイズ1"), 14);
+        form_.reset();
+    }
+}
+
+TEST_F(DesignerTest, TheSizeListMarksTheCurrentSize) {
+    storeLayout(1, {{"サイズ1", "12"}, {"サイズ2", "20"}});
+    TMivoraForm& form = openForEditing();
+    for (int item : {1, 2}) {
+        QTest::mouseClick(form.PrintLabel(item), Qt::LeftButton);
+        form.FSizDBComboBox->showPopup();
+        EXPECT_EQ(form.FSizDBComboBox->view()->currentIndex().data().toString(),
+                  QString::number(storedInteger(1, slotName("サイズ", item))));
+        form.FSizDBComboBox->hidePopup();
+    }
+}
+
+// An edit whose text is too wide scrolls it, so that its first characters fall off
+// the left edge.
+bool showsFromItsStart(QLineEdit* edit) {
+    edit->end(false);
+    return edit->cursorPositionAt(QPoint(4, edit->height() / 2)) == 0;
+}
+
+TEST_F(DesignerTest, EditsAreWideEnoughForTheirTexts) {
+    writeLines(dir() / "CarFont.INI", {sj("ＭＳ Ｐゴシック")});
+    TMivoraForm& form = openForEditing();
+    QTest::mouseClick(form.DBNavigator1->button(DBNavigator::nbLast), Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_EQ(form.DBEdit1->text(), QStringLiteral("継続検査諸費用明細"));
+    EXPECT_TRUE(showsFromItsStart(form.DBEdit1));
+    EXPECT_TRUE(showsFromItsStart(form.Edit1));
+}
+
+// However small the person drags the window, before or after checking 修正モード,
+// the placement panel keeps clear of the check boxes below it.
+TEST_F(DesignerTest, TheWindowIsNeverSoSmallThatThePanelsOverlap) {
+    TMivoraForm& form = open();
+    form.RestorePos1.Enabled = false;
+    form.show();
+    form.resize(300, 200);
+    QApplication::processEvents();
+    TMivoraForm& editing = openForEditing();
+    QApplication::processEvents();
+    ASSERT_FALSE(editing.PosSetPanel->isHidden());
+    EXPECT_LE(form.PosSetPanel->geometry().bottom(), form.CheckBox2->geometry().top())
+        << form.width() << "x" << form.height();
+    EXPECT_LE(form.CalDBCheckBox->geometry().bottom(), form.PointPanel->height());
+    EXPECT_LE(form.PointPanel->geometry().bottom(), form.BtnPanel->geometry().top());
+    EXPECT_GE(form.minimumHeight(),
+              form.PosSetPanel->height() + form.TopPanel->height() + form.BtnPanel->height());
+}
+
+} // namespace
+} // namespace mivora::test
