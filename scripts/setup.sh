@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     poppler-utils xvfb xauth
     cups printer-driver-cups-pdf
+    clang libclang-rt-14-dev strace
 )
 
 missing=()

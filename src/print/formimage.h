@@ -4,6 +4,7 @@
 // (shown behind the designer's preview, never printed).
 
 #include <QImage>
+#include <QSize>
 #include <filesystem>
 #include <string>
 
@@ -15,10 +16,16 @@ struct FormImage {
     std::string problem;  // UTF-8: why the layout's own image could not be read
 };
 
-// formName is CP932, a file name without directory or extension.
-FormImage loadFormImage(const std::filesystem::path& programDir, const std::string& formName);
+// formName is CP932, a file name without directory or extension. fit: the size the
+// image is drawn at (see decodeFormImage).
+FormImage loadFormImage(const std::filesystem::path& programDir, const std::string& formName,
+                        QSize fit = {});
 
-// Decodes a JPEG file with libjpeg-turbo. Throws FileError for a missing or damaged file.
-QImage decodeJpeg(const std::filesystem::path& file);
+// Decodes a form image: JPEG with libjpeg-turbo, BMP through Qt. A JPEG is decoded
+// at the smallest of libjpeg's scales that still covers fit (its own size when fit
+// is empty), so a huge scan costs only the memory of the page it is drawn on. The
+// declared size is checked before anything is decoded. Throws FileError naming the
+// file when it is missing, damaged, cut short or absurdly large.
+QImage decodeFormImage(const std::filesystem::path& file, QSize fit = {});
 
 } // namespace mivora
