@@ -16,7 +16,7 @@ if ((${#targets[@]} == 0)); then
 fi
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DMIVORA_FUZZ=ON -DMIVORA_SANITIZE=ON -DMIVORA_TESTS=OFF -DMIVORA_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target fuzz_targets
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_targets >/dev/null
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
