@@ -5,7 +5,6 @@
 
 #include "items/menutextcheck.h"
 #include "session/session.h"
-#include "store/datafolder.h"
 #include "text/errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

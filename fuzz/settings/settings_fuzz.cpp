@@ -5,7 +5,6 @@
 
 #include "session/session.h"
 #include "session/settings.h"
-#include "store/datafolder.h"
 #include "text/errors.h"
 
 namespace fs = std::filesystem;
@@ -17,12 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* names[] = {"Mivora.INI", "MsgFlg.INI", "User.INI", "INIDIR.INI"};
     for (std::size_t i = 0; i < std::size(names); ++i)
         mivora::fuzz::writeFile(dir / names[i], bytes.substr(std::min(size, i * size / 4)));
-    mivora::ProgramSettings settings;
+    static mivora::Session session(mivora::ProgramSettings{}, mivora::fuzz::dataFolder(false));
+    session.openMainTables();
+    mivora::ProgramSettings& settings = session.settings;
     settings.programDir = dir;
     try {
         mivora::readSettingsFiles(settings);
-        mivora::Session session(settings, mivora::fuzz::dataFolder(false));
-        session.openMainTables();
         session.applyRequestOrder(settings.request);
         session.vehicles.setRecNo(settings.request.recordNumber);
     } catch (const mivora::Error&) {
