@@ -12,6 +12,7 @@ packages=(
     poppler-utils xvfb xauth
     cups printer-driver-cups-pdf
     libzip-dev dpkg-dev appstream desktop-file-utils
+    clang libclang-rt-14-dev strace
 )
 
 missing=()

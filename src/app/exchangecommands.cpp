@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/options.h"
 #include "exchange/backup.h"
+#include "exchange/backupfiles.h"
 #include "exchange/restore.h"
 #include "items/postal.h"
 #include "session/session.h"
@@ -53,6 +54,7 @@ int commandRestore(const Arguments& args, std::ostream& out, std::ostream&) {
     CommandLine line = parseCommandLine(args, {"--row", "--cardata"});
     FileName name = splitFileName(fileArgument(line, "restore FILE [--row N] [--cardata DIR]"));
     refuseAddressBook(name);
+    finishStoppedBackups(name.directory); // a pair left half replaced is completed first
     auto session = openCommandSession(line, SettingsFiles::None);
     int restored = 0;
     if (name.isCsv()) {

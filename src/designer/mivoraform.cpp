@@ -341,10 +341,14 @@ void TMivoraForm::useFormFile(const QString& path) {
 void TMivoraForm::DBEdit2Change() {
     if (!session_.layouts.active())
         return;
+    // Never shown larger than the paper in dots (scale 1).
     const FormImage form =
-        loadFormImage(session_.settings.programDir, session_.layouts.text(sj("印刷フォーム")));
+        loadFormImage(session_.settings.programDir, session_.layouts.text(sj("印刷フォーム")),
+                      QSize(paperDotsOf(axes_[0]), paperDotsOf(axes_[1])));
     if (!form.problem.empty())
         report(form.problem);
+    else if (!form.blankProblem.empty())
+        report(form.blankProblem);
     else if (!form.image.isNull())
         Image1->setPicture(form.image);
 }

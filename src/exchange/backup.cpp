@@ -1,5 +1,7 @@
 #include "exchange/backup.h"
 
+#include "exchange/backupfiles.h"
+
 #include "text/sjis.h"
 
 #include <algorithm>
@@ -97,7 +99,7 @@ std::string proposedBackupName(const std::string& dataFolder, const DigitCountRo
 
 int writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& name,
                    const PostalFill& postal, const Progress& progress) {
-    AtomicFile file(name.with(".CSV"));
+    BackupFiles files({name.with(".CSV")});
     int lines = 0;
     RecordValues values;
     values[0].clear();
@@ -114,40 +116,44 @@ int writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& na
         block += csvLine(row, values);
         ++lines;
         if (block.size() > (1 << 16)) {
-            file.write(block);
+            files.write(0, block);
             block.clear();
         }
     });
-    file.write(block);
-    file.commit();
+    files.write(0, block);
+    files.commit();
     return lines;
 }
 
 void writeTxtBackup(Table& vehicles, Table& digitCounts, DigitCountRow& row, const FileName& name,
                     const Progress& progress) {
+    enum { DataFile, WidthFile };
+    BackupFiles files({name.with(".TXT"), name.with(".TIF")});
     std::array<int, kColumnCount> widths = row.counts;
-    if (!row.addressBook()) {
-        widths = widthsFitting(vehicles, row, progress);
-        storeRaisedCounts(digitCounts, row, widths);
-    }
-    AtomicFile widthsOut(name.with(".TIF"));
-    widthsOut.write(widthFile(widths));
-    AtomicFile data(name.with(".TXT"));
-    RecordValues values;
-    std::string block;
-    forEachRecord(vehicles, values, progress, [&] {
-        for (int i = 0; i < kColumnCount; ++i)
-            appendFixed(block, values[i + 1], widths[i]);
-        if (row.addressBook())
-            block += "\r\f";
-        if (block.size() > (1 << 16)) {
-            data.write(block);
-            block.clear();
-        }
+    // Both passes read one snapshot: a record another process commits in between
+    // would otherwise be cut to the widths of the first pass.
+    vehicles.readTransaction([&] {
+        if (!row.addressBook())
+            widths = widthsFitting(vehicles, row, progress);
+        RecordValues values;
+        std::string block;
+        forEachRecord(vehicles, values, progress, [&] {
+            for (int i = 0; i < kColumnCount; ++i)
+                appendFixed(block, values[i + 1], widths[i]);
+            if (row.addressBook())
+                block += "\r\f";
+            if (block.size() > (1 << 16)) {
+                files.write(DataFile, block);
+                block.clear();
+            }
+        });
+        files.write(DataFile, block);
     });
-    data.write(block);
-    widthsOut.commit();
-    data.commit();
+    files.write(WidthFile, widthFile(widths));
+    files.commit();
+    // Raised only once the files that need them are in place.
+    if (!row.addressBook())
+        storeRaisedCounts(digitCounts, row, widths);
 }
 
 int writeBackup(Table& vehicles, Table& digitCounts, DigitCountRow& row,

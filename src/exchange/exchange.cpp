@@ -6,7 +6,6 @@
 #include "text/sjis.h"
 
 #include <cerrno>
-#include <unistd.h>
 
 namespace mivora {
 
@@ -46,54 +45,6 @@ std::array<int, kColumnCount> columnIndexes(const Table& vehicles) {
     for (int i = 0; i < kColumnCount; ++i)
         indexes[i] = vehicles.fieldIndex(sj(vehicleFieldNames()[i]));
     return indexes;
-}
-
-namespace {
-
-// ".NAME.part" beside the target.
-std::string hiddenPartName(const std::filesystem::path& target) {
-    std::string name(1, '.');
-    name += target.filename().string();
-    name += ".part";
-    return name;
-}
-
-} // namespace
-
-AtomicFile::AtomicFile(std::filesystem::path target)
-    : target_(std::move(target)), temporary_(target_.parent_path() / hiddenPartName(target_)),
-      file_(std::fopen(temporary_.c_str(), "wb")) {
-    if (!file_)
-        throw fileFailure(target_, FileAction::Create, errno);
-}
-
-AtomicFile::~AtomicFile() {
-    if (file_) {
-        std::fclose(file_);
-        std::error_code ignored;
-        std::filesystem::remove(temporary_, ignored);
-    }
-}
-
-void AtomicFile::write(std::string_view bytes) {
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-        throw fileFailure(target_, FileAction::Write, errno);
-}
-
-void AtomicFile::commit() {
-    bool written = std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
-    written = std::fclose(file_) == 0 && written;
-    int failure = errno;
-    file_ = nullptr;
-    std::error_code error;
-    if (written) {
-        std::filesystem::rename(temporary_, target_, error);
-        failure = error.value();
-    }
-    if (!written || error) {
-        std::filesystem::remove(temporary_, error);
-        throw fileFailure(target_, FileAction::Write, failure);
-    }
 }
 
 ByteReader::ByteReader(const std::filesystem::path& file)

@@ -1,6 +1,6 @@
 #pragma once
 // What backup and restore share: the digit-count row, the file name parts, the
-// progress report, and file access in large blocks.
+// progress report, and reading files in large blocks.
 
 #include "store/table.h"
 
@@ -55,25 +55,6 @@ using RecordValues = std::array<std::string, 49>;
 
 // The field indexes of the 47 columns in a vehicle table.
 std::array<int, kColumnCount> columnIndexes(const Table& vehicles);
-
-// A file written beside its target and put in its place only when complete, so
-// a failed or cancelled run never leaves a truncated file over a good one.
-class AtomicFile {
-  public:
-    explicit AtomicFile(std::filesystem::path target);
-    ~AtomicFile();
-    AtomicFile(const AtomicFile&) = delete;
-    AtomicFile& operator=(const AtomicFile&) = delete;
-
-    void write(std::string_view bytes);
-    // Flushes, closes and renames over the target. Throws FileError.
-    void commit();
-
-  private:
-    std::filesystem::path target_;
-    std::filesystem::path temporary_;
-    std::FILE* file_;
-};
 
 // Reads a file in large blocks, one byte at a time.
 class ByteReader {

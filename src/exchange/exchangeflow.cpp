@@ -1,6 +1,7 @@
 #include "exchange/exchangeflow.h"
 
 #include "exchange/backup.h"
+#include "exchange/backupfiles.h"
 #include "exchange/restore.h"
 #include "items/postal.h"
 #include "text/codec.h"
@@ -47,6 +48,7 @@ bool restoreWithQuestions(Session& session, Prompter& person, const Progress& pr
         return false;
     FileName name = splitFileName(chosenPath(*chosen));
     refuseAddressBook(name);
+    finishStoppedBackups(name.directory); // a pair left half replaced is completed first
     try {
         if (name.isCsv()) {
             restoreCsv(session.vehicles, name.with(".CSV"), progress);

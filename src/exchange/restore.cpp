@@ -27,11 +27,14 @@ void assignTrimmed(std::string& slot, const std::string& value) {
 template <typename Read>
 int replaceRecords(Table& vehicles, const std::filesystem::path& file, const Progress& progress,
                    Read read) {
-    ByteReader in(file); // opened first: a missing file deletes nothing
+    // Both checked before the deletion: a missing file or field deletes nothing.
+    const std::array<int, kColumnCount> columns = columnIndexes(vehicles);
+    ByteReader in(file);
     int count = 0;
-    std::vector<std::string> record(kColumnCount);
+    std::vector<std::string> record(vehicles.fields().size());
     auto append = [&](const RecordValues& values) {
-        std::copy(values.begin() + 1, values.begin() + 1 + kColumnCount, record.begin());
+        for (int i = 0; i < kColumnCount; ++i)
+            record[columns[i]] = values[i + 1];
         vehicles.insertRecord(record);
         if (++count % 512 == 0 && progress &&
             !progress(static_cast<int>(in.consumed() / 1024), static_cast<int>(in.size() / 1024)))

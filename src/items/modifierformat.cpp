@@ -91,7 +91,9 @@ std::optional<int> applyRightAlign(std::string& text, int width, bool pad) {
         return std::nullopt;
     }
     insertThousandsSeparators(text);
-    width = std::min(width, kWidestModifier);
+    // A stored width may be any integer; beyond the widest a modifier takes the
+    // arithmetic below would overflow.
+    width = std::clamp(width, -kWidestModifier, kWidestModifier);
     if (pad && static_cast<int>(text.size()) < width)
         text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
     return width - static_cast<int>(text.size());

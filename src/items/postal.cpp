@@ -204,15 +204,29 @@ std::shared_ptr<const PostalList> PostalList::read(const fs::path& file) {
 
 // The list cuts long area names into pieces on consecutive lines of the same code
 // and city: the first piece opens "（" and the last one closes it. The pieces are
-// put together again, so that every listed number takes part in the lookup.
+// put together again, so that every listed number takes part in the lookup. The
+// real list never spreads an area over more than a few lines; a "（" that is never
+// closed ends its group after kMaxContinuedLines, and the lines after it are read
+// as lines of their own.
 std::string_view PostalList::joinContinuedArea(std::string_view all, std::size_t& pos,
                                                const std::vector<std::string_view>& fields) {
+    constexpr int kMaxContinuedLines = 64;
     const std::string_view area = fields[kAreaField];
-    if (!contains(unquote(area), words().open) || contains(unquote(area), words().close))
+    const std::string& close = words().close;
+    if (!contains(unquote(area), words().open) || contains(unquote(area), close))
         return area;
     std::string joined(unquote(area));
+    // Where the search for "）" goes on: the pieces already searched are not read again.
+    std::size_t searched = 0;
+    auto closed = [&] {
+        for (; searched + close.size() <= joined.size(); searched += charLength(joined, searched))
+            if (std::string_view(joined).substr(searched, close.size()) == close)
+                return true;
+        return false;
+    };
     std::vector<std::string_view> next;
-    while (!contains(joined, words().close) && pos < all.size()) {
+    for (int continued = 0; continued < kMaxContinuedLines && !closed() && pos < all.size();
+         ++continued) {
         std::size_t after = pos;
         const std::string_view line = nextLine(all, after);
         splitFields(line, next);

@@ -71,39 +71,48 @@ class PageWriter {
     PageWriter(Session& session, PrintRunHost& host)
         : session_(session), host_(host), resolver_(session, host.prompter()) {}
 
+    // The layout's own form image, read before the first page at the size of the
+    // paper: a damaged one stops the run, since the stock it would go on is
+    // pre-printed. The blank page never prints.
+    void loadForm() {
+        const Table& layouts = session_.layouts;
+        if (!layouts.flag(sj("印刷フォームの印刷")))
+            return;
+        FormImage form =
+            loadFormImage(session_.settings.programDir, layouts.text(sj("印刷フォーム")),
+                          paperRect(group(host_.device())).size());
+        if (!form.problem.empty())
+            throw FileError(form.problem);
+        if (form.ownForm)
+            form_ = std::move(form.image);
+    }
+
     void printPage() {
         PrintDevice& device = host_.device();
-        const AdjustmentGroup group = chooseAdjustmentGroup(
-            host_.adjustment(), session_.settings.severalPrinters, device.printerName());
-        const QImage* form = formImage();
-        const QRect paper(QPoint(0, 0),
-                          devicePaperSize(session_.layouts.integer(sj("印刷サイズＸ")),
-                                          session_.layouts.integer(sj("印刷サイズＹ")), group));
+        const AdjustmentGroup group = this->group(device);
+        const QRect paper = paperRect(group);
         const std::vector<PageText> texts = resolveSlots(group);
         QFont font = host_.printFont();
         const QColor colour = host_.printColour();
 
         sendPage(device, [&](PrintCanvas& canvas) {
-            if (form && !paper.isEmpty())
-                canvas.drawImage(paper, *form);
+            if (form_ && !paper.isEmpty())
+                canvas.drawImage(paper, *form_);
             for (const PageText& text : texts)
                 drawText(canvas, font, colour, text);
         });
     }
 
   private:
-    // The layout's own form image when the layout prints it, read once per run; the
-    // blank page never prints.
-    const QImage* formImage() {
-        const Table& layouts = session_.layouts;
-        if (!layouts.flag(sj("印刷フォームの印刷")))
-            return nullptr;
-        const std::string name = layouts.text(sj("印刷フォーム"));
-        if (!form_ || formName_ != name) {
-            form_ = loadFormImage(session_.settings.programDir, name);
-            formName_ = name;
-        }
-        return form_->ownForm ? &form_->image : nullptr;
+    AdjustmentGroup group(const PrintDevice& device) {
+        return chooseAdjustmentGroup(host_.adjustment(), session_.settings.severalPrinters,
+                                     device.printerName());
+    }
+
+    QRect paperRect(const AdjustmentGroup& group) const {
+        return QRect(QPoint(0, 0),
+                     devicePaperSize(session_.layouts.integer(sj("印刷サイズＸ")),
+                                     session_.layouts.integer(sj("印刷サイズＹ")), group));
     }
 
     std::vector<PageText> resolveSlots(const AdjustmentGroup& group) {
@@ -133,8 +142,7 @@ class PageWriter {
     Session& session_;
     PrintRunHost& host_;
     ItemResolver resolver_;
-    std::optional<FormImage> form_;
-    std::string formName_;
+    std::optional<QImage> form_;
 };
 
 // The resolver reads the current record of each table; without one there is
@@ -191,6 +199,8 @@ int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation
     const bool handWritten = offerHandWrittenSlots(layouts, host);
     if (!host.choosePrinter())
         return 0;
+    PageWriter writer(session, host);
+    writer.loadForm();
     if (continuous)
         vehicles.first();
     const bool prepares = preparation && layouts.recNo() != 1 && session.settings.siblingPresent;
@@ -199,7 +209,6 @@ int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation
     if (prepares)
         preparation->check(continuous);
 
-    PageWriter writer(session, host);
     int pages = 0;
     for (;;) {
         if (handWritten && !host.confirmContents())

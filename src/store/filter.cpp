@@ -6,11 +6,19 @@
 #include "text/errors.h"
 #include "text/sjis.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace mivora {
 
 namespace {
+
+// A filter comes from a file another program wrote; these bounds keep a hostile
+// one from exhausting the stack or SQLite's limits (its parser stack of 100, its
+// expression depth of 1000, its 32766 parameters), far above anything a person
+// writes.
+constexpr std::size_t kMaxFilterLength = 32 * 1024;
+constexpr int kMaxNesting = 32;
 
 enum class TokenKind { End, LeftParen, RightParen, Operator, Text, Integer, Name };
 
@@ -32,6 +40,9 @@ class Parser {
     }
 
     SqlFilter parse() {
+        if (text_.size() > kMaxFilterLength)
+            fail("長すぎます (" + std::to_string(text_.size()) + " バイト、上限 " +
+                 std::to_string(kMaxFilterLength) + " バイト)");
         SqlFilter filter;
         filter.where = orExpression(filter);
         if (token_.kind != TokenKind::End)
@@ -41,7 +52,17 @@ class Parser {
 
   private:
     [[noreturn]] void fail(const std::string& why) const {
-        throw DatabaseError("フィルタ「" + toUtf8(text_) + "」を解釈できません: " + why + "。");
+        throw DatabaseError("フィルタ「" + shownText() + "」を解釈できません: " + why + "。");
+    }
+
+    // The filter as a message shows it: a long one cut after its first characters.
+    std::string shownText() const {
+        constexpr std::size_t kShown = 80;
+        std::size_t end = 0;
+        while (end < text_.size() && end < kShown)
+            end += charLength(text_, end);
+        end = std::min(end, text_.size());
+        return toUtf8(text_.substr(0, end)) + (end < text_.size() ? "…" : "");
     }
 
     bool isKeyword(const char* word) const {
@@ -54,30 +75,42 @@ class Parser {
     }
 
     std::string orExpression(SqlFilter& filter) {
-        std::string sql = andExpression(filter);
+        std::vector<std::string> terms{andExpression(filter)};
         while (isKeyword("or")) {
             advance();
-            sql = "(" + sql + " OR " + andExpression(filter) + ")";
+            terms.push_back(andExpression(filter));
         }
-        return sql;
+        return joined(terms, 0, terms.size(), " OR ");
     }
 
     std::string andExpression(SqlFilter& filter) {
-        std::string sql = notExpression(filter);
+        std::vector<std::string> terms{notExpression(filter)};
         while (isKeyword("and")) {
             advance();
-            sql = "(" + sql + " AND " + notExpression(filter) + ")";
+            terms.push_back(notExpression(filter));
         }
-        return sql;
+        return joined(terms, 0, terms.size(), " AND ");
+    }
+
+    // Terms joined as a balanced tree, so that a long chain stays shallow for SQLite
+    // and is built in n log n instead of copying the growing text once per term.
+    static std::string joined(const std::vector<std::string>& terms, std::size_t begin,
+                              std::size_t end, const char* op) {
+        if (end - begin == 1)
+            return terms[begin];
+        const std::size_t middle = begin + (end - begin) / 2;
+        return "(" + joined(terms, begin, middle, op) + op + joined(terms, middle, end, op) + ")";
     }
 
     std::string notExpression(SqlFilter& filter) {
         if (isKeyword("not")) {
             advance();
+            Nested nested(*this);
             return "(NOT " + notExpression(filter) + ")";
         }
         if (token_.kind == TokenKind::LeftParen) {
             advance();
+            Nested nested(*this);
             std::string inner = orExpression(filter);
             if (token_.kind != TokenKind::RightParen)
                 fail("「)」がありません");
@@ -86,6 +119,22 @@ class Parser {
         }
         return comparison(filter);
     }
+
+    // Counts the open parentheses and "not"s around the current place.
+    class Nested {
+      public:
+        explicit Nested(Parser& parser) : parser_(parser) {
+            if (++parser_.depth_ > kMaxNesting)
+                parser_.fail("かっこ・not の入れ子が深すぎます (上限 " +
+                             std::to_string(kMaxNesting) + ")");
+        }
+        ~Nested() { --parser_.depth_; }
+        Nested(const Nested&) = delete;
+        Nested& operator=(const Nested&) = delete;
+
+      private:
+        Parser& parser_;
+    };
 
     std::string comparison(SqlFilter& filter) {
         if (token_.kind != TokenKind::Name)
@@ -231,6 +280,7 @@ class Parser {
     const FilterFieldLookup& lookup_;
     std::size_t pos_ = 0;
     Token token_;
+    int depth_ = 0;
 };
 
 } // namespace

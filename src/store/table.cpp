@@ -194,13 +194,24 @@ void Table::setFilter(const std::string& text) {
     filterWhere_ = parsed.where;
     filterParameters_ = std::move(parsed.parameters);
     if (filtered_)
-        reload();
+        setFiltered(true);
 }
 
+// A filter that parses may still be more than SQLite takes (its parser stack, its
+// expression depth): the table then goes on unfiltered and the error is told.
 void Table::setFiltered(bool on) {
     filtered_ = on;
-    if (active())
+    if (!active())
+        return;
+    try {
         reload();
+    } catch (const DatabaseError&) {
+        if (!on)
+            throw;
+        filtered_ = false;
+        reload();
+        throw;
+    }
 }
 
 Statement Table::selectView(const std::string& columns) const {
@@ -636,6 +647,18 @@ void Table::transaction(const std::function<void()>& work) {
         reload();
         throw;
     }
+}
+
+void Table::readTransaction(const std::function<void()>& work) {
+    checkBrowseMode();
+    db_->exec("BEGIN");
+    try {
+        work();
+    } catch (...) {
+        db_->exec("ROLLBACK");
+        throw;
+    }
+    db_->exec("COMMIT");
 }
 
 } // namespace mivora

@@ -116,6 +116,9 @@ class Table {
     // Runs work in one transaction: on an exception everything is rolled back, the
     // view is read again and the exception goes on.
     void transaction(const std::function<void()>& work);
+    // Runs work on one snapshot of the file: what other connections commit meanwhile
+    // stays unseen until it ends. For reading the table more than once as a whole.
+    void readTransaction(const std::function<void()>& work);
 
     std::function<void(Table&)> beforePost;
     std::function<void(Table&)> afterScroll;

@@ -32,6 +32,7 @@ struct DrawnText {
 struct DrawnImage {
     QRect target;
     qint64 cacheKey; // the same decoded picture on every page keeps its key
+    QSize size;      // of the decoded picture
 };
 
 struct Page {
@@ -68,7 +69,7 @@ class RecordingDevice : public PrintDevice, public PrintCanvas {
     void abortPage() override { ++aborted; }
 
     void drawImage(const QRect& target, const QImage& image) override {
-        page_.images.push_back({target, image.cacheKey()});
+        page_.images.push_back({target, image.cacheKey(), image.size()});
     }
     void drawText(const QPoint& topLeft, const QFont& font, const QColor&,
                   const QString& text) override {

@@ -1,0 +1,52 @@
+#include "support.h"
+
+#include "store/datafolder.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace mivora::fuzz {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Scratch {
+    Scratch() {
+        std::string pattern = (fs::temp_directory_path() / "mivora-fuzz-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("no scratch folder");
+        path = pattern;
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    fs::path path;
+};
+
+} // namespace
+
+const fs::path& scratchFolder() {
+    static const Scratch scratch;
+    return scratch.path;
+}
+
+const fs::path& dataFolder(bool withSampleData) {
+    static const fs::path folder = [&] {
+        const fs::path made = scratchFolder() / "CARDATA";
+        createTables(made);
+        if (withSampleData)
+            fillSampleData(made);
+        return made;
+    }();
+    return folder;
+}
+
+void writeFile(const fs::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+} // namespace mivora::fuzz
