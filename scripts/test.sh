@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
-# runs every test with CTest, then each fuzz target for a few seconds (scripts/fuzz.sh).
+# runs each fuzz target for a few seconds (scripts/fuzz.sh), then every test with CTest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -9,5 +9,5 @@ cmake --build build-test -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir build-test --output-on-failure -j"$(nproc)"
 bash scripts/fuzz.sh 20
+ctest --test-dir build-test --output-on-failure -j"$(nproc)"
