@@ -34,6 +34,9 @@ const Command kCommands[] = {
      "print --pdf FILE [--layout N] [--record N | --all] [--group N]  車両をレイアウトで PDF (360 "
      "dpi) に印刷します",
      commandPrint},
+    {"import-paradox",
+     "import-paradox OLD NEW [--paradox DIR]  旧形式 (Paradox) のプログラムフォルダを取り込みます",
+     commandImportParadox},
 };
 
 void printHelp(std::ostream& out) {
