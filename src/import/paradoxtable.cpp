@@ -59,8 +59,8 @@ Header headerOf(const std::string& bytes) {
             static_cast<int>(byteAt(bytes, 0x39))};
 }
 
-std::size_t fieldTypesAt(const Header& header) {
-    return header.version >= 5 ? 0x78 : kFixedHeader;
+std::size_t fieldTypesAt(int version) {
+    return version >= 5 ? 0x78 : kFixedHeader;
 }
 
 // Why the fixed header does not describe a data table, or "" when it does.
@@ -77,7 +77,7 @@ std::string headerFault(const Header& header) {
     if (header.recordSize <= 0 || header.recordSize > header.blockKilobytes * 1024 - kBlockHeader)
         return "ヘッダーのレコード長 " + std::to_string(header.recordSize) + " は正しくありません";
     if (header.fieldCount == 0 ||
-        fieldTypesAt(header) + 2 * static_cast<std::size_t>(header.fieldCount) >
+        fieldTypesAt(header.version) + 2 * static_cast<std::size_t>(header.fieldCount) >
             static_cast<std::size_t>(header.headerSize))
         return "ヘッダーの項目数 " + std::to_string(header.fieldCount) + " は正しくありません";
     return {};
@@ -153,14 +153,12 @@ ParadoxTable::ParadoxTable(fs::path file) : file_(std::move(file)) {
                         error.message() + ")");
     checkHeader(readHeader(size));
     followBlocks(size);
-    openWithPxlib();
+    startDecoder();
 }
 
 ParadoxTable::~ParadoxTable() {
-    if (doc_) {
-        PX_close(doc_);
+    if (doc_)
         PX_delete(doc_);
-    }
 }
 
 void ParadoxTable::fail(const std::string& reason) const {
@@ -193,7 +191,7 @@ void ParadoxTable::checkHeader(const std::string& bytes) {
     recordCount_ = static_cast<int>(std::min<long long>(header.records, INT_MAX));
     int offset = 0;
     for (int i = 0; i < header.fieldCount; ++i) {
-        std::size_t at = fieldTypesAt(header) + 2 * static_cast<std::size_t>(i);
+        std::size_t at = fieldTypesAt(header.version) + 2 * static_cast<std::size_t>(i);
         int type = static_cast<int>(byteAt(bytes, at));
         int length = static_cast<int>(byteAt(bytes, at + 1));
         if (!knownType(type))
@@ -207,6 +205,7 @@ void ParadoxTable::checkHeader(const std::string& bytes) {
     if (offset != recordSize_)
         fail("項目の長さの合計 " + std::to_string(offset) + " がレコード長 " +
              std::to_string(recordSize_) + " と合いません");
+    readFieldNames(bytes, header.version);
 }
 
 void ParadoxTable::followBlocks(std::uintmax_t fileSize) {
@@ -238,22 +237,25 @@ void ParadoxTable::followBlocks(std::uintmax_t fileSize) {
              std::to_string(counted) + " 件と合いません");
 }
 
-void ParadoxTable::openWithPxlib() {
+// After the field types come a pointer to the table name, one pointer per field,
+// the table name in a fixed space, then the field names, each ended by a zero byte.
+void ParadoxTable::readFieldNames(const std::string& bytes, int version) {
+    std::size_t at = fieldTypesAt(version) + 2 * fields_.size() + 4 + 4 * fields_.size() +
+                     (version >= 12 ? 261 : 79);
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        std::size_t end = at < bytes.size() ? bytes.find('\0', at) : std::string::npos;
+        if (end == std::string::npos)
+            fail("ヘッダーの項目名が壊れています");
+        fields_[i].name = bytes.substr(at, end - at);
+        at = end + 1;
+    }
+}
+
+// pxlib decodes the values of the records read here; it never reads the file itself.
+void ParadoxTable::startDecoder() {
     doc_ = PX_new3(keepMessage, nullptr, nullptr, nullptr, &pxMessage_);
     if (!doc_)
         fail("メモリが足りません");
-    doc_->warnings = px_false;
-    if (PX_open_file(doc_, file_.string().c_str()) < 0)
-        fail(pxMessage_);
-    if (PX_get_num_fields(doc_) != static_cast<int>(fields_.size()) ||
-        PX_get_recordsize(doc_) != recordSize_)
-        fail("ヘッダーの項目がレコード長と合いません");
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        const pxfield_t* field = PX_get_field(doc_, static_cast<int>(i));
-        if (!field || field->px_ftype != fields_[i].type)
-            fail("項目 " + std::to_string(i + 1) + " の定義が壊れています");
-        fields_[i].name = field->px_fname ? field->px_fname : "";
-    }
 }
 
 void ParadoxTable::forEachRecord(const std::function<void()>& visit) {

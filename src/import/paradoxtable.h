@@ -1,9 +1,9 @@
 #pragma once
-// One table file of the old desktop database (Paradox), read through pxlib.
-// pxlib trusts the file: a header or a block chain that points beyond the data
-// makes it read garbage or print warnings of its own. So the header and the block
-// chain are checked here first, and a damaged file ends in a FileError that names
-// it instead of reaching pxlib.
+// One table file of the old desktop database (Paradox). pxlib trusts the files
+// it opens: a header or a block chain that points elsewhere makes it read garbage
+// or print warnings of its own. So the header, the field list and the block chain
+// are read and checked here, a damaged file ends in a FileError that names it, and
+// pxlib only decodes the values of the records read.
 
 #include "store/schema.h"
 
@@ -64,7 +64,8 @@ class ParadoxTable {
     std::string readHeader(std::uintmax_t fileSize);
     void checkHeader(const std::string& header);
     void followBlocks(std::uintmax_t fileSize);
-    void openWithPxlib();
+    void readFieldNames(const std::string& header, int version);
+    void startDecoder();
     std::string text(int field) const;
     bool number(int field, double& value) const;
     std::string integerText(int field) const;
