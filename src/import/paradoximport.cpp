@@ -219,13 +219,14 @@ ImportReport importInto(const ImportFolders& folders, const Progress& progress) 
 
     StagingFolder staging(folders.newProgram);
     fs::path dataFolder = staging.path() / "CARDATA";
-    createTables(dataFolder);
+    createTables(dataFolder, Indexes::Later);
     ImportReport report;
     ProgressCount count(progress, total);
     count.report();
     for (std::size_t i = 0; i < oldTables.size(); ++i)
         report.tables.push_back(
             importTable(*oldTables[i], tablePath(dataFolder, *allTables()[i]), count));
+    createIndexes(dataFolder);
     for (const fs::path& file : copies) {
         fs::copy_file(file, staging.path() / file.filename());
         report.copiedFiles.push_back(pathText(file.filename()));

@@ -108,6 +108,27 @@ bool knownType(int type) {
     }
 }
 
+// The length of a field whose type fixes it; 0 for the others.
+int fixedLength(int type) {
+    switch (type) {
+    case pxfLogical:
+        return 1;
+    case pxfShort:
+        return 2;
+    case pxfLong:
+    case pxfAutoInc:
+    case pxfDate:
+    case pxfTime:
+        return 4;
+    case pxfNumber:
+    case pxfCurrency:
+    case pxfTimestamp:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
 bool isWholeNumberType(int type) {
     return type == pxfShort || type == pxfLong || type == pxfAutoInc;
 }
@@ -197,8 +218,9 @@ void ParadoxTable::checkHeader(const std::string& bytes) {
         if (!knownType(type))
             fail("項目 " + std::to_string(i + 1) + " の型 " + std::to_string(type) +
                  " を知りません");
-        if (length == 0)
-            fail("項目 " + std::to_string(i + 1) + " の長さが 0 です");
+        if (length == 0 || (fixedLength(type) && length != fixedLength(type)))
+            fail("項目 " + std::to_string(i + 1) + " の長さ " + std::to_string(length) +
+                 " は正しくありません");
         fields_.push_back({"", type, length, offset});
         offset += length;
     }
