@@ -244,7 +244,7 @@ ImportReport importParadox(const ImportFolders& given, const Progress& progress)
             normalFolder(given.paradox.empty() ? given.oldProgram / "CARDATA" : given.paradox)};
         return importInto(folders, progress);
     } catch (const fs::filesystem_error& error) {
-        throw FileError("ファイル " + pathText(error.path1()) + " を扱えません。(" +
+        throw FileError("ファイルまたはフォルダ " + pathText(error.path1()) + " を扱えません。(" +
                         error.code().message() + ")");
     }
 }
