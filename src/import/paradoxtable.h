@@ -36,7 +36,6 @@ class ParadoxTable {
     ParadoxTable(const ParadoxTable&) = delete;
     ParadoxTable& operator=(const ParadoxTable&) = delete;
 
-    const std::filesystem::path& file() const { return file_; }
     const std::vector<ParadoxField>& fields() const { return fields_; }
     int recordCount() const { return recordCount_; }
 
