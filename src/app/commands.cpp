@@ -42,6 +42,9 @@ const Command kCommands[] = {
      "calibrate --pdf FILE [--group N] | --measured X1,Y1,X2,Y2 [--group N]  "
      "プリンタ調整用紙 (A4) を PDF に印刷し、その実測値から尺度と印字位置を求めます",
      commandCalibrate},
+    {"import-paradox",
+     "import-paradox OLD NEW [--paradox DIR]  旧形式 (Paradox) のプログラムフォルダを取り込みます",
+     commandImportParadox},
 };
 
 void printVersion(std::ostream& out) {

@@ -24,5 +24,6 @@ int commandResolve(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandPostal(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandCalibrate(const Arguments& args, std::ostream& out, std::ostream& err);
+int commandImportParadox(const Arguments& args, std::ostream& out, std::ostream& err);
 
 } // namespace mivora

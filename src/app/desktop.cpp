@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/forms.h"
 #include "app/mivoraptnform.h"
+#include "app/oldinstallation.h"
 #include "app/programfolder.h"
 #include "app/prversiondlg.h"
 #include "app/singleinstance.h"
@@ -98,11 +99,16 @@ int runDesktop(int argc, char** argv) {
     if (!programDir)
         return 0;
 
-    ProgramSettings settings;
-    settings.programDir = *programDir;
-    Session session(settings,
-                    resolveTableFolder(settings.programDir, optionValue(argc, argv, "--cardata")));
     MessageBoxPrompter prompter;
+    const std::filesystem::path here = *programDir;
+    auto start = foldersToStartOn(
+        {here, resolveTableFolder(here, optionValue(argc, argv, "--cardata"))}, prompter, nullptr);
+    if (!start)
+        return 0;
+    std::filesystem::current_path(start->program);
+    ProgramSettings settings;
+    settings.programDir = start->program;
+    Session session(settings, start->tables);
     Forms forms;
     forms.prompter = &prompter;
 

@@ -29,7 +29,17 @@ bool isTextField(const TableDef& table, const std::string& name) {
     return false;
 }
 
-void createTable(const fs::path& file, const TableDef& table) {
+void addIndexes(Database& db, const TableDef& table) {
+    for (const IndexDef& index : table.indexes) {
+        std::string columns;
+        for (const std::string& field : index.fields)
+            columns += (columns.empty() ? "" : ", ") + quoteName(field) +
+                       (isTextField(table, field) ? " COLLATE CP932" : "");
+        db.exec("CREATE INDEX " + quoteName(index.name) + " ON records (" + columns + ")");
+    }
+}
+
+void createTable(const fs::path& file, const TableDef& table, Indexes indexes) {
     Database db(file, true);
     std::string sql = "CREATE TABLE records (";
     for (std::size_t i = 0; i < table.fields.size(); ++i) {
@@ -40,13 +50,8 @@ void createTable(const fs::path& file, const TableDef& table) {
     }
     sql += ")";
     db.exec(sql);
-    for (const IndexDef& index : table.indexes) {
-        std::string columns;
-        for (const std::string& field : index.fields)
-            columns += (columns.empty() ? "" : ", ") + quoteName(field) +
-                       (isTextField(table, field) ? " COLLATE CP932" : "");
-        db.exec("CREATE INDEX " + quoteName(index.name) + " ON records (" + columns + ")");
-    }
+    if (indexes == Indexes::Now)
+        addIndexes(db, table);
 }
 
 } // namespace
@@ -55,14 +60,21 @@ fs::path tablePath(const fs::path& dataFolder, const TableDef& table) {
     return dataFolder / table.file;
 }
 
-void createTables(const fs::path& dataFolder) {
+void createTables(const fs::path& dataFolder, Indexes indexes) {
     for (const TableDef* table : allTables())
         if (fs::exists(tablePath(dataFolder, *table)))
             throw FileError("テーブル " + pathText(tablePath(dataFolder, *table)) +
                             " は既にあります。既存のデータは上書きしません。");
     fs::create_directories(dataFolder);
     for (const TableDef* table : allTables())
-        createTable(tablePath(dataFolder, *table), *table);
+        createTable(tablePath(dataFolder, *table), *table, indexes);
+}
+
+void createIndexes(const fs::path& dataFolder) {
+    for (const TableDef* table : allTables()) {
+        Database db(tablePath(dataFolder, *table), false);
+        addIndexes(db, *table);
+    }
 }
 
 } // namespace mivora
