@@ -23,5 +23,6 @@ int commandRestore(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandResolve(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandPostal(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err);
+int commandRecover(const Arguments& args, std::ostream& out, std::ostream& err);
 
 } // namespace mivora

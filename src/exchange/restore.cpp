@@ -1,5 +1,6 @@
 #include "exchange/restore.h"
 
+#include "store/safetycopy.h"
 #include "text/errors.h"
 #include "text/lines.h"
 #include "text/sjis.h"
@@ -28,6 +29,7 @@ template <typename Read>
 int replaceRecords(Table& vehicles, const std::filesystem::path& file, const Progress& progress,
                    Read read) {
     ByteReader in(file); // opened first: a missing file deletes nothing
+    writeSafetyCopy(vehicles);
     int count = 0;
     std::vector<std::string> record(kColumnCount);
     auto append = [&](const RecordValues& values) {

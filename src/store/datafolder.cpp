@@ -1,6 +1,7 @@
 #include "store/datafolder.h"
 
 #include "store/sqlite.h"
+#include "store/tableformat.h"
 #include "text/errors.h"
 #include "text/lines.h"
 
@@ -22,13 +23,6 @@ const char* declaredType(FieldType type) {
     return "TEXT";
 }
 
-bool isTextField(const TableDef& table, const std::string& name) {
-    for (const FieldDef& field : table.fields)
-        if (field.name == name)
-            return field.type == FieldType::Text;
-    return false;
-}
-
 void createTable(const fs::path& file, const TableDef& table) {
     Database db(file, true);
     std::string sql = "CREATE TABLE records (";
@@ -43,10 +37,10 @@ void createTable(const fs::path& file, const TableDef& table) {
     for (const IndexDef& index : table.indexes) {
         std::string columns;
         for (const std::string& field : index.fields)
-            columns += (columns.empty() ? "" : ", ") + quoteName(field) +
-                       (isTextField(table, field) ? " COLLATE CP932" : "");
+            columns += (columns.empty() ? "" : ", ") + quoteName(field);
         db.exec("CREATE INDEX " + quoteName(index.name) + " ON records (" + columns + ")");
     }
+    markCurrentFormat(db);
 }
 
 } // namespace

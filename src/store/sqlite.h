@@ -17,7 +17,8 @@ class Statement;
 class Database {
   public:
     // Opens an existing file, or creates one when create is set. Registers the
-    // CP932 collation that orders texts by their Shift-JIS bytes.
+    // CP932 collation that orders texts by their Shift-JIS bytes, for the
+    // program's own queries (the files never depend on it).
     Database(const std::filesystem::path& file, bool create);
     ~Database();
     Database(const Database&) = delete;
@@ -26,6 +27,10 @@ class Database {
     void exec(const std::string& sql);
     Statement prepare(const std::string& sql);
     std::int64_t lastInsertRowid() const;
+    bool inTransaction() const;
+    // Copies the whole database into target, page by page (SQLite's online
+    // backup): a consistent state even while other connections write.
+    void copyTo(Database& target);
     [[noreturn]] void fail(const std::string& what) const;
 
   private:
@@ -54,6 +59,21 @@ class Statement {
 
   private:
     sqlite3_stmt* stmt_;
+};
+
+// Begins a write transaction unless one is open already; rolls back what it
+// began unless commit() was reached.
+class WriteTransaction {
+  public:
+    explicit WriteTransaction(Database& db);
+    ~WriteTransaction();
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+    void commit();
+
+  private:
+    Database& db_;
+    bool began_;
 };
 
 // Quotes a name for SQL ("name" with inner quotes doubled).

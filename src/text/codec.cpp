@@ -293,4 +293,10 @@ int compareAsCp932(std::string_view utf8A, std::string_view utf8B) {
     }
 }
 
+void appendAsCp932(std::string_view utf8, std::string& out) {
+    Cp932Bytes bytes(utf8);
+    for (int b = bytes.next(); b != -1; b = bytes.next())
+        out += static_cast<char>(b);
+}
+
 } // namespace mivora

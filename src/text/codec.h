@@ -20,4 +20,8 @@ std::string fromUtf8(std::string_view utf8);
 // from there on.
 int compareAsCp932(std::string_view utf8A, std::string_view utf8B);
 
+// Appends the CP932 bytes of a UTF-8 text in the order compareAsCp932 sees them:
+// never throws; text that does not convert is appended as its own bytes from there on.
+void appendAsCp932(std::string_view utf8, std::string& out);
+
 } // namespace mivora

@@ -2,6 +2,7 @@
 #include "app/singleinstance.h"
 #include "scriptedprompter.h"
 #include "store/datafolder.h"
+#include "store/safetycopy.h"
 #include "support/tempdir.h"
 #include "text/lines.h"
 #include "text/sjis.h"
@@ -49,15 +50,36 @@ TEST_F(MainWindowTest, NewDataDeletesOnlyOnYes) {
     ASSERT_EQ(prompter_.questions.size(), 1u);
     EXPECT_EQ(prompter_.questions[0], "全てのデータが消去されます！\n新規作成してよろしいですか？");
 
+    EXPECT_TRUE(listSafetyCopies(session->vehicles).empty());
+
     prompter_.answers = {true};
     form.NewSpeedClick();
     EXPECT_EQ(session->vehicles.recordCount(), 0);
     EXPECT_EQ(session->digitCounts.recordCount(), 2); // no other table touched
+    std::vector<SafetyCopy> copies = listSafetyCopies(session->vehicles);
+    ASSERT_EQ(copies.size(), 1u); // written before the deletion, silently
+    EXPECT_EQ(copies[0].records, count);
+    EXPECT_TRUE(prompter_.errors.empty());
 
     prompter_.answers = {true};
     form.NewSpeedClick(); // an empty table: asked, nothing to delete, no error
     EXPECT_EQ(prompter_.questions.size(), 3u);
     EXPECT_TRUE(prompter_.errors.empty());
+}
+
+TEST_F(MainWindowTest, NewDataDeletesNothingWhenTheSafetyCopyFails) {
+    auto session = makeSession();
+    TMivoraPtnForm form(*session, forms_);
+    const int count = session->vehicles.recordCount();
+    QFile blocker(QDir(dir_.path() / "CARDATA").filePath("safety"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder goes
+    blocker.close();
+
+    prompter_.answers = {true};
+    form.NewSpeedClick();
+    EXPECT_EQ(session->vehicles.recordCount(), count);
+    ASSERT_EQ(prompter_.errors.size(), 1u);
+    EXPECT_NE(prompter_.errors[0].find("safety"), std::string::npos) << prompter_.errors[0];
 }
 
 TEST_F(MainWindowTest, WindowShowsTheRecordsAtItsNormalSize) {
