@@ -39,13 +39,14 @@ struct CopyName {
 };
 
 bool allDigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(),
-                                        [](char c) { return c >= '0' && c <= '9'; });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool parseCopyName(const std::string& stem, const std::string& name, CopyName& parsed) {
     const std::string prefix = stem + "-", suffix = ".db";
-    if (name.size() < prefix.size() + 15 + suffix.size() || name.compare(0, prefix.size(), prefix) ||
+    if (name.size() < prefix.size() + 15 + suffix.size() ||
+        name.compare(0, prefix.size(), prefix) ||
         name.compare(name.size() - suffix.size(), suffix.size(), suffix))
         return false;
     std::string_view rest(name);
@@ -100,12 +101,16 @@ std::vector<Found> copiesOf(const Table& table) {
     return found;
 }
 
+// A name after every copy of this second, even when older ones of it were removed.
 fs::path freeCopyPath(const Table& table) {
-    const std::string base = tableStem(table) + "-" + localStamp();
-    fs::path file = safetyFolder(table) / (base + ".db");
-    for (int sequence = 2; fs::exists(file); ++sequence)
-        file = safetyFolder(table) / (base + "-" + std::to_string(sequence) + ".db");
-    return file;
+    const std::string stamp = localStamp();
+    int sequence = 0;
+    for (const Found& found : copiesOf(table))
+        if (found.name.stamp == stamp)
+            sequence = std::max(sequence, found.name.sequence);
+    const std::string base = tableStem(table) + "-" + stamp;
+    return safetyFolder(table) /
+           (sequence == 0 ? base + ".db" : base + "-" + std::to_string(sequence + 1) + ".db");
 }
 
 void removeOldest(const Table& table) {

@@ -19,7 +19,7 @@ constexpr int kSafetyCopiesKept = 10;
 struct SafetyCopy {
     std::string name; // file name, e.g. "INDATA-20261207-153000.db"
     std::filesystem::path file;
-    std::string time; // "2026-12-07 15:30:00", local time
+    std::string time;       // "2026-12-07 15:30:00", local time
     long long records = -1; // -1 when the copy cannot be read
 };
 

@@ -45,18 +45,30 @@ void appendNumberKey(std::string& key, std::optional<std::int64_t> number) {
 }
 
 void SortedRowids::add(std::int64_t rowid, std::string_view key) {
-    entries_.push_back({rowid, keys_.size(), keys_.size() + key.size()});
-    keys_ += key;
+    std::string_view kept = key.substr(0, kKeptBytes);
+    entries_.push_back(
+        {rowid, keys_.size(), static_cast<std::uint32_t>(kept.size()), key.size() > kept.size()});
+    keys_ += kept;
 }
 
-std::vector<std::int64_t> SortedRowids::sorted() {
+int SortedRowids::compare(const Entry& a, const Entry& b, const FullOrder& fullOrder) const {
+    const std::size_t common = std::min(a.length, b.length);
     std::string_view keys = keys_;
-    auto keyOf = [keys](const Entry& entry) {
-        return keys.substr(entry.begin, entry.end - entry.begin);
-    };
+    int order = keys.substr(a.begin, common).compare(keys.substr(b.begin, common));
+    if (order != 0)
+        return order;
+    if (a.cut && b.cut)
+        return fullOrder(a.rowid, b.rowid);
+    // Equal as far as both were kept: a key that ends first is smaller, and a cut
+    // key goes on beyond what was kept.
+    const std::size_t lengthA = a.length + (a.cut ? 1 : 0), lengthB = b.length + (b.cut ? 1 : 0);
+    return lengthA < lengthB ? -1 : lengthA > lengthB ? 1 : 0;
+}
+
+std::vector<std::int64_t> SortedRowids::sorted(const FullOrder& fullOrder) {
     std::sort(entries_.begin(), entries_.end(), [&](const Entry& a, const Entry& b) {
-        int result = keyOf(a).compare(keyOf(b));
-        return result != 0 ? result < 0 : a.rowid < b.rowid;
+        int order = compare(a, b, fullOrder);
+        return order != 0 ? order < 0 : a.rowid < b.rowid;
     });
     std::vector<std::int64_t> rowids;
     rowids.reserve(entries_.size());

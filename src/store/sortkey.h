@@ -9,6 +9,7 @@
 #include "store/schema.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,25 +17,34 @@
 
 namespace mivora {
 
-// Appends one field to a key (keys compare as std::string does: unsigned bytes). Each part ends in a way that no value continues,
-// so a longer key never sorts by a later field before an earlier one has ended.
+// Appends one field to a key (keys compare as std::string does: unsigned bytes). Each part ends in
+// a way that no value continues, so a longer key never sorts by a later field before an earlier one
+// has ended.
 void appendTextKey(std::string& key, std::string_view cp932);
 void appendUtf8TextKey(std::string& key, std::string_view utf8); // as its CP932 bytes
 void appendNumberKey(std::string& key, std::optional<std::int64_t> number);
 
-// Collects (row id, key) pairs in one buffer and hands the row ids back in key
-// order, equal keys by row id.
+// Collects (row id, key) pairs and hands the row ids back in key order, equal
+// keys by row id. Only the first bytes of each key are kept, which decide
+// nearly every comparison; two records that agree that far are compared by
+// their whole keys, which fullOrder works out again (negative, 0, positive).
 class SortedRowids {
   public:
+    static constexpr std::size_t kKeptBytes = 48;
+    using FullOrder = std::function<int(std::int64_t rowidA, std::int64_t rowidB)>;
+
     void add(std::int64_t rowid, std::string_view key);
-    std::vector<std::int64_t> sorted();
+    std::vector<std::int64_t> sorted(const FullOrder& fullOrder);
 
   private:
     struct Entry {
         std::int64_t rowid;
         std::size_t begin;
-        std::size_t end;
+        std::uint32_t length;
+        bool cut;
     };
+    int compare(const Entry& a, const Entry& b, const FullOrder& fullOrder) const;
+
     std::string keys_;
     std::vector<Entry> entries_;
 };

@@ -117,6 +117,10 @@ void Statement::bindText(int index, std::string_view utf8) {
     sqlite3_bind_text(stmt_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
 }
 
+void Statement::bindTextInPlace(int index, std::string_view utf8) {
+    sqlite3_bind_text(stmt_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_STATIC);
+}
+
 void Statement::bindInt(int index, std::int64_t value) {
     sqlite3_bind_int64(stmt_, index, value);
 }

@@ -47,6 +47,8 @@ class Statement {
 
     void reset();
     void bindText(int index, std::string_view utf8);
+    // Without a copy: the text must stay unchanged until the next step or reset.
+    void bindTextInPlace(int index, std::string_view utf8);
     void bindInt(int index, std::int64_t value);
     void bindNull(int index);
     // Steps once; true while a row is there.

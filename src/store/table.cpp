@@ -213,6 +213,25 @@ void Table::forEach(const std::function<void(const std::vector<std::string>&)>& 
     }
 }
 
+void Table::appendKey(const Statement& select, int first, std::string& key) const {
+    for (std::size_t i = 0; i < orderColumns_.size(); ++i) {
+        int column = first + static_cast<int>(i);
+        switch (fields_[orderColumns_[i]].type) {
+        case FieldType::Text:
+            appendUtf8TextKey(key, select.columnText(column));
+            break;
+        case FieldType::Integer:
+            appendNumberKey(key, select.isNull(column)
+                                     ? std::nullopt
+                                     : std::optional<std::int64_t>(select.columnInt(column)));
+            break;
+        case FieldType::Flag:
+            appendNumberKey(key, select.columnInt(column) != 0);
+            break;
+        }
+    }
+}
+
 std::vector<std::int64_t> Table::rowidsInOrder() const {
     std::vector<std::int64_t> rowids;
     if (!orderedByFields()) {
@@ -221,33 +240,29 @@ std::vector<std::int64_t> Table::rowidsInOrder() const {
             rowids.push_back(select.columnInt(0));
         return rowids;
     }
-    std::string columns = "rowid";
+    std::string columns;
     for (int column : orderColumns_)
-        columns += ", " + quoteName(fields_[column].column);
-    Statement select = selectView(columns, false);
+        columns += (columns.empty() ? "" : ", ") + quoteName(fields_[column].column);
+    Statement select = selectView("rowid, " + columns, false);
     SortedRowids sorted;
     std::string key;
     while (select.step()) {
         key.clear();
-        for (std::size_t i = 0; i < orderColumns_.size(); ++i) {
-            int column = static_cast<int>(i) + 1;
-            switch (fields_[orderColumns_[i]].type) {
-            case FieldType::Text:
-                appendUtf8TextKey(key, select.columnText(column));
-                break;
-            case FieldType::Integer:
-                appendNumberKey(key, select.isNull(column)
-                                         ? std::nullopt
-                                         : std::optional<std::int64_t>(select.columnInt(column)));
-                break;
-            case FieldType::Flag:
-                appendNumberKey(key, select.columnInt(column) != 0);
-                break;
-            }
-        }
+        appendKey(select, 1, key);
         sorted.add(select.columnInt(0), key);
     }
-    return sorted.sorted();
+    Statement one = db_->prepare("SELECT " + columns + " FROM " + kTableName + " WHERE rowid = ?");
+    auto wholeKey = [&](std::int64_t rowid) {
+        one.reset();
+        one.bindInt(1, rowid);
+        std::string whole;
+        if (one.step())
+            appendKey(one, 0, whole);
+        one.reset();
+        return whole;
+    };
+    return sorted.sorted(
+        [&](std::int64_t a, std::int64_t b) { return wholeKey(a).compare(wholeKey(b)); });
 }
 
 std::int64_t Table::dataVersion() const {
@@ -484,13 +499,15 @@ std::string Table::insertSql() const {
     return sql + ") VALUES (" + marks + ")";
 }
 
-void Table::bindRow(Statement& statement, const Row& row) const {
+void Table::bindRow(Statement& statement, const Row& row) {
+    utf8Buffers_.resize(fields_.size());
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         int index = static_cast<int>(i) + 1;
         const std::string& value = row[i];
-        if (fields_[i].type == FieldType::Text)
-            statement.bindText(index, toUtf8(value));
-        else if (fields_[i].type == FieldType::Flag)
+        if (fields_[i].type == FieldType::Text) {
+            toUtf8(value, utf8Buffers_[i]);
+            statement.bindTextInPlace(index, utf8Buffers_[i]);
+        } else if (fields_[i].type == FieldType::Flag)
             statement.bindInt(index, value == "True");
         else if (value.empty())
             statement.bindNull(index);

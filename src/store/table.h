@@ -137,6 +137,9 @@ class Table {
     void requireActive() const;
     void reload(std::optional<std::int64_t> keep = std::nullopt);
     std::vector<std::int64_t> rowidsInOrder() const;
+    // Appends the sort key of a row whose order fields are the statement's
+    // columns from first on.
+    void appendKey(const Statement& select, int first, std::string& key) const;
     std::int64_t dataVersion() const;
     void noticeOtherCommits();
     void loadCurrent();
@@ -154,7 +157,8 @@ class Table {
     bool matchesFilter(std::int64_t rowid) const;
     std::string storedValue(int fieldIndex, const std::string& value) const;
     void writeRow(std::int64_t& rowid, bool inserting);
-    void bindRow(Statement& statement, const Row& row) const;
+    // Binds the values of a row; the statement must run before the next bindRow.
+    void bindRow(Statement& statement, const Row& row);
     std::string insertSql() const;
     void useOrder(std::vector<int> columns);
 
@@ -184,6 +188,7 @@ class Table {
     std::int64_t seenDataVersion_ = 0;
     std::unique_ptr<Statement> insertRow_;
     Row insertBuffer_;
+    std::vector<std::string> utf8Buffers_; // the bound texts of the last bindRow
 };
 
 } // namespace mivora

@@ -21,7 +21,8 @@ int formatVersion(Database& db) {
 // options, ordered by plain bytes (the program keeps the Shift-JIS order itself).
 std::string withoutCp932(std::string sql) {
     static const std::string collation = " COLLATE CP932";
-    for (std::size_t at = sql.find(collation); at != std::string::npos; at = sql.find(collation, at))
+    for (std::size_t at = sql.find(collation); at != std::string::npos;
+         at = sql.find(collation, at))
         sql.erase(at, collation.size());
     return sql;
 }

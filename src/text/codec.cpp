@@ -170,8 +170,14 @@ bool readUtf8(std::string_view text, std::size_t& pos, char32_t& cp) {
 } // namespace
 
 std::string toUtf8(std::string_view cp932) {
-    const Tables& t = tables();
     std::string out;
+    toUtf8(cp932, out);
+    return out;
+}
+
+void toUtf8(std::string_view cp932, std::string& out) {
+    const Tables& t = tables();
+    out.clear();
     out.reserve(cp932.size() * 3 / 2);
     for (std::size_t i = 0; i < cp932.size();) {
         unsigned char b = static_cast<unsigned char>(cp932[i]);
@@ -186,7 +192,6 @@ std::string toUtf8(std::string_view cp932) {
         appendUtf8(out, b == 0 || cp ? cp : kEscapeBase + b);
         ++i;
     }
-    return out;
 }
 
 namespace {

@@ -10,6 +10,8 @@
 namespace mivora {
 
 std::string toUtf8(std::string_view cp932);
+// The same into out, reusing its memory (for converting many values in a row).
+void toUtf8(std::string_view cp932, std::string& out);
 
 // Throws ConversionError for text that is not UTF-8 or holds a character that has
 // no CP932 code.

@@ -53,6 +53,7 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
     } catch (const Error& error) {
         table_.cancel();
         emit editFailed(QString::fromStdString(error.what()));
+        refresh(); // a refused post has read the records anew
         return false;
     }
     // A post can move the record in the order: show the whole table anew.

@@ -4,14 +4,19 @@
 #include "store/datafolder.h"
 #include "store/safetycopy.h"
 #include "support/tempdir.h"
+#include "text/codec.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 
 #include "widgets/dbgrid.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -80,6 +85,43 @@ TEST_F(MainWindowTest, NewDataDeletesNothingWhenTheSafetyCopyFails) {
     EXPECT_EQ(session->vehicles.recordCount(), count);
     ASSERT_EQ(prompter_.errors.size(), 1u);
     EXPECT_NE(prompter_.errors[0].find("safety"), std::string::npos) << prompter_.errors[0];
+}
+
+TEST_F(MainWindowTest, GridEditOverARecordAnotherProcessRestoredIsRefused) {
+    auto session = makeSession();
+    TMivoraPtnForm form(*session, forms_);
+    form.show();
+    DBGrid& grid = *form.DBGrid1;
+    const int user = session->vehicles.fieldIndex(sj("使用者"));
+    grid.setCurrentIndex(grid.model()->index(1, user)); // the record is read
+
+    // Another process restores: every record replaced, the row ids used again.
+    Table other(dir_.path() / "CARDATA" / "INDATA.db");
+    other.open();
+    other.transaction([&] {
+        other.removeAll();
+        for (const char* name : {"戻した一", "戻した二", "戻した三"})
+            other.insertRecord({sj("ﾘｽﾄｱ"), "", sj(name)});
+    });
+
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    QTest::keyClicks(&grid, "X");
+    QTest::keyClick(grid.focusWidget() ? grid.focusWidget() : &grid, Qt::Key_Return);
+    EXPECT_TRUE(shown.contains(QStringLiteral("別の操作で変更または削除されました")))
+        << shown.toStdString();
+
+    other.refresh();
+    std::vector<std::string> users;
+    for (other.first(); !other.eof(); other.next())
+        users.push_back(toUtf8(other.text(sj("使用者"))));
+    EXPECT_EQ(users, (std::vector<std::string>{"戻した一", "戻した二", "戻した三"}));
+    EXPECT_EQ(grid.model()->rowCount(), 3); // the grid shows the records read anew
 }
 
 TEST_F(MainWindowTest, WindowShowsTheRecordsAtItsNormalSize) {

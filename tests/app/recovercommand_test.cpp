@@ -23,8 +23,9 @@ class RecoverCommandTest : public ::testing::Test {
     // Every record with its row id, each value as an SQL literal: equal texts
     // mean equal bytes.
     std::string storedRecords() {
-        ShellResult result = runSqliteShell(folder_.tables() / "INDATA.db",
-                                            ".mode quote\nSELECT rowid, * FROM records ORDER BY rowid;\n");
+        ShellResult result =
+            runSqliteShell(folder_.tables() / "INDATA.db",
+                           ".mode quote\nSELECT rowid, * FROM records ORDER BY rowid;\n");
         EXPECT_EQ(result.status, 0) << result.output;
         return result.output;
     }

@@ -117,8 +117,9 @@ TEST_F(PlainSqliteTest, PreviousFormatIsConvertedAtTheFirstOpen) {
         Table table(vehicles());
         openVehicles(table);
         EXPECT_EQ(table.recordCount(), 3);
-        EXPECT_EQ(listed(table), (std::vector<std::pair<std::string, std::string>>{
-                                     {"A", "shell-ascii"}, {"ｱ", "shell-kana"}, {"漾", "shell-kanji"}}));
+        EXPECT_EQ(listed(table),
+                  (std::vector<std::pair<std::string, std::string>>{
+                      {"A", "shell-ascii"}, {"ｱ", "shell-kana"}, {"漾", "shell-kanji"}}));
         table.setIndexName(sj("電話番号順"));
         table.first();
         EXPECT_EQ(phoneOf(table), "shell-ascii");

@@ -25,8 +25,8 @@ inline ShellResult runSqliteShell(const std::filesystem::path& file, const std::
     TempDir scratch;
     const std::filesystem::path script = scratch.path() / "script.sql";
     std::ofstream(script, std::ios::binary) << sql;
-    const std::string command = "sqlite3 -bail '" + pathText(file) + "' < '" + pathText(script) +
-                                "' 2>&1";
+    const std::string command =
+        "sqlite3 -bail '" + pathText(file) + "' < '" + pathText(script) + "' 2>&1";
     ShellResult result{-1, {}};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {

@@ -76,7 +76,7 @@ TEST_F(TwoConnectionsTest, TheNextMoveShowsWhatTheOtherCommitted) {
     addVehicle(second_, "ｱ", "0"); // sorts first
     second_.setRecNo(4);
     second_.remove(); // phone 3
-    first_.next(); // from the same record, now the last
+    first_.next();    // from the same record, now the last
     EXPECT_EQ(first_.recordCount(), 3);
     EXPECT_TRUE(first_.eof());
     EXPECT_EQ(phoneOf(first_), "2");
@@ -93,9 +93,8 @@ TEST_F(TwoConnectionsTest, PostOfAnUntouchedRecordGoesThroughAfterOtherCommits) 
     first_.post();
     EXPECT_EQ(phoneOf(first_), "1");
     EXPECT_EQ(first_.recNo(), 2); // placed among the other's change
-    EXPECT_EQ(storedPhones(),
-              (std::vector<std::string>{"0:" + sj("元の車両"), "1:" + sj("編集"),
-                                        "2:" + sj("元の車両")}));
+    EXPECT_EQ(storedPhones(), (std::vector<std::string>{"0:" + sj("元の車両"), "1:" + sj("編集"),
+                                                        "2:" + sj("元の車両")}));
 }
 
 } // namespace
