@@ -34,7 +34,8 @@ def vehicle(i):
     values = [readings[i % 5], "03-%07d" % (1000000 + (i * 7919) % 1000003),
               "山田　太郎", addresses[i % 5] + str(i % 30 + 1) + "番",
               "品川５００あ" + str(i)]
-    values += ["令和０６年０３月%02d日 車両%d" % (field, i) for field in range(6, FIELDS + 1)]
+    values += ["令和０６年" if field % 2 else str((i + field) % 1000)
+               for field in range(6, FIELDS + 1)]
     return values
 
 
@@ -84,7 +85,7 @@ def main():
         tables = os.path.join(program, "CARDATA")
         pristine = os.path.join(work, "pristine")
         shutil.copytree(tables, pristine)
-        data = os.path.join(work, "vehicles.csv")
+        data = os.path.join(work, "vehicles.CSV")
         write_csv(data, args.vehicles)
         schema = shell_schema(tables)
         print("%d vehicles, %.1f MB of CSV" % (args.vehicles, os.path.getsize(data) / 1e6))

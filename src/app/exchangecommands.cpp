@@ -37,11 +37,14 @@ int commandBackup(const Arguments& args, std::ostream& out, std::ostream&) {
     auto session = openCommandSession(line);
     moveToRecord(session->digitCounts, *row, "桁数の行");
     DigitCountRow counts = readDigitCountRow(session->digitCounts);
-    const fs::path programDir = session->settings.programDir;
-    writeBackup(
-        session->vehicles, session->digitCounts, counts, file,
-        [&](RecordValues& values, int mode) { PostRead(values[48], mode, values, programDir); },
-        {});
+    // The postal list is looked up once, not again for every vehicle.
+    const auto postalList = postalListIn(session->settings.programDir);
+    writeBackup(session->vehicles, session->digitCounts, counts, file,
+                [&](RecordValues& values, int mode) {
+                    if (postalList)
+                        PostRead(values[48], mode, values, *postalList);
+                },
+                {});
     FileName name = splitFileName(file);
     out << session->vehicles.recordCount() << " 件の車両をバックアップしました: "
         << pathText(name.with(name.isCsv() ? ".CSV" : ".TXT")) << "\n";

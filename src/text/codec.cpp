@@ -218,6 +218,12 @@ char32_t convertFromUtf8(std::string_view utf8, std::string& out) {
 
 std::string fromUtf8(std::string_view utf8) {
     std::string out;
+    fromUtf8(utf8, out);
+    return out;
+}
+
+void fromUtf8(std::string_view utf8, std::string& out) {
+    out.clear();
     out.reserve(utf8.size());
     char32_t failed = convertFromUtf8(utf8, out);
     if (failed == kMalformed)
@@ -227,7 +233,6 @@ std::string fromUtf8(std::string_view utf8) {
         appendUtf8(shown, failed);
         throw ConversionError("「" + shown + "」は Shift-JIS で表せない文字です。");
     }
-    return out;
 }
 
 namespace {

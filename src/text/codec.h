@@ -16,6 +16,8 @@ void toUtf8(std::string_view cp932, std::string& out);
 // Throws ConversionError for text that is not UTF-8 or holds a character that has
 // no CP932 code.
 std::string fromUtf8(std::string_view utf8);
+// The same into out, reusing its memory.
+void fromUtf8(std::string_view utf8, std::string& out);
 
 // Orders two UTF-8 texts as their CP932 bytes compare (negative, 0, positive),
 // without converting them. Text that does not convert compares by its own bytes

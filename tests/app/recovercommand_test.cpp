@@ -49,7 +49,7 @@ TEST_F(RecoverCommandTest, RecoverGivesBackEveryRecordAfterTheWrongFileWasRestor
     ASSERT_EQ(run({"recover", "--list"}), 0);
     EXPECT_EQ(out_.str(), "安全のためのコピーはありません。\n");
 
-    const auto wrong = folder_.file("wrong.csv");
+    const auto wrong = folder_.file("wrong.CSV");
     std::ofstream(wrong, std::ios::binary) << "name,price\r\napple,120\r\n";
     ASSERT_EQ(run({"restore", pathText(wrong)}), 0) << err_.str();
     EXPECT_EQ(storedRecords(), "");
@@ -69,7 +69,7 @@ TEST_F(RecoverCommandTest, RecoverGivesBackEveryRecordAfterTheWrongFileWasRestor
 TEST_F(RecoverCommandTest, RestoreStopsWhenTheSafetyCopyCannotBeWritten) {
     const std::string original = storedRecords();
     std::ofstream(folder_.tables() / "safety") << "not a folder";
-    const auto wrong = folder_.file("wrong.csv");
+    const auto wrong = folder_.file("wrong.CSV");
     std::ofstream(wrong, std::ios::binary) << "name,price\r\n";
     EXPECT_EQ(run({"restore", pathText(wrong)}), 1);
     EXPECT_NE(err_.str().find("safety"), std::string::npos) << err_.str();
