@@ -26,6 +26,9 @@ const Command kCommands[] = {
      "restore FILE [--row N]    バックアップから全車両をリストアします (TXT "
      "で幅ファイルがないときは --row N)",
      commandRestore},
+    {"recover",
+     "recover --list | NAME     安全のためのコピーを一覧表示します / コピーから全車両を戻します",
+     commandRecover},
     {"resolve",
      "resolve [--layout N] [--record N] [--text ITEM]...  "
      "レイアウトの各項目が印刷する文字を表示します",

@@ -25,5 +25,6 @@ int commandPostal(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandCalibrate(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandImportParadox(const Arguments& args, std::ostream& out, std::ostream& err);
+int commandRecover(const Arguments& args, std::ostream& out, std::ostream& err);
 
 } // namespace mivora

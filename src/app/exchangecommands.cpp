@@ -38,11 +38,14 @@ int commandBackup(const Arguments& args, std::ostream& out, std::ostream&) {
     auto session = openCommandSession(line, SettingsFiles::None);
     moveToRecord(session->digitCounts, *row, "桁数の行");
     DigitCountRow counts = readDigitCountRow(session->digitCounts);
-    const fs::path programDir = session->settings.programDir;
-    const int lines = writeBackup(
-        session->vehicles, session->digitCounts, counts, file,
-        [&](RecordValues& values, int mode) { PostRead(values[48], mode, values, programDir); },
-        {});
+    // The postal list is looked up once, not again for every vehicle.
+    const auto postalList = postalListIn(session->settings.programDir);
+    const int lines = writeBackup(session->vehicles, session->digitCounts, counts, file,
+                                  [&](RecordValues& values, int mode) {
+                                      if (postalList)
+                                          PostRead(values[48], mode, values, *postalList);
+                                  },
+                                  {});
     FileName name = splitFileName(file);
     out << lines
         << " 行をバックアップしました: " << pathText(name.with(name.isCsv() ? ".CSV" : ".TXT"))

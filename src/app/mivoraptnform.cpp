@@ -11,6 +11,7 @@
 #include "items/postalupdate.h"
 #include "print/printdata.h"
 #include "session/prompter.h"
+#include "store/safetycopy.h"
 #include "text/errors.h"
 #include "text/lines.h"
 #include "text/sjis.h"
@@ -259,6 +260,7 @@ void TMivoraPtnForm::NewSpeedClick() {
     if (!forms_.prompter->askYesNo("全てのデータが消去されます！\n新規作成してよろしいですか？"))
         return;
     try {
+        writeSafetyCopy(session_.vehicles);
         session_.vehicles.removeAll();
     } catch (const Error& error) {
         forms_.prompter->showError(error.what());

@@ -1,5 +1,6 @@
 #include "exchange/restore.h"
 
+#include "store/safetycopy.h"
 #include "text/errors.h"
 #include "text/lines.h"
 #include "text/sjis.h"
@@ -27,9 +28,10 @@ void assignTrimmed(std::string& slot, const std::string& value) {
 template <typename Read>
 int replaceRecords(Table& vehicles, const std::filesystem::path& file, const Progress& progress,
                    Read read) {
-    // Both checked before the deletion: a missing file or field deletes nothing.
+    // Checked before the deletion: a missing file or field deletes nothing.
     const std::array<int, kColumnCount> columns = columnIndexes(vehicles);
     ByteReader in(file);
+    writeSafetyCopy(vehicles);
     int count = 0;
     std::vector<std::string> record(vehicles.fields().size());
     auto append = [&](const RecordValues& values) {

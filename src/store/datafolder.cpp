@@ -1,6 +1,7 @@
 #include "store/datafolder.h"
 
 #include "store/sqlite.h"
+#include "store/tableformat.h"
 #include "text/errors.h"
 #include "text/lines.h"
 
@@ -22,19 +23,11 @@ const char* declaredType(FieldType type) {
     return "TEXT";
 }
 
-bool isTextField(const TableDef& table, const std::string& name) {
-    for (const FieldDef& field : table.fields)
-        if (field.name == name)
-            return field.type == FieldType::Text;
-    return false;
-}
-
 void addIndexes(Database& db, const TableDef& table) {
     for (const IndexDef& index : table.indexes) {
         std::string columns;
         for (const std::string& field : index.fields)
-            columns += (columns.empty() ? "" : ", ") + quoteName(field) +
-                       (isTextField(table, field) ? " COLLATE CP932" : "");
+            columns += (columns.empty() ? "" : ", ") + quoteName(field);
         db.exec("CREATE INDEX " + quoteName(index.name) + " ON records (" + columns + ")");
     }
 }
@@ -52,6 +45,7 @@ void createTable(const fs::path& file, const TableDef& table, Indexes indexes) {
     db.exec(sql);
     if (indexes == Indexes::Now)
         addIndexes(db, table);
+    markCurrentFormat(db);
 }
 
 } // namespace

@@ -146,6 +146,43 @@ std::int64_t Database::lastInsertRowid() const {
     return sqlite3_last_insert_rowid(db_);
 }
 
+bool Database::inTransaction() const {
+    return sqlite3_get_autocommit(db_) == 0;
+}
+
+void Database::copyTo(Database& target) {
+    sqlite3_backup* copy = sqlite3_backup_init(target.db_, "main", db_, "main");
+    if (!copy)
+        target.fail();
+    const int result = sqlite3_backup_step(copy, -1);
+    sqlite3_backup_finish(copy);
+    if (result != SQLITE_DONE) {
+        const char* file = sqlite3_db_filename(target.db_, "main");
+        throw failureOn(file ? file : "", result, sqlite3_errstr(result));
+    }
+}
+
+WriteTransaction::WriteTransaction(Database& db) : db_(db), began_(!db.inTransaction()) {
+    if (began_)
+        db_.exec("BEGIN IMMEDIATE");
+}
+
+WriteTransaction::~WriteTransaction() {
+    if (!began_)
+        return;
+    try {
+        db_.exec("ROLLBACK");
+    } catch (const DatabaseError&) {
+        // A failed statement may have ended the transaction already.
+    }
+}
+
+void WriteTransaction::commit() {
+    if (began_)
+        db_.exec("COMMIT");
+    began_ = false;
+}
+
 Statement::~Statement() {
     sqlite3_finalize(stmt_);
 }
@@ -162,6 +199,10 @@ void Statement::reset() {
 
 void Statement::bindText(int index, std::string_view utf8) {
     sqlite3_bind_text(stmt_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+}
+
+void Statement::bindTextInPlace(int index, std::string_view utf8) {
+    sqlite3_bind_text(stmt_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_STATIC);
 }
 
 void Statement::bindInt(int index, std::int64_t value) {

@@ -17,8 +17,9 @@ class Statement;
 class Database {
   public:
     // Opens an existing file, or creates one when create is set. Registers the
-    // CP932 collation that orders texts by their Shift-JIS bytes. A file that may
-    // not be written is opened only to read.
+    // CP932 collation that orders texts by their Shift-JIS bytes, for the
+    // program's own queries (the files never depend on it). A file that may not
+    // be written is opened only to read.
     Database(const std::filesystem::path& file, bool create);
     ~Database();
     Database(const Database&) = delete;
@@ -29,6 +30,10 @@ class Database {
     std::int64_t lastInsertRowid() const;
     [[noreturn]] void fail() const;
     bool readOnly() const { return readOnly_; }
+    bool inTransaction() const;
+    // Copies the whole database into target, page by page (SQLite's online
+    // backup): a consistent state even while other connections write.
+    void copyTo(Database& target);
 
   private:
     bool readOnly_;
@@ -45,6 +50,8 @@ class Statement {
 
     void reset();
     void bindText(int index, std::string_view utf8);
+    // Without a copy: the text must stay unchanged until the next step or reset.
+    void bindTextInPlace(int index, std::string_view utf8);
     void bindInt(int index, std::int64_t value);
     void bindNull(int index);
     // Steps once; true while a row is there.
@@ -57,6 +64,21 @@ class Statement {
 
   private:
     sqlite3_stmt* stmt_;
+};
+
+// Begins a write transaction unless one is open already; rolls back what it
+// began unless commit() was reached.
+class WriteTransaction {
+  public:
+    explicit WriteTransaction(Database& db);
+    ~WriteTransaction();
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+    void commit();
+
+  private:
+    Database& db_;
+    bool began_;
 };
 
 // Quotes a name for SQL ("name" with inner quotes doubled).

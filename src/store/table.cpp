@@ -1,14 +1,15 @@
 #include "store/table.h"
 
 #include "store/filter.h"
+#include "store/sortkey.h"
 #include "store/sqlite.h"
+#include "store/tableformat.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace mivora {
 
@@ -24,23 +25,6 @@ FieldType typeOfDeclaration(std::string declared) {
     if (declared == "BOOLEAN")
         return FieldType::Flag;
     return FieldType::Text;
-}
-
-int compareBytes(const std::string& a, const std::string& b) {
-    int common = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
-    if (common != 0)
-        return common;
-    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
-}
-
-// Empty (NULL in the file) sorts before every number, as SQLite sorts NULL first.
-int compareNumbers(const std::string& a, const std::string& b) {
-    if (a.empty() || b.empty())
-        return a.empty() == b.empty() ? 0 : a.empty() ? -1 : 1;
-    long long x = 0, y = 0;
-    parseInteger(a, x);
-    parseInteger(b, y);
-    return x < y ? -1 : x > y ? 1 : 0;
 }
 
 void bindFilter(Statement& statement, int first, const std::vector<FilterParameter>& parameters) {
@@ -78,8 +62,14 @@ void Table::open() {
                           typeOfDeclaration(std::string(info.columnText(2)))});
     if (fields.empty())
         throw DatabaseError("テーブル " + pathText(file_) + " にデータの表がありません。");
-    if (!db->readOnly())
-        db->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+    // A file on read-only storage is read as it is: converting it or switching its
+    // journal would need to write.
+    if (!db->readOnly()) {
+        bringToCurrentFormat(*db, file_);
+        // A larger page cache keeps the indexes in memory while a restore loads
+        // thousands of records in one transaction.
+        db->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384;");
+    }
 
     db_ = std::move(db);
     fields_ = std::move(fields);
@@ -88,6 +78,7 @@ void Table::open() {
         fieldByName_.emplace(fields_[i].name, static_cast<int>(i));
     readRow_ = std::make_unique<Statement>(
         db_->prepare(std::string("SELECT * FROM ") + kTableName + " WHERE rowid = ?"));
+    dataVersion_ = std::make_unique<Statement>(db_->prepare("PRAGMA data_version"));
     state_ = TableState::Browse;
     try {
         if (indexFieldNames_.empty())
@@ -106,6 +97,7 @@ void Table::open() {
 void Table::close() {
     readRow_.reset();
     insertRow_.reset();
+    dataVersion_.reset();
     db_.reset();
     rowids_.clear();
     cache_.clear();
@@ -214,43 +206,102 @@ void Table::setFiltered(bool on) {
     }
 }
 
-Statement Table::selectView(const std::string& columns) const {
+Statement Table::selectView(const std::string& columns, bool inRowidOrder) const {
     std::string sql = "SELECT " + columns + " FROM " + kTableName;
     bool useFilter = filtered_ && !filterWhere_.empty();
     if (useFilter)
         sql += " WHERE " + filterWhere_;
-    sql += " ORDER BY ";
-    for (int column : orderColumns_) {
-        sql += quoteName(fields_[column].column);
-        if (fields_[column].type == FieldType::Text)
-            sql += " COLLATE CP932";
-        sql += ", ";
-    }
-    sql += "rowid";
+    if (inRowidOrder)
+        sql += " ORDER BY rowid";
     Statement select = db_->prepare(sql);
     if (useFilter)
         bindFilter(select, 1, filterParameters_);
     return select;
 }
 
-void Table::forEach(const std::function<void(const std::vector<std::string>&)>& visit) const {
+void Table::forEach(const std::function<void(const std::vector<std::string>&)>& visit) {
     requireActive();
-    Statement select = selectView("*");
+    noticeOtherCommits();
     Row row(fields_.size());
-    while (select.step()) {
-        readRow(select, row);
+    for (std::int64_t rowid : rowids_) {
+        if (!readFresh(rowid, row))
+            continue;
         visit(row);
     }
 }
 
-void Table::reload() {
-    std::optional<std::int64_t> keep;
-    if (!rowids_.empty() && pos_ < rowids_.size())
+void Table::appendKey(const Statement& select, int first, std::string& key,
+                      std::size_t enough) const {
+    for (std::size_t i = 0; i < orderColumns_.size() && key.size() <= enough; ++i) {
+        int column = first + static_cast<int>(i);
+        switch (fields_[orderColumns_[i]].type) {
+        case FieldType::Text:
+            appendUtf8TextKey(key, select.columnText(column));
+            break;
+        case FieldType::Integer:
+            appendNumberKey(key, select.isNull(column)
+                                     ? std::nullopt
+                                     : std::optional<std::int64_t>(select.columnInt(column)));
+            break;
+        case FieldType::Flag:
+            appendNumberKey(key, select.columnInt(column) != 0);
+            break;
+        }
+    }
+}
+
+std::vector<std::int64_t> Table::rowidsInOrder() const {
+    std::vector<std::int64_t> rowids;
+    if (!orderedByFields()) {
+        Statement select = selectView("rowid", true);
+        while (select.step())
+            rowids.push_back(select.columnInt(0));
+        return rowids;
+    }
+    std::string columns;
+    for (int column : orderColumns_)
+        columns += (columns.empty() ? "" : ", ") + quoteName(fields_[column].column);
+    Statement select = selectView("rowid, " + columns, false);
+    SortedRowids sorted;
+    std::string key;
+    while (select.step()) {
+        key.clear();
+        // Beyond the bytes the sort keeps, fields are read only for records that tie.
+        appendKey(select, 1, key, SortedRowids::kKeptBytes);
+        sorted.add(select.columnInt(0), key);
+    }
+    Statement one = db_->prepare("SELECT " + columns + " FROM " + kTableName + " WHERE rowid = ?");
+    auto wholeKey = [&](std::int64_t rowid) {
+        one.reset();
+        one.bindInt(1, rowid);
+        std::string whole;
+        if (one.step())
+            appendKey(one, 0, whole, std::string::npos - 1);
+        one.reset();
+        return whole;
+    };
+    return sorted.sorted(
+        [&](std::int64_t a, std::int64_t b) { return wholeKey(a).compare(wholeKey(b)); });
+}
+
+std::int64_t Table::dataVersion() const {
+    dataVersion_->reset();
+    std::int64_t version = dataVersion_->step() ? dataVersion_->columnInt(0) : 0;
+    dataVersion_->reset();
+    return version;
+}
+
+void Table::noticeOtherCommits() {
+    if (dataVersion() != seenDataVersion_)
+        reload();
+}
+
+void Table::reload(std::optional<std::int64_t> keep) {
+    if (!keep && !rowids_.empty() && pos_ < rowids_.size())
         keep = rowids_[pos_];
-    Statement select = selectView("rowid");
-    rowids_.clear();
-    while (select.step())
-        rowids_.push_back(select.columnInt(0));
+    // Read before the records: a commit in between is noticed at the next move.
+    seenDataVersion_ = dataVersion();
+    rowids_ = rowidsInOrder();
     cache_.clear();
     pos_ = 0;
     if (keep) {
@@ -262,18 +313,24 @@ void Table::reload() {
     loadCurrent();
 }
 
+bool Table::readFresh(std::int64_t rowid, Row& row) const {
+    readRow_->reset();
+    readRow_->bindInt(1, rowid);
+    bool found = readRow_->step();
+    if (found)
+        readRow(*readRow_, row);
+    readRow_->reset();
+    return found;
+}
+
 const Table::Row& Table::rowOf(std::int64_t rowid) const {
     auto cached = cache_.find(rowid);
     if (cached != cache_.end())
         return cached->second;
     if (cache_.size() >= kCacheLimit)
         cache_.clear();
-    readRow_->reset();
-    readRow_->bindInt(1, rowid);
     Row row(fields_.size());
-    if (readRow_->step())
-        readRow(*readRow_, row);
-    readRow_->reset();
+    readFresh(rowid, row);
     return cache_.emplace(rowid, std::move(row)).first->second;
 }
 
@@ -282,7 +339,7 @@ void Table::readRow(const Statement& statement, Row& row) const {
         int column = static_cast<int>(i);
         switch (fields_[i].type) {
         case FieldType::Text:
-            row[i] = fromUtf8(statement.columnText(column));
+            fromUtf8(statement.columnText(column), row[i]);
             break;
         case FieldType::Integer:
             row[i] = statement.isNull(column) ? "" : std::to_string(statement.columnInt(column));
@@ -314,6 +371,7 @@ void Table::checkBrowseMode() {
     requireActive();
     if (state_ == TableState::Edit || state_ == TableState::Insert)
         post();
+    noticeOtherCommits();
 }
 
 void Table::first() {
@@ -460,13 +518,15 @@ std::string Table::insertSql() const {
     return sql + ") VALUES (" + marks + ")";
 }
 
-void Table::bindRow(Statement& statement, const Row& row) const {
+void Table::bindRow(Statement& statement, const Row& row) {
+    utf8Buffers_.resize(fields_.size());
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         int index = static_cast<int>(i) + 1;
         const std::string& value = row[i];
-        if (fields_[i].type == FieldType::Text)
-            statement.bindText(index, toUtf8(value));
-        else if (fields_[i].type == FieldType::Flag)
+        if (fields_[i].type == FieldType::Text) {
+            toUtf8(value, utf8Buffers_[i]);
+            statement.bindTextInPlace(index, utf8Buffers_[i]);
+        } else if (fields_[i].type == FieldType::Flag)
             statement.bindInt(index, value == "True");
         else if (value.empty())
             statement.bindNull(index);
@@ -528,29 +588,54 @@ bool Table::matchesFilter(std::int64_t rowid) const {
     return check.step();
 }
 
-int Table::compareRows(const Row& a, std::int64_t rowidA, const Row& b, std::int64_t rowidB) const {
+std::string Table::keyOf(const Row& row) const {
+    std::string key;
     for (int column : orderColumns_) {
-        int result =
-            fields_[column].type == FieldType::Text ? compareBytes(a[column], b[column])
-            : fields_[column].type == FieldType::Flag
-                ? compareNumbers(a[column] == "True" ? "1" : "0", b[column] == "True" ? "1" : "0")
-                : compareNumbers(a[column], b[column]);
-        if (result != 0)
-            return result;
+        const std::string& value = row[column];
+        switch (fields_[column].type) {
+        case FieldType::Text:
+            appendTextKey(key, value);
+            break;
+        case FieldType::Integer: {
+            long long number = 0;
+            appendNumberKey(key, value.empty() || !parseInteger(value, number)
+                                     ? std::nullopt
+                                     : std::optional<std::int64_t>(number));
+            break;
+        }
+        case FieldType::Flag:
+            appendNumberKey(key, value == "True");
+            break;
+        }
     }
-    return rowidA < rowidB ? -1 : rowidA > rowidB ? 1 : 0;
+    return key;
 }
 
 std::size_t Table::placeOf(const Row& row, std::int64_t rowid) const {
+    const std::string key = keyOf(row);
     std::size_t low = 0, high = rowids_.size();
     while (low < high) {
         std::size_t middle = (low + high) / 2;
-        if (compareRows(rowOf(rowids_[middle]), rowids_[middle], row, rowid) < 0)
+        int order = keyOf(rowOf(rowids_[middle])).compare(key);
+        if (order < 0 || (order == 0 && rowids_[middle] < rowid))
             low = middle + 1;
         else
             high = middle;
     }
     return low;
+}
+
+bool Table::stillHolds(std::int64_t rowid, const Row& read) const {
+    Row now(fields_.size());
+    return readFresh(rowid, now) && now == read;
+}
+
+void Table::refuseChangedRecord() {
+    state_ = TableState::Browse;
+    reload();
+    throw DatabaseError("テーブル " + pathText(file_.filename()) +
+                        " のこのレコードは、読み込んだ後に別の操作で変更または削除されました。"
+                        "変更は保存せず、レコードを読み直しました。");
 }
 
 void Table::post() {
@@ -561,8 +646,21 @@ void Table::post() {
         beforePost(*this);
     bool inserting = state_ == TableState::Insert;
     std::int64_t rowid = inserting ? 0 : rowids_[pos_];
-    writeRow(rowid, inserting);
+    WriteTransaction write(*db_);
+    // Another process may have replaced the records since this one was read; the
+    // row id then names another vehicle, which must not be overwritten.
+    bool changed = !inserting && !stillHolds(rowid, saved_);
+    if (!changed)
+        writeRow(rowid, inserting);
+    write.commit();
+    if (changed)
+        refuseChangedRecord();
     cache_.erase(rowid);
+    if (dataVersion() != seenDataVersion_) {
+        state_ = TableState::Browse;
+        reload(rowid);
+        return;
+    }
     if (!inserting)
         rowids_.erase(rowids_.begin() + static_cast<std::ptrdiff_t>(pos_));
     if (matchesFilter(rowid)) {
@@ -593,12 +691,21 @@ void Table::remove() {
         cancel();
         return;
     }
+    const Row read = state_ == TableState::Edit ? saved_ : current_;
     state_ = TableState::Browse;
     if (rowids_.empty())
         throw DatabaseError("テーブル " + pathText(file_.filename()) + " にレコードがありません。");
-    Statement erase = db_->prepare(std::string("DELETE FROM ") + kTableName + " WHERE rowid = ?");
-    erase.bindInt(1, rowids_[pos_]);
-    erase.step();
+    WriteTransaction write(*db_);
+    bool changed = !stillHolds(rowids_[pos_], read);
+    if (!changed) {
+        Statement erase =
+            db_->prepare(std::string("DELETE FROM ") + kTableName + " WHERE rowid = ?");
+        erase.bindInt(1, rowids_[pos_]);
+        erase.step();
+    }
+    write.commit();
+    if (changed)
+        refuseChangedRecord();
     cache_.erase(rowids_[pos_]);
     rowids_.erase(rowids_.begin() + static_cast<std::ptrdiff_t>(pos_));
     if (pos_ >= rowids_.size() && pos_ > 0)
@@ -633,6 +740,21 @@ std::string Table::peek(int recordNumber, int fieldIndex) const {
     if (state_ != TableState::Browse && recordNumber == recNo())
         return current_.at(fieldIndex);
     return rowOf(rowids_[recordNumber - 1]).at(fieldIndex);
+}
+
+void Table::copyFileTo(const std::filesystem::path& target) {
+    checkBrowseMode();
+    Database copy(target, true);
+    db_->copyTo(copy);
+    copy.exec("PRAGMA journal_mode=DELETE");
+}
+
+void Table::replaceFileFrom(const std::filesystem::path& source) {
+    checkBrowseMode();
+    Database copy(source, false);
+    copy.copyTo(*db_);
+    close();
+    open();
 }
 
 void Table::transaction(const std::function<void()>& work) {

@@ -4,9 +4,13 @@
 // filter, edit / insert / post / cancel / delete, fields read and written by name.
 // Field names and values are CP932 texts; the file holds UTF-8.
 //
-// The order is kept as the list of row ids of the visible records, so moving,
-// counting and numbering cost nothing, and a post places the record again by a
-// binary search instead of reading the table anew.
+// The order is kept as the list of row ids of the visible records, sorted by the
+// program itself (the files need no collation), so moving, counting and numbering
+// cost nothing, and a post places the record again by a binary search instead of
+// reading the table anew. Commits of other connections are noticed at the next
+// move, and the list is read anew. A post or delete changes only the record that
+// was read: when another connection changed or replaced it meanwhile, the
+// operation is refused with a DatabaseError and the record is read anew.
 
 #include "store/filter.h"
 #include "store/schema.h"
@@ -108,10 +112,17 @@ class Table {
 
     // Visits every record of the view in order, without moving the cursor: for
     // reading a whole table at once. The values are in field order.
-    void forEach(const std::function<void(const std::vector<std::string>&)>& visit) const;
+    void forEach(const std::function<void(const std::vector<std::string>&)>& visit);
 
     // A field of any visible record without moving the cursor (for grids).
     std::string peek(int recordNumber, int fieldIndex) const;
+
+    // Writes a copy of the whole file (a consistent state even while others
+    // write), a plain file without journal.
+    void copyFileTo(const std::filesystem::path& target);
+    // Replaces every record of the file by those of a copy that copyFileTo made,
+    // in one step, and opens the table anew.
+    void replaceFileFrom(const std::filesystem::path& source);
 
     // Runs work in one transaction: on an exception everything is rolled back, the
     // view is read again and the exception goes on.
@@ -127,20 +138,31 @@ class Table {
     using Row = std::vector<std::string>;
 
     void requireActive() const;
-    void reload();
+    void reload(std::optional<std::int64_t> keep = std::nullopt);
+    std::vector<std::int64_t> rowidsInOrder() const;
+    // Appends the sort key of a row whose order fields are the statement's
+    // columns from first on, stopping after the field that makes it longer than
+    // enough bytes.
+    void appendKey(const Statement& select, int first, std::string& key, std::size_t enough) const;
+    std::int64_t dataVersion() const;
+    void noticeOtherCommits();
     void loadCurrent();
-    Statement selectView(const std::string& columns) const;
+    Statement selectView(const std::string& columns, bool inRowidOrder) const;
     void readRow(const Statement& statement, Row& row) const;
+    bool readFresh(std::int64_t rowid, Row& row) const;
+    bool stillHolds(std::int64_t rowid, const Row& read) const;
+    [[noreturn]] void refuseChangedRecord();
     void scrolled();
     void checkBrowseMode();
     const Row& rowOf(std::int64_t rowid) const;
     bool orderedByFields() const { return !orderColumns_.empty(); }
-    int compareRows(const Row& a, std::int64_t rowidA, const Row& b, std::int64_t rowidB) const;
+    std::string keyOf(const Row& row) const;
     std::size_t placeOf(const Row& row, std::int64_t rowid) const;
     bool matchesFilter(std::int64_t rowid) const;
     std::string storedValue(int fieldIndex, const std::string& value) const;
     void writeRow(std::int64_t& rowid, bool inserting);
-    void bindRow(Statement& statement, const Row& row) const;
+    // Binds the values of a row; the statement must run before the next bindRow.
+    void bindRow(Statement& statement, const Row& row);
     std::string insertSql() const;
     void useOrder(std::vector<int> columns);
 
@@ -166,8 +188,11 @@ class Table {
     Row saved_; // the record as it was before edit, for cancel
     mutable std::unordered_map<std::int64_t, Row> cache_;
     mutable std::unique_ptr<Statement> readRow_;
+    std::unique_ptr<Statement> dataVersion_;
+    std::int64_t seenDataVersion_ = 0;
     std::unique_ptr<Statement> insertRow_;
     Row insertBuffer_;
+    std::vector<std::string> utf8Buffers_; // the bound texts of the last bindRow
 };
 
 } // namespace mivora

@@ -190,8 +190,14 @@ bool readUtf8(std::string_view text, std::size_t& pos, char32_t& cp) {
 } // namespace
 
 std::string toUtf8(std::string_view cp932) {
-    const Tables& t = tables();
     std::string out;
+    toUtf8(cp932, out);
+    return out;
+}
+
+void toUtf8(std::string_view cp932, std::string& out) {
+    const Tables& t = tables();
+    out.clear();
     out.reserve(cp932.size() * 3 / 2);
     for (std::size_t i = 0; i < cp932.size();) {
         unsigned char b = static_cast<unsigned char>(cp932[i]);
@@ -206,7 +212,6 @@ std::string toUtf8(std::string_view cp932) {
         appendUtf8(out, b == 0 || cp ? cp : kEscapeBase + b);
         ++i;
     }
-    return out;
 }
 
 namespace {
@@ -233,6 +238,12 @@ char32_t convertFromUtf8(std::string_view utf8, std::string& out) {
 
 std::string fromUtf8(std::string_view utf8) {
     std::string out;
+    fromUtf8(utf8, out);
+    return out;
+}
+
+void fromUtf8(std::string_view utf8, std::string& out) {
+    out.clear();
     out.reserve(utf8.size());
     char32_t failed = convertFromUtf8(utf8, out);
     if (failed == kMalformed)
@@ -242,7 +253,6 @@ std::string fromUtf8(std::string_view utf8) {
         appendUtf8(shown, failed);
         throw ConversionError("「" + shown + "」は Shift-JIS で表せない文字です。");
     }
-    return out;
 }
 
 namespace {
@@ -311,6 +321,12 @@ int compareAsCp932(std::string_view utf8A, std::string_view utf8B) {
         if (x == -1)
             return 0;
     }
+}
+
+void appendAsCp932(std::string_view utf8, std::string& out) {
+    Cp932Bytes bytes(utf8);
+    for (int b = bytes.next(); b != -1; b = bytes.next())
+        out += static_cast<char>(b);
 }
 
 } // namespace mivora

@@ -10,14 +10,22 @@
 namespace mivora {
 
 std::string toUtf8(std::string_view cp932);
+// The same into out, reusing its memory (for converting many values in a row).
+void toUtf8(std::string_view cp932, std::string& out);
 
 // Throws ConversionError for text that is not UTF-8 or holds a character that has
 // no CP932 code.
 std::string fromUtf8(std::string_view utf8);
+// The same into out, reusing its memory.
+void fromUtf8(std::string_view utf8, std::string& out);
 
 // Orders two UTF-8 texts as their CP932 bytes compare (negative, 0, positive),
 // without converting them. Text that does not convert compares by its own bytes
 // from there on.
 int compareAsCp932(std::string_view utf8A, std::string_view utf8B);
+
+// Appends the CP932 bytes of a UTF-8 text in the order compareAsCp932 sees them:
+// never throws; text that does not convert is appended as its own bytes from there on.
+void appendAsCp932(std::string_view utf8, std::string& out);
 
 } // namespace mivora

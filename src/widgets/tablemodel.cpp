@@ -66,6 +66,7 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
         table_.post();
     } catch (const Error& error) {
         reportFailure(error);
+        refresh(); // a refused post has read the records anew
         return false;
     }
     // A post can move the record in the order: show the whole table anew.

@@ -2,7 +2,9 @@
 #include "app/singleinstance.h"
 #include "scriptedprompter.h"
 #include "store/datafolder.h"
+#include "store/safetycopy.h"
 #include "support/tempdir.h"
+#include "text/codec.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 
@@ -13,8 +15,11 @@
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -55,15 +60,80 @@ TEST_F(MainWindowTest, NewDataDeletesOnlyOnYes) {
     ASSERT_EQ(prompter_.questions.size(), 1u);
     EXPECT_EQ(prompter_.questions[0], "全てのデータが消去されます！\n新規作成してよろしいですか？");
 
+    EXPECT_TRUE(listSafetyCopies(session->vehicles).empty());
+
     prompter_.answers = {true};
     form.NewSpeedClick();
     EXPECT_EQ(session->vehicles.recordCount(), 0);
     EXPECT_EQ(session->digitCounts.recordCount(), 2); // no other table touched
+    std::vector<SafetyCopy> copies = listSafetyCopies(session->vehicles);
+    ASSERT_EQ(copies.size(), 1u); // written before the deletion, silently
+    EXPECT_EQ(copies[0].records, count);
+    EXPECT_TRUE(prompter_.errors.empty());
 
     prompter_.answers = {true};
     form.NewSpeedClick(); // an empty table: asked, nothing to delete, no error
     EXPECT_EQ(prompter_.questions.size(), 3u);
     EXPECT_TRUE(prompter_.errors.empty());
+}
+
+TEST_F(MainWindowTest, NewDataDeletesNothingWhenTheSafetyCopyFails) {
+    auto session = makeSession();
+    TMivoraPtnForm form(*session, forms_);
+    const int count = session->vehicles.recordCount();
+    QFile blocker(QDir(dir_.path() / "CARDATA").filePath("safety"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder goes
+    blocker.close();
+
+    prompter_.answers = {true};
+    form.NewSpeedClick();
+    EXPECT_EQ(session->vehicles.recordCount(), count);
+    ASSERT_EQ(prompter_.errors.size(), 1u);
+    EXPECT_NE(prompter_.errors[0].find("safety"), std::string::npos) << prompter_.errors[0];
+}
+
+TEST_F(MainWindowTest, GridEditOverARecordAnotherProcessRestoredIsRefused) {
+    auto session = makeSession();
+    TMivoraPtnForm form(*session, forms_);
+    form.show();
+    DBGrid& grid = *form.DBGrid1;
+    const int user = session->vehicles.fieldIndex(sj("使用者"));
+    grid.setCurrentIndex(grid.model().index(1, user)); // the record is read
+
+    // Another process restores: every record replaced, the row ids used again.
+    Table other(dir_.path() / "CARDATA" / "INDATA.db");
+    other.open();
+    other.transaction([&] {
+        other.removeAll();
+        for (const char* name : {"戻した一", "戻した二", "戻した三"})
+            other.insertRecord({sj("ﾘｽﾄｱ"), "", sj(name)});
+    });
+
+    QTest::keyClicks(&grid, "X"); // typing into the cell opens its editor
+    auto* editor = grid.findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), "X");
+    QString shown;
+    QTimer closer; // the person reads the message and presses OK
+    QObject::connect(&closer, &QTimer::timeout, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    closer.start(10);
+    QTest::keyClick(editor, Qt::Key_Return); // the editor commits from the event loop
+    for (int i = 0; i < 50 && shown.isEmpty(); ++i)
+        QTest::qWait(10);
+    EXPECT_TRUE(shown.contains(QStringLiteral("別の操作で変更または削除されました")))
+        << shown.toStdString();
+
+    other.refresh();
+    std::vector<std::string> users;
+    for (other.first(); !other.eof(); other.next())
+        users.push_back(toUtf8(other.text(sj("使用者"))));
+    EXPECT_EQ(users, (std::vector<std::string>{"戻した一", "戻した三", "戻した二"})); // 88EA 8E4F 93F1
+    EXPECT_EQ(grid.model().rowCount(), 3); // the grid shows the records read anew
 }
 
 TEST_F(MainWindowTest, WindowShowsTheRecordsAtItsNormalSize) {

@@ -1,0 +1,175 @@
+#include "store/safetycopy.h"
+
+#include "store/sqlite.h"
+#include "store/table.h"
+#include "text/errors.h"
+#include "text/lines.h"
+
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+
+namespace mivora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path safetyFolder(const Table& table) {
+    return table.file().parent_path() / "safety";
+}
+
+std::string tableStem(const Table& table) {
+    return table.file().stem().string();
+}
+
+std::string localStamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+    return text;
+}
+
+// The parts of a copy's name: STEM-YYYYMMDD-HHMMSS[-N].db.
+struct CopyName {
+    std::string stamp; // YYYYMMDD-HHMMSS
+    int sequence = 1;
+};
+
+bool allDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool parseCopyName(const std::string& stem, const std::string& name, CopyName& parsed) {
+    const std::string prefix = stem + "-", suffix = ".db";
+    if (name.size() < prefix.size() + 15 + suffix.size() ||
+        name.compare(0, prefix.size(), prefix) ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix))
+        return false;
+    std::string_view rest(name);
+    rest = rest.substr(prefix.size(), rest.size() - prefix.size() - suffix.size());
+    if (rest[8] != '-' || !allDigits(rest.substr(0, 8)) || !allDigits(rest.substr(9, 6)))
+        return false;
+    parsed.stamp = std::string(rest.substr(0, 15));
+    parsed.sequence = 1;
+    if (rest.size() == 15)
+        return true;
+    std::string_view sequence = rest.substr(15);
+    if (sequence[0] != '-' || !allDigits(sequence.substr(1)) || sequence.size() > 6)
+        return false;
+    std::from_chars(sequence.data() + 1, sequence.data() + sequence.size(), parsed.sequence);
+    return parsed.sequence > 1;
+}
+
+std::string shownTime(const std::string& stamp) {
+    return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " +
+           stamp.substr(9, 2) + ":" + stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
+}
+
+long long recordsIn(const fs::path& file) {
+    try {
+        Database db(file, false);
+        Statement count = db.prepare("SELECT count(*) FROM records");
+        return count.step() ? count.columnInt(0) : -1;
+    } catch (const DatabaseError&) {
+        return -1;
+    }
+}
+
+struct Found {
+    CopyName name;
+    fs::path file;
+};
+
+// Newest first.
+std::vector<Found> copiesOf(const Table& table) {
+    std::vector<Found> found;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(safetyFolder(table), error)) {
+        CopyName name;
+        if (entry.is_regular_file(error) &&
+            parseCopyName(tableStem(table), entry.path().filename().string(), name))
+            found.push_back({name, entry.path()});
+    }
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.name.stamp != b.name.stamp ? a.name.stamp > b.name.stamp
+                                            : a.name.sequence > b.name.sequence;
+    });
+    return found;
+}
+
+// A name after every copy of this second, even when older ones of it were removed.
+fs::path freeCopyPath(const Table& table) {
+    const std::string stamp = localStamp();
+    int sequence = 0;
+    for (const Found& found : copiesOf(table))
+        if (found.name.stamp == stamp)
+            sequence = std::max(sequence, found.name.sequence);
+    const std::string base = tableStem(table) + "-" + stamp;
+    return safetyFolder(table) /
+           (sequence == 0 ? base + ".db" : base + "-" + std::to_string(sequence + 1) + ".db");
+}
+
+void removeOldest(const Table& table) {
+    std::vector<Found> copies = copiesOf(table);
+    std::error_code error;
+    for (std::size_t i = kSafetyCopiesKept; i < copies.size(); ++i)
+        fs::remove(copies[i].file, error);
+}
+
+fs::path writeCopy(Table& table) {
+    fs::path file = safetyFolder(table) / (tableStem(table) + ".db");
+    // Written under a name no listing takes for a copy, and renamed when complete.
+    fs::path partial;
+    try {
+        fs::create_directories(safetyFolder(table));
+        file = freeCopyPath(table);
+        partial = file.string() + ".part";
+        fs::remove(partial);
+        table.copyFileTo(partial);
+        fs::rename(partial, file);
+    } catch (const std::exception& error) {
+        std::error_code ignored;
+        if (!partial.empty())
+            fs::remove(partial, ignored);
+        throw FileError("安全のためのコピー " + pathText(file) +
+                        " を作成できないため、処理を中止しました (" + error.what() + ")。");
+    }
+    return file;
+}
+
+} // namespace
+
+fs::path writeSafetyCopy(Table& table) {
+    fs::path file = writeCopy(table);
+    removeOldest(table);
+    return file;
+}
+
+std::vector<SafetyCopy> listSafetyCopies(const Table& table) {
+    std::vector<SafetyCopy> copies;
+    for (const Found& found : copiesOf(table))
+        copies.push_back({found.file.filename().string(), found.file, shownTime(found.name.stamp),
+                          recordsIn(found.file)});
+    return copies;
+}
+
+int recoverSafetyCopy(Table& table, const std::string& name) {
+    const std::string wanted = name.ends_with(".db") ? name : name + ".db";
+    std::vector<Found> copies = copiesOf(table);
+    auto chosen = std::find_if(copies.begin(), copies.end(), [&](const Found& found) {
+        return found.file.filename().string() == wanted;
+    });
+    if (chosen == copies.end())
+        throw FileError("安全のためのコピー「" + name + "」が " + pathText(safetyFolder(table)) +
+                        " にありません。");
+    writeCopy(table);
+    table.replaceFileFrom(chosen->file);
+    removeOldest(table); // only now: the chosen copy may be the oldest of the ten
+    return table.recordCount();
+}
+
+} // namespace mivora

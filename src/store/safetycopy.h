@@ -1,0 +1,39 @@
+#pragma once
+// Safety copies of a table file, written before the program deletes records by
+// the thousand (a restore, the new-data button), so that a wrong file or a wrong
+// click can be undone. A copy is the whole file, taken with SQLite's online
+// backup, in the folder "safety" beside the table, named after the table and the
+// local time: safety/INDATA-20261207-153000.db (a second copy within the same
+// second gets "-2", "-3"...). The newest ten are kept.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace mivora {
+
+class Table;
+
+constexpr int kSafetyCopiesKept = 10;
+
+struct SafetyCopy {
+    std::string name; // file name, e.g. "INDATA-20261207-153000.db"
+    std::filesystem::path file;
+    std::string time;       // "2026-12-07 15:30:00", local time
+    long long records = -1; // -1 when the copy cannot be read
+};
+
+// Writes a copy of the open table's file and removes the oldest beyond ten.
+// A FileError naming the copy when it cannot be written: the caller then must
+// not delete anything.
+std::filesystem::path writeSafetyCopy(Table& table);
+
+// The table's copies, newest first.
+std::vector<SafetyCopy> listSafetyCopies(const Table& table);
+
+// Puts the copy of that name (with or without ".db") back into the open table,
+// after a safety copy of the present state; a FileError for an unknown name.
+// Returns the number of records the table then holds.
+int recoverSafetyCopy(Table& table, const std::string& name);
+
+} // namespace mivora

@@ -1,0 +1,52 @@
+#pragma once
+// The record order of a cursor, worked out by the program rather than by the
+// database: every record gets a key, a byte string whose plain byte order is the
+// order of the record by a list of fields (texts by their Shift-JIS bytes,
+// numbers by value, empty before any number), and the row ids are sorted by key.
+// The files then need no collation of their own, and every backend that can
+// hand over the order fields of its records orders them alike.
+
+#include "store/schema.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mivora {
+
+// Appends one field to a key (keys compare as std::string does: unsigned bytes). Each part ends in
+// a way that no value continues, so a longer key never sorts by a later field before an earlier one
+// has ended.
+void appendTextKey(std::string& key, std::string_view cp932);
+void appendUtf8TextKey(std::string& key, std::string_view utf8); // as its CP932 bytes
+void appendNumberKey(std::string& key, std::optional<std::int64_t> number);
+
+// Collects (row id, key) pairs and hands the row ids back in key order, equal
+// keys by row id. Only the first bytes of each key are kept, which decide
+// nearly every comparison; two records that agree that far are compared by
+// their whole keys, which fullOrder works out again (negative, 0, positive).
+class SortedRowids {
+  public:
+    static constexpr std::size_t kKeptBytes = 48;
+    using FullOrder = std::function<int(std::int64_t rowidA, std::int64_t rowidB)>;
+
+    void add(std::int64_t rowid, std::string_view key);
+    std::vector<std::int64_t> sorted(const FullOrder& fullOrder);
+
+  private:
+    struct Entry {
+        std::int64_t rowid;
+        std::size_t begin;
+        std::uint32_t length;
+        bool cut;
+    };
+    int compare(const Entry& a, const Entry& b, const FullOrder& fullOrder) const;
+
+    std::string keys_;
+    std::vector<Entry> entries_;
+};
+
+} // namespace mivora

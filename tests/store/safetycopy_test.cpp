@@ -1,0 +1,53 @@
+#include "storetest.h"
+
+#include "store/safetycopy.h"
+#include "text/errors.h"
+
+#include <fstream>
+
+namespace mivora::test {
+namespace {
+
+class SafetyCopyTest : public StoreTest {
+  protected:
+    SafetyCopyTest() {
+        openVehicles(vehicles_);
+        addVehicle(vehicles_, "ｶ", "1");
+    }
+    Table vehicles_{tableFile(vehicleTable())};
+};
+
+TEST_F(SafetyCopyTest, TheTenNewestAreKeptNewestFirst) {
+    std::vector<std::string> written;
+    for (int i = 0; i < 12; ++i) {
+        addVehicle(vehicles_, "ｶ", "more");
+        written.push_back(writeSafetyCopy(vehicles_).filename().string());
+    }
+    std::vector<SafetyCopy> copies = listSafetyCopies(vehicles_);
+    ASSERT_EQ(copies.size(), 10u);
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+        EXPECT_EQ(copies[i].name, written[11 - i]);
+        EXPECT_EQ(copies[i].records, 13 - static_cast<long long>(i)); // 1 + 12 - i
+    }
+    EXPECT_EQ(copies[0].time.size(), std::string("2026-12-07 15:30:00").size());
+}
+
+TEST_F(SafetyCopyTest, ACopyThatCannotBeWrittenIsAnErrorNamingIt) {
+    std::ofstream(dir_.path() / "safety") << "a file where the folder should be";
+    try {
+        writeSafetyCopy(vehicles_);
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_NE(std::string(error.what()).find("safety"), std::string::npos) << error.what();
+    }
+}
+
+TEST_F(SafetyCopyTest, OnlyCopiesOfTheListCanBeRecovered) {
+    writeSafetyCopy(vehicles_);
+    for (const char* name : {"INDATA-20261207-153000", "../INDATA.db", "INDATA"})
+        EXPECT_THROW(recoverSafetyCopy(vehicles_, name), FileError) << name;
+    EXPECT_EQ(listSafetyCopies(vehicles_).size(), 1u); // a refused name copies nothing
+}
+
+} // namespace
+} // namespace mivora::test
