@@ -58,7 +58,7 @@ void ParadoxWriter::add(const std::vector<ParadoxCell>& row) {
 
 namespace {
 
-std::vector<ParadoxColumn> columnsFor(const Table& table) {
+std::vector<ParadoxColumn> columnsFor(Table& table) {
     const std::vector<FieldInfo>& fields = table.fields();
     std::vector<int> longest(fields.size(), 1);
     std::vector<bool> fitsShort(fields.size(), true);
