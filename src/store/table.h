@@ -140,8 +140,7 @@ class Table {
     // Appends the sort key of a row whose order fields are the statement's
     // columns from first on, stopping after the field that makes it longer than
     // enough bytes.
-    void appendKey(const Statement& select, int first, std::string& key,
-                   std::size_t enough) const;
+    void appendKey(const Statement& select, int first, std::string& key, std::size_t enough) const;
     std::int64_t dataVersion() const;
     void noticeOtherCommits();
     void loadCurrent();
