@@ -324,9 +324,21 @@ int compareAsCp932(std::string_view utf8A, std::string_view utf8B) {
 }
 
 void appendAsCp932(std::string_view utf8, std::string& out) {
-    Cp932Bytes bytes(utf8);
-    for (int b = bytes.next(); b != -1; b = bytes.next())
-        out += static_cast<char>(b);
+    const Tables& t = tables();
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t start = i;
+        char32_t cp;
+        if (readUtf8(utf8, i, cp)) {
+            if (cp >= kEscapeBase && cp < kEscapeBase + 256) {
+                out += static_cast<char>(cp - kEscapeBase);
+                continue;
+            }
+            if (t.encode(cp, out))
+                continue;
+        }
+        out.append(utf8.substr(start)); // as compareAsCp932 sees the rest
+        return;
+    }
 }
 
 } // namespace mivora

@@ -132,7 +132,8 @@ TEST_F(MainWindowTest, GridEditOverARecordAnotherProcessRestoredIsRefused) {
     std::vector<std::string> users;
     for (other.first(); !other.eof(); other.next())
         users.push_back(toUtf8(other.text(sj("使用者"))));
-    EXPECT_EQ(users, (std::vector<std::string>{"戻した一", "戻した三", "戻した二"})); // 88EA 8E4F 93F1
+    EXPECT_EQ(users,
+              (std::vector<std::string>{"戻した一", "戻した三", "戻した二"})); // 88EA 8E4F 93F1
     EXPECT_EQ(grid.model().rowCount(), 3); // the grid shows the records read anew
 }
 

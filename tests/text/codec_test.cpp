@@ -122,5 +122,20 @@ TEST(Sjis, LeadingInteger) {
         EXPECT_EQ(leadingInteger(text), value) << '"' << text << '"';
 }
 
+TEST(Codec, BytesForSortingAgreeWithTheComparison) {
+    // Convertible texts, an escaped byte, a character without a CP932 code and
+    // malformed UTF-8, each against the others.
+    const std::vector<std::string> texts = {"",  "A",   "ｱ",      "亜", "漾", toUtf8("\xFF"),
+                                            "😀", "亜😀", "亜\xC3", "Ab", "ｱ亜"};
+    auto sign = [](int value) { return (value > 0) - (value < 0); };
+    for (const std::string& a : texts)
+        for (const std::string& b : texts) {
+            std::string bytesA, bytesB;
+            appendAsCp932(a, bytesA);
+            appendAsCp932(b, bytesB);
+            EXPECT_EQ(sign(bytesA.compare(bytesB)), sign(compareAsCp932(a, b))) << a << " / " << b;
+        }
+}
+
 } // namespace
 } // namespace mivora
