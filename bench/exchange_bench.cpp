@@ -5,21 +5,13 @@
 #include "exchange/restore.h"
 #include "items/postal.h"
 #include "largedata.h"
+#include "memory.h"
 #include "session/session.h"
 
 #include <benchmark/benchmark.h>
-#include <fstream>
-#include <unistd.h>
 
 namespace mivora {
 namespace {
-
-long residentKilobytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 std::unique_ptr<Session> openLarge(const std::string& name, int count) {
     ProgramSettings settings;
@@ -40,10 +32,10 @@ void backupOnce(Session& session, const char* file, const PostalFill& postal) {
 
 void BM_Backup100k(benchmark::State& state, const char* file) {
     auto session = openLarge("exchange", 100000);
-    long before = residentKilobytes();
+    long before = bench::residentKilobytes();
     for (auto _ : state)
         backupOnce(*session, file, {});
-    state.counters["grown_MB"] = static_cast<double>(residentKilobytes() - before) / 1024.0;
+    state.counters["grown_MB"] = static_cast<double>(bench::residentKilobytes() - before) / 1024.0;
 }
 BENCHMARK_CAPTURE(BM_Backup100k, csv, "all.CSV")->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK_CAPTURE(BM_Backup100k, txt, "all.TXT")->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -53,14 +45,14 @@ void BM_Restore100k(benchmark::State& state, bool csv) {
     backupOnce(*session, csv ? "all.CSV" : "all.TXT", {});
     auto file = session->settings.programDir / (csv ? "all.CSV" : "all.TXT");
     Widths widths = readDigitCountRow(session->digitCounts).counts;
-    long before = residentKilobytes();
+    long before = bench::residentKilobytes();
     for (auto _ : state) {
         int restored = csv ? restoreCsv(session->vehicles, file, {})
                            : restoreTxt(session->vehicles, file, widths, {});
         if (restored != 100000)
             state.SkipWithError("records lost");
     }
-    state.counters["grown_MB"] = static_cast<double>(residentKilobytes() - before) / 1024.0;
+    state.counters["grown_MB"] = static_cast<double>(bench::residentKilobytes() - before) / 1024.0;
 }
 BENCHMARK_CAPTURE(BM_Restore100k, csv, true)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK_CAPTURE(BM_Restore100k, txt, false)->Unit(benchmark::kMillisecond)->Iterations(2);

@@ -3,35 +3,27 @@
 
 #include "import/paradoximport.h"
 #include "largedata.h"
+#include "memory.h"
 #include "support/paradoxwriter.h"
 
 #include <benchmark/benchmark.h>
-#include <fstream>
-#include <unistd.h>
 
 namespace mivora {
 namespace {
 
 namespace fs = std::filesystem;
 
-long residentKilobytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
 void BM_ImportParadox(benchmark::State& state) {
     const fs::path dir = bench::largeFolder("import", static_cast<int>(state.range(0)));
     test::writeParadoxFolder(dir / "CARDATA", dir / "old" / "CARDATA");
-    const long before = residentKilobytes();
+    const long before = bench::residentKilobytes();
     long peak = before;
     for (auto _ : state) {
         state.PauseTiming();
         fs::remove_all(dir / "new");
         state.ResumeTiming();
         importParadox({dir / "old", dir / "new", {}}, [&](int, int) {
-            peak = std::max(peak, residentKilobytes());
+            peak = std::max(peak, bench::residentKilobytes());
             return true;
         });
     }

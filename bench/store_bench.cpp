@@ -3,24 +3,16 @@
 // posting an edit that moves the record in the order.
 
 #include "largedata.h"
+#include "memory.h"
 #include "session/session.h"
 #include "text/sjis.h"
 
 #include <benchmark/benchmark.h>
-#include <fstream>
-#include <unistd.h>
 
 namespace mivora {
 namespace {
 
 constexpr int kVehicles = 100000;
-
-long residentKilobytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 const std::filesystem::path& largeFolder() {
     static const std::filesystem::path folder = bench::largeFolder("store", kVehicles) / "CARDATA";
@@ -35,13 +27,13 @@ Session makeSession() {
 
 void BM_OpenAndReachLast(benchmark::State& state) {
     largeFolder();
-    long before = residentKilobytes(), after = before;
+    long before = bench::residentKilobytes(), after = before;
     for (auto _ : state) {
         Session session = makeSession();
         session.vehicles.open();
         session.vehicles.last();
         benchmark::DoNotOptimize(session.vehicles.recNo());
-        after = residentKilobytes();
+        after = bench::residentKilobytes();
     }
     state.counters["table_MB"] = static_cast<double>(after - before) / 1024.0;
 }
