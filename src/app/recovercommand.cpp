@@ -41,7 +41,7 @@ int commandRecover(const Arguments& args, std::ostream& out, std::ostream&) {
     CommandLine line = parseCommandLine(rest, {"--cardata"});
     if (list ? !line.words.empty() : line.words.size() != 1)
         throw Error(std::string("使い方: mivora ") + usage);
-    auto session = openCommandSession(line);
+    auto session = openCommandSession(line, SettingsFiles::None);
     if (list) {
         listCopies(session->vehicles, out);
         return 0;
