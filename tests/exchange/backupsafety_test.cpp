@@ -37,7 +37,7 @@ class BackupSafetyTest : public ::testing::Test {
     fs::path vehicleFile() const { return tablePath(session_.tableFolder, vehicleTable()); }
 
     // Every vehicle by field name, in the order of the list.
-    static Records recordsOf(const Table& vehicles) {
+    static Records recordsOf(Table& vehicles) {
         Records records;
         const auto columns = columnIndexes(vehicles);
         vehicles.forEach([&](const std::vector<std::string>& row) {
