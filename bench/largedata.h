@@ -15,7 +15,7 @@ inline std::filesystem::path largeFolder(const std::string& name, int count) {
     std::filesystem::remove_all(dir);
     createTables(dir / "CARDATA");
     fillSampleData(dir / "CARDATA");
-    Database db(tablePath(dir / "CARDATA", vehicleTable()), false);
+    SqliteDatabase db(tablePath(dir / "CARDATA", vehicleTable()), false);
     db.exec("BEGIN; DELETE FROM records;");
     std::string sql = "INSERT INTO records VALUES (";
     for (std::size_t i = 0; i < vehicleFieldNames().size(); ++i)

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config ccache
     qt6-base-dev libgl-dev qt6-translations-l10n
-    libsqlite3-dev sqlite3 libicu-dev libjpeg62-turbo-dev pxlib-dev
+    libsqlite3-dev sqlite3 libpq-dev postgresql libicu-dev libjpeg62-turbo-dev pxlib-dev
     fonts-ipafont-gothic
     libgtest-dev libbenchmark-dev
     poppler-utils xvfb xauth

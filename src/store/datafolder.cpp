@@ -1,5 +1,6 @@
 #include "store/datafolder.h"
 
+#include "store/postgres.h"
 #include "store/sqlite.h"
 #include "store/tableformat.h"
 #include "text/errors.h"
@@ -11,38 +12,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* declaredType(FieldType type) {
-    switch (type) {
-    case FieldType::Integer:
-        return "INTEGER";
-    case FieldType::Flag:
-        return "BOOLEAN";
-    case FieldType::Text:
-        break;
-    }
-    return "TEXT";
-}
-
 void addIndexes(Database& db, const TableDef& table) {
-    for (const IndexDef& index : table.indexes) {
-        std::string columns;
-        for (const std::string& field : index.fields)
-            columns += (columns.empty() ? "" : ", ") + quoteName(field);
-        db.exec("CREATE INDEX " + quoteName(index.name) + " ON records (" + columns + ")");
-    }
+    for (const IndexDef& index : table.indexes)
+        db.exec(createIndexSql(quoteName(index.name), "records", index));
 }
 
 void createTable(const fs::path& file, const TableDef& table, Indexes indexes) {
-    Database db(file, true);
-    std::string sql = "CREATE TABLE records (";
-    for (std::size_t i = 0; i < table.fields.size(); ++i) {
-        const FieldDef& field = table.fields[i];
-        sql += (i ? ", " : "") + quoteName(field.name) + " " + declaredType(field.type);
-        if (field.type == FieldType::Text)
-            sql += " NOT NULL DEFAULT ''";
-    }
-    sql += ")";
-    db.exec(sql);
+    SqliteDatabase db(file, true);
+    std::vector<ColumnInfo> columns;
+    for (const FieldDef& field : table.fields)
+        columns.push_back({field.name, declaredType(field.type)});
+    db.exec(createTableSql("records", columns, false));
     if (indexes == Indexes::Now)
         addIndexes(db, table);
     markCurrentFormat(db);
@@ -55,6 +35,10 @@ fs::path tablePath(const fs::path& dataFolder, const TableDef& table) {
 }
 
 void createTables(const fs::path& dataFolder, Indexes indexes) {
+    if (std::optional<std::string> server = serverOf(dataFolder)) {
+        PostgresDatabase(*server, "").createTables(indexes);
+        return;
+    }
     for (const TableDef* table : allTables())
         if (fs::exists(tablePath(dataFolder, *table)))
             throw FileError("テーブル " + pathText(tablePath(dataFolder, *table)) +
@@ -65,8 +49,12 @@ void createTables(const fs::path& dataFolder, Indexes indexes) {
 }
 
 void createIndexes(const fs::path& dataFolder) {
+    if (std::optional<std::string> server = serverOf(dataFolder)) {
+        PostgresDatabase(*server, "").createIndexes();
+        return;
+    }
     for (const TableDef* table : allTables()) {
-        Database db(tablePath(dataFolder, *table), false);
+        SqliteDatabase db(tablePath(dataFolder, *table), false);
         addIndexes(db, *table);
     }
 }

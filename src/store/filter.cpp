@@ -1,7 +1,6 @@
 #include "store/filter.h"
 
-#include "store/sqlite.h"
-
+#include "store/database.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/sjis.h"
@@ -35,7 +34,8 @@ bool isNameByte(char c) {
 
 class Parser {
   public:
-    Parser(std::string_view text, const FilterFieldLookup& lookup) : text_(text), lookup_(lookup) {
+    Parser(std::string_view text, const FilterFieldLookup& lookup, const TextOrder& inOrder)
+        : text_(text), lookup_(lookup), inOrder_(inOrder) {
         advance();
     }
 
@@ -164,11 +164,11 @@ class Parser {
             std::string head = toUtf8(value.text.substr(0, value.text.size() - 1));
             filter.parameters.push_back({true, countCharacters(head), {}});
             filter.parameters.push_back({false, 0, head});
-            std::string match = "substr(IFNULL(" + column + ",''),1,?) = ?";
+            std::string match = "substr(COALESCE(" + column + ",''),1,?) = ?";
             return op == "=" ? "(" + match + ")" : "(NOT " + match + ")";
         }
         filter.parameters.push_back({false, 0, toUtf8(value.text)});
-        return "(IFNULL(" + column + ",'') COLLATE CP932 " + op + " ?)";
+        return "(" + inOrder_("COALESCE(" + column + ",'')") + " " + op + " " + inOrder_("?") + ")";
     }
 
     std::string numberComparison(SqlFilter& filter, const FilterField& field, const std::string& op,
@@ -180,7 +180,11 @@ class Parser {
         else if (!parseInteger(value.text, number))
             fail("「" + toUtf8(value.text) + "」は数値ではありません");
         filter.parameters.push_back({true, number, {}});
-        return "(IFNULL(" + quoteName(field.column) + ",0) " + op + " ?)";
+        // A flag reads 1 or 0, whether the engine keeps it as a number or a boolean.
+        std::string column = field.type == FieldType::Flag
+                                 ? "CAST(" + quoteName(field.column) + " AS INTEGER)"
+                                 : quoteName(field.column);
+        return "(COALESCE(" + column + ",0) " + op + " ?)";
     }
 
     static std::int64_t countCharacters(const std::string& utf8) {
@@ -278,6 +282,7 @@ class Parser {
 
     std::string_view text_;
     const FilterFieldLookup& lookup_;
+    const TextOrder& inOrder_;
     std::size_t pos_ = 0;
     Token token_;
     int depth_ = 0;
@@ -285,8 +290,9 @@ class Parser {
 
 } // namespace
 
-SqlFilter parseFilter(std::string_view cp932Text, const FilterFieldLookup& lookup) {
-    return Parser(cp932Text, lookup).parse();
+SqlFilter parseFilter(std::string_view cp932Text, const FilterFieldLookup& lookup,
+                      const TextOrder& inOrder) {
+    return Parser(cp932Text, lookup, inOrder).parse();
 }
 
 } // namespace mivora

@@ -41,7 +41,11 @@ struct FilterField {
 // Looks a field up by its CP932 name; false when the table has no such field.
 using FilterFieldLookup = std::function<bool(std::string_view cp932Name, FilterField& field)>;
 
+// The engine's SQL for a text expression that compares as its Shift-JIS bytes.
+using TextOrder = std::function<std::string(const std::string& expression)>;
+
 // Throws DatabaseError with a message naming the problem when the text does not parse.
-SqlFilter parseFilter(std::string_view cp932Text, const FilterFieldLookup& lookup);
+SqlFilter parseFilter(std::string_view cp932Text, const FilterFieldLookup& lookup,
+                      const TextOrder& inOrder);
 
 } // namespace mivora

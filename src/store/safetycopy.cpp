@@ -71,7 +71,7 @@ std::string shownTime(const std::string& stamp) {
 
 long long recordsIn(const fs::path& file) {
     try {
-        Database db(file, false);
+        SqliteDatabase db(file, false);
         Statement count = db.prepare("SELECT count(*) FROM records");
         return count.step() ? count.columnInt(0) : -1;
     } catch (const DatabaseError&) {

@@ -1,5 +1,6 @@
 #include "store/sqlite.h"
 
+#include "store/tableformat.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/lines.h"
@@ -99,9 +100,57 @@ DatabaseError failureOf(sqlite3* db) {
     return failureOn(file ? file : "", sqlite3_extended_errcode(db), sqlite3_errmsg(db));
 }
 
+class SqliteStatement : public Statement::Engine {
+  public:
+    explicit SqliteStatement(sqlite3_stmt* stmt) : stmt_(stmt) {}
+    ~SqliteStatement() override { sqlite3_finalize(stmt_); }
+
+    void reset() override {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+    }
+    void bindText(int index, std::string_view utf8) override {
+        sqlite3_bind_text(stmt_, index, utf8.data(), static_cast<int>(utf8.size()),
+                          SQLITE_TRANSIENT);
+    }
+    void bindTextInPlace(int index, std::string_view utf8) override {
+        sqlite3_bind_text(stmt_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_STATIC);
+    }
+    void bindInt(int index, std::int64_t value) override {
+        sqlite3_bind_int64(stmt_, index, value);
+    }
+    void bindNull(int index) override { sqlite3_bind_null(stmt_, index); }
+    bool step() override {
+        int result = sqlite3_step(stmt_);
+        if (result == SQLITE_ROW)
+            return true;
+        if (result == SQLITE_DONE)
+            return false;
+        DatabaseError failure = failureOf(sqlite3_db_handle(stmt_));
+        sqlite3_reset(stmt_);
+        throw failure;
+    }
+    bool isNull(int column) const override {
+        return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+    }
+    std::int64_t columnInt(int column) const override {
+        return sqlite3_column_int64(stmt_, column);
+    }
+    std::string_view columnText(int column) const override {
+        const unsigned char* text = sqlite3_column_text(stmt_, column);
+        return text ? std::string_view(reinterpret_cast<const char*>(text),
+                                       sqlite3_column_bytes(stmt_, column))
+                    : std::string_view();
+    }
+    int columnCount() const override { return sqlite3_column_count(stmt_); }
+
+  private:
+    sqlite3_stmt* stmt_;
+};
+
 } // namespace
 
-Database::Database(const std::filesystem::path& file, bool create)
+SqliteDatabase::SqliteDatabase(const std::filesystem::path& file, bool create)
     : readOnly_(!create && !mayWrite(file)) {
     int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     std::string name = file.string();
@@ -121,36 +170,94 @@ Database::Database(const std::filesystem::path& file, bool create)
     sqlite3_create_collation_v2(db_, "CP932", SQLITE_UTF8, nullptr, compareCp932, nullptr);
 }
 
-Database::~Database() {
+SqliteDatabase::~SqliteDatabase() {
+    dataVersion_.reset();
     sqlite3_close_v2(db_);
 }
 
-void Database::fail() const {
+std::unique_ptr<Database> SqliteDatabase::openTable(const std::filesystem::path& file) {
+    std::error_code error;
+    if (!fs::is_regular_file(file, error))
+        throw DatabaseError("テーブル " + pathText(file) + " が見つかりません。");
+    auto db = std::make_unique<SqliteDatabase>(file, false);
+    // A file on read-only storage is read as it is: converting it or switching its
+    // journal would need to write.
+    if (!db->readOnly()) {
+        bringToCurrentFormat(*db, file);
+        // A larger page cache keeps the indexes in memory while a restore loads
+        // thousands of records in one transaction.
+        db->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384;");
+    }
+    return db;
+}
+
+void SqliteDatabase::fail() const {
     throw failureOf(db_);
 }
 
-void Database::exec(const std::string& sql) {
+void SqliteDatabase::exec(const std::string& sql) {
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
         fail();
 }
 
-Statement Database::prepare(const std::string& sql) {
+Statement SqliteDatabase::prepare(const std::string& sql) {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) !=
         SQLITE_OK)
         fail();
-    return Statement(stmt);
+    return Statement(std::make_unique<SqliteStatement>(stmt));
 }
 
-std::int64_t Database::lastInsertRowid() const {
+std::int64_t SqliteDatabase::lastInsertRowid() {
     return sqlite3_last_insert_rowid(db_);
 }
 
-bool Database::inTransaction() const {
+bool SqliteDatabase::inTransaction() const {
     return sqlite3_get_autocommit(db_) == 0;
 }
 
-void Database::copyTo(Database& target) {
+std::vector<ColumnInfo> SqliteDatabase::columns() {
+    Statement info = prepare("PRAGMA table_info(records)");
+    std::vector<ColumnInfo> columns;
+    while (info.step())
+        columns.push_back({std::string(info.columnText(1)), std::string(info.columnText(2))});
+    return columns;
+}
+
+std::optional<std::vector<std::string>> SqliteDatabase::indexColumns(const std::string& name) {
+    Statement find = prepare(
+        "SELECT 1 FROM sqlite_master WHERE type = 'index' AND tbl_name = 'records' AND name = ?");
+    find.bindText(1, name);
+    if (!find.step())
+        return std::nullopt;
+    Statement info = prepare("PRAGMA index_info(" + quoteName(name) + ")");
+    std::vector<std::string> columns;
+    while (info.step())
+        columns.emplace_back(info.columnText(2));
+    return columns;
+}
+
+std::int64_t SqliteDatabase::dataVersion() {
+    if (!dataVersion_)
+        dataVersion_ = std::make_unique<Statement>(prepare("PRAGMA data_version"));
+    dataVersion_->reset();
+    std::int64_t version = dataVersion_->step() ? dataVersion_->columnInt(0) : 0;
+    dataVersion_->reset();
+    return version;
+}
+
+void SqliteDatabase::saveCopy(const std::filesystem::path& file) {
+    SqliteDatabase copy(file, true);
+    copyTo(copy);
+    copy.exec("PRAGMA journal_mode=DELETE");
+}
+
+void SqliteDatabase::loadCopy(const std::filesystem::path& file) {
+    SqliteDatabase copy(file, false);
+    copy.copyTo(*this);
+}
+
+void SqliteDatabase::copyTo(SqliteDatabase& target) {
     sqlite3_backup* copy = sqlite3_backup_init(target.db_, "main", db_, "main");
     if (!copy)
         target.fail();
@@ -160,97 +267,6 @@ void Database::copyTo(Database& target) {
         const char* file = sqlite3_db_filename(target.db_, "main");
         throw failureOn(file ? file : "", result, sqlite3_errstr(result));
     }
-}
-
-WriteTransaction::WriteTransaction(Database& db) : db_(db), began_(!db.inTransaction()) {
-    if (began_)
-        db_.exec("BEGIN IMMEDIATE");
-}
-
-WriteTransaction::~WriteTransaction() {
-    if (!began_)
-        return;
-    try {
-        db_.exec("ROLLBACK");
-    } catch (const DatabaseError&) {
-        // A failed statement may have ended the transaction already.
-    }
-}
-
-void WriteTransaction::commit() {
-    if (began_)
-        db_.exec("COMMIT");
-    began_ = false;
-}
-
-Statement::~Statement() {
-    sqlite3_finalize(stmt_);
-}
-
-Statement& Statement::operator=(Statement&& other) noexcept {
-    std::swap(stmt_, other.stmt_);
-    return *this;
-}
-
-void Statement::reset() {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
-}
-
-void Statement::bindText(int index, std::string_view utf8) {
-    sqlite3_bind_text(stmt_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-}
-
-void Statement::bindTextInPlace(int index, std::string_view utf8) {
-    sqlite3_bind_text(stmt_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_STATIC);
-}
-
-void Statement::bindInt(int index, std::int64_t value) {
-    sqlite3_bind_int64(stmt_, index, value);
-}
-
-void Statement::bindNull(int index) {
-    sqlite3_bind_null(stmt_, index);
-}
-
-bool Statement::step() {
-    int result = sqlite3_step(stmt_);
-    if (result == SQLITE_ROW)
-        return true;
-    if (result == SQLITE_DONE)
-        return false;
-    DatabaseError failure = failureOf(sqlite3_db_handle(stmt_));
-    sqlite3_reset(stmt_);
-    throw failure;
-}
-
-bool Statement::isNull(int column) const {
-    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
-}
-
-std::int64_t Statement::columnInt(int column) const {
-    return sqlite3_column_int64(stmt_, column);
-}
-
-std::string_view Statement::columnText(int column) const {
-    const unsigned char* text = sqlite3_column_text(stmt_, column);
-    return text ? std::string_view(reinterpret_cast<const char*>(text),
-                                   sqlite3_column_bytes(stmt_, column))
-                : std::string_view();
-}
-
-int Statement::columnCount() const {
-    return sqlite3_column_count(stmt_);
-}
-
-std::string quoteName(std::string_view name) {
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + "\"";
 }
 
 } // namespace mivora

@@ -1,87 +1,56 @@
 #pragma once
-// A thin RAII layer over the SQLite C API. Every failure becomes a DatabaseError:
-// a Japanese sentence naming the table file, with the engine's own message.
+// A table file of SQLite: the engine of a data folder on one PC. The file holds
+// the one table "records".
 
-#include <cstdint>
-#include <filesystem>
-#include <string>
-#include <string_view>
+#include "store/database.h"
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace mivora {
 
-class Statement;
-
-class Database {
+class SqliteDatabase : public Database {
   public:
     // Opens an existing file, or creates one when create is set. Registers the
     // CP932 collation that orders texts by their Shift-JIS bytes, for the
     // program's own queries (the files never depend on it). A file that may not
     // be written is opened only to read.
-    Database(const std::filesystem::path& file, bool create);
-    ~Database();
-    Database(const Database&) = delete;
-    Database& operator=(const Database&) = delete;
+    SqliteDatabase(const std::filesystem::path& file, bool create);
+    ~SqliteDatabase() override;
 
-    void exec(const std::string& sql);
-    Statement prepare(const std::string& sql);
-    std::int64_t lastInsertRowid() const;
+    // Opens a data folder's table file for the record store: a missing file is a
+    // DatabaseError; an older format is converted; a writable file is switched to
+    // write-ahead logging.
+    static std::unique_ptr<Database> openTable(const std::filesystem::path& file);
+
+    void exec(const std::string& sql) override;
+    Statement prepare(const std::string& sql) override;
+    std::int64_t lastInsertRowid() override;
+    bool readOnly() const override { return readOnly_; }
+    bool inTransaction() const override;
+    void beginWrite() override { exec("BEGIN IMMEDIATE"); }
+    void beginRead() override { exec("BEGIN"); }
+
+    std::string tableName() const override { return "records"; }
+    std::vector<ColumnInfo> columns() override;
+    std::optional<std::vector<std::string>> indexColumns(const std::string& name) override;
+    std::int64_t dataVersion() override;
+    std::string inShiftJisOrder(const std::string& expression) const override {
+        return expression + " COLLATE CP932";
+    }
+    bool shared() const override { return false; }
+
+    void saveCopy(const std::filesystem::path& file) override;
+    void loadCopy(const std::filesystem::path& file) override;
+
     [[noreturn]] void fail() const;
-    bool readOnly() const { return readOnly_; }
-    bool inTransaction() const;
     // Copies the whole database into target, page by page (SQLite's online
     // backup): a consistent state even while other connections write.
-    void copyTo(Database& target);
+    void copyTo(SqliteDatabase& target);
 
   private:
     bool readOnly_;
     sqlite3* db_ = nullptr;
+    std::unique_ptr<Statement> dataVersion_;
 };
-
-class Statement {
-  public:
-    explicit Statement(sqlite3_stmt* stmt) : stmt_(stmt) {}
-    ~Statement();
-    Statement(Statement&& other) noexcept : stmt_(other.stmt_) { other.stmt_ = nullptr; }
-    Statement& operator=(Statement&& other) noexcept;
-    Statement(const Statement&) = delete;
-
-    void reset();
-    void bindText(int index, std::string_view utf8);
-    // Without a copy: the text must stay unchanged until the next step or reset.
-    void bindTextInPlace(int index, std::string_view utf8);
-    void bindInt(int index, std::int64_t value);
-    void bindNull(int index);
-    // Steps once; true while a row is there.
-    bool step();
-
-    bool isNull(int column) const;
-    std::int64_t columnInt(int column) const;
-    std::string_view columnText(int column) const;
-    int columnCount() const;
-
-  private:
-    sqlite3_stmt* stmt_;
-};
-
-// Begins a write transaction unless one is open already; rolls back what it
-// began unless commit() was reached.
-class WriteTransaction {
-  public:
-    explicit WriteTransaction(Database& db);
-    ~WriteTransaction();
-    WriteTransaction(const WriteTransaction&) = delete;
-    WriteTransaction& operator=(const WriteTransaction&) = delete;
-    void commit();
-
-  private:
-    Database& db_;
-    bool began_;
-};
-
-// Quotes a name for SQL ("name" with inner quotes doubled).
-std::string quoteName(std::string_view name);
 
 } // namespace mivora

@@ -1,9 +1,8 @@
 #include "store/table.h"
 
+#include "store/database.h"
 #include "store/filter.h"
 #include "store/sortkey.h"
-#include "store/sqlite.h"
-#include "store/tableformat.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/lines.h"
@@ -15,17 +14,7 @@ namespace mivora {
 
 namespace {
 
-constexpr const char* kTableName = "records";
 constexpr std::size_t kCacheLimit = 4096;
-
-FieldType typeOfDeclaration(std::string declared) {
-    std::transform(declared.begin(), declared.end(), declared.begin(), ::toupper);
-    if (declared == "INTEGER")
-        return FieldType::Integer;
-    if (declared == "BOOLEAN")
-        return FieldType::Flag;
-    return FieldType::Text;
-}
 
 void bindFilter(Statement& statement, int first, const std::vector<FilterParameter>& parameters) {
     for (std::size_t i = 0; i < parameters.size(); ++i) {
@@ -51,34 +40,21 @@ void Table::requireActive() const {
 void Table::open() {
     if (active())
         return;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file_, error))
-        throw DatabaseError("テーブル " + pathText(file_) + " が見つかりません。");
-    auto db = std::make_unique<Database>(file_, false);
-    Statement info = db->prepare(std::string("PRAGMA table_info(") + kTableName + ")");
+    std::unique_ptr<Database> db = openTable(file_);
     std::vector<FieldInfo> fields;
-    while (info.step())
-        fields.push_back({fromUtf8(info.columnText(1)), std::string(info.columnText(1)),
-                          typeOfDeclaration(std::string(info.columnText(2)))});
+    for (const ColumnInfo& column : db->columns())
+        fields.push_back({fromUtf8(column.name), column.name, fieldTypeOf(column.declared)});
     if (fields.empty())
         throw DatabaseError("テーブル " + pathText(file_) + " にデータの表がありません。");
-    // A file on read-only storage is read as it is: converting it or switching its
-    // journal would need to write.
-    if (!db->readOnly()) {
-        bringToCurrentFormat(*db, file_);
-        // A larger page cache keeps the indexes in memory while a restore loads
-        // thousands of records in one transaction.
-        db->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384;");
-    }
 
     db_ = std::move(db);
+    table_ = db_->tableName();
     fields_ = std::move(fields);
     fieldByName_.clear();
     for (std::size_t i = 0; i < fields_.size(); ++i)
         fieldByName_.emplace(fields_[i].name, static_cast<int>(i));
-    readRow_ = std::make_unique<Statement>(
-        db_->prepare(std::string("SELECT * FROM ") + kTableName + " WHERE rowid = ?"));
-    dataVersion_ = std::make_unique<Statement>(db_->prepare("PRAGMA data_version"));
+    readRow_ =
+        std::make_unique<Statement>(db_->prepare("SELECT * FROM " + table_ + " WHERE rowid = ?"));
     state_ = TableState::Browse;
     try {
         if (indexFieldNames_.empty())
@@ -97,7 +73,6 @@ void Table::open() {
 void Table::close() {
     readRow_.reset();
     insertRow_.reset();
-    dataVersion_.reset();
     db_.reset();
     rowids_.clear();
     cache_.clear();
@@ -141,11 +116,8 @@ void Table::setIndexName(const std::string& name) {
     if (!active())
         return;
     std::string sqlName = name.empty() ? "primary" : toUtf8(name);
-    Statement find = db_->prepare(
-        "SELECT 1 FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND name = ?");
-    find.bindText(1, kTableName);
-    find.bindText(2, sqlName);
-    if (!find.step()) {
+    std::optional<std::vector<std::string>> indexColumns = db_->indexColumns(sqlName);
+    if (!indexColumns) {
         indexName_.clear();
         useOrder({});
         if (!name.empty())
@@ -153,10 +125,9 @@ void Table::setIndexName(const std::string& name) {
                                 pathText(file_.filename()) + " にありません。登録順で表示します。");
         return;
     }
-    Statement info = db_->prepare("PRAGMA index_info(" + quoteName(sqlName) + ")");
     std::vector<int> columns;
-    while (info.step())
-        columns.push_back(fieldIndex(fromUtf8(info.columnText(2))));
+    for (const std::string& column : *indexColumns)
+        columns.push_back(fieldIndex(fromUtf8(column)));
     useOrder(std::move(columns));
 }
 
@@ -171,13 +142,16 @@ void Table::setFilter(const std::string& text) {
     }
     SqlFilter parsed;
     try {
-        parsed = parseFilter(text, [this](std::string_view name, FilterField& field) {
-            auto found = fieldByName_.find(std::string(name));
-            if (found == fieldByName_.end())
-                return false;
-            field = {fields_[found->second].column, fields_[found->second].type};
-            return true;
-        });
+        parsed = parseFilter(
+            text,
+            [this](std::string_view name, FilterField& field) {
+                auto found = fieldByName_.find(std::string(name));
+                if (found == fieldByName_.end())
+                    return false;
+                field = {fields_[found->second].column, fields_[found->second].type};
+                return true;
+            },
+            [this](const std::string& expression) { return db_->inShiftJisOrder(expression); });
     } catch (const DatabaseError&) {
         filtered_ = false;
         reload();
@@ -207,7 +181,7 @@ void Table::setFiltered(bool on) {
 }
 
 Statement Table::selectView(const std::string& columns, bool inRowidOrder) const {
-    std::string sql = "SELECT " + columns + " FROM " + kTableName;
+    std::string sql = "SELECT " + columns + " FROM " + table_;
     bool useFilter = filtered_ && !filterWhere_.empty();
     if (useFilter)
         sql += " WHERE " + filterWhere_;
@@ -270,7 +244,7 @@ std::vector<std::int64_t> Table::rowidsInOrder() const {
         appendKey(select, 1, key, SortedRowids::kKeptBytes);
         sorted.add(select.columnInt(0), key);
     }
-    Statement one = db_->prepare("SELECT " + columns + " FROM " + kTableName + " WHERE rowid = ?");
+    Statement one = db_->prepare("SELECT " + columns + " FROM " + table_ + " WHERE rowid = ?");
     auto wholeKey = [&](std::int64_t rowid) {
         one.reset();
         one.bindInt(1, rowid);
@@ -284,15 +258,8 @@ std::vector<std::int64_t> Table::rowidsInOrder() const {
         [&](std::int64_t a, std::int64_t b) { return wholeKey(a).compare(wholeKey(b)); });
 }
 
-std::int64_t Table::dataVersion() const {
-    dataVersion_->reset();
-    std::int64_t version = dataVersion_->step() ? dataVersion_->columnInt(0) : 0;
-    dataVersion_->reset();
-    return version;
-}
-
 void Table::noticeOtherCommits() {
-    if (dataVersion() != seenDataVersion_)
+    if (db_->dataVersion() != seenDataVersion_)
         reload();
 }
 
@@ -300,7 +267,7 @@ void Table::reload(std::optional<std::int64_t> keep) {
     if (!keep && !rowids_.empty() && pos_ < rowids_.size())
         keep = rowids_[pos_];
     // Read before the records: a commit in between is noticed at the next move.
-    seenDataVersion_ = dataVersion();
+    seenDataVersion_ = db_->dataVersion();
     rowids_ = rowidsInOrder();
     cache_.clear();
     pos_ = 0;
@@ -509,7 +476,7 @@ const std::string& Table::textAt(int fieldIndex) const {
 }
 
 std::string Table::insertSql() const {
-    std::string sql = std::string("INSERT INTO ") + kTableName + " (";
+    std::string sql = "INSERT INTO " + table_ + " (";
     std::string marks;
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         sql += (i ? ", " : "") + quoteName(fields_[i].column);
@@ -540,7 +507,7 @@ void Table::writeRow(std::int64_t& rowid, bool inserting) {
     if (inserting) {
         sql = insertSql();
     } else {
-        sql = std::string("UPDATE ") + kTableName + " SET ";
+        sql = "UPDATE " + table_ + " SET ";
         for (std::size_t i = 0; i < fields_.size(); ++i)
             sql += (i ? ", " : "") + quoteName(fields_[i].column) + " = ?";
         sql += " WHERE rowid = ?";
@@ -566,7 +533,7 @@ void Table::insertRecord(const std::vector<std::string>& values) {
             insertBuffer_[i] = storedValue(static_cast<int>(i), value);
     }
     if (!insertRow_)
-        insertRow_ = std::make_unique<Statement>(db_->prepare(insertSql()));
+        insertRow_ = std::make_unique<Statement>(db_->prepareBulkInsert(insertSql()));
     insertRow_->reset();
     bindRow(*insertRow_, insertBuffer_);
     insertRow_->step();
@@ -581,8 +548,8 @@ void Table::refresh() {
 bool Table::matchesFilter(std::int64_t rowid) const {
     if (!filtered_ || filterWhere_.empty())
         return true;
-    Statement check = db_->prepare(std::string("SELECT 1 FROM ") + kTableName +
-                                   " WHERE rowid = ? AND " + filterWhere_);
+    Statement check =
+        db_->prepare("SELECT 1 FROM " + table_ + " WHERE rowid = ? AND " + filterWhere_);
     check.bindInt(1, rowid);
     bindFilter(check, 2, filterParameters_);
     return check.step();
@@ -632,10 +599,27 @@ bool Table::stillHolds(std::int64_t rowid, const Row& read) const {
 
 void Table::refuseChangedRecord() {
     state_ = TableState::Browse;
+    const std::size_t place = pos_;
+    const std::int64_t read = rowids_.empty() ? 0 : rowids_[pos_];
     reload();
+    // A record that is gone (a restore replaced them all) leaves the cursor at its
+    // place rather than at the first.
+    if (!rowids_.empty() && std::find(rowids_.begin(), rowids_.end(), read) == rowids_.end()) {
+        pos_ = std::min(place, rowids_.size() - 1);
+        bof_ = eof_ = false;
+        loadCurrent();
+    }
+    if (db_->shared())
+        throw DatabaseError("他の端末で変更されました。最新の内容を読み込みます。");
     throw DatabaseError("テーブル " + pathText(file_.filename()) +
                         " のこのレコードは、読み込んだ後に別の操作で変更または削除されました。"
                         "変更は保存せず、レコードを読み直しました。");
+}
+
+// Inside a write transaction, before the connection's own change: whether others
+// committed since the view was read.
+bool Table::othersCommitted() {
+    return db_->dataVersion() != seenDataVersion_;
 }
 
 void Table::post() {
@@ -650,17 +634,20 @@ void Table::post() {
     // Another process may have replaced the records since this one was read; the
     // row id then names another vehicle, which must not be overwritten.
     bool changed = !inserting && !stillHolds(rowid, saved_);
+    const bool others = othersCommitted();
     if (!changed)
         writeRow(rowid, inserting);
+    const std::int64_t version = db_->dataVersion();
     write.commit();
     if (changed)
         refuseChangedRecord();
     cache_.erase(rowid);
-    if (dataVersion() != seenDataVersion_) {
+    if (others) {
         state_ = TableState::Browse;
         reload(rowid);
         return;
     }
+    seenDataVersion_ = version;
     if (!inserting)
         rowids_.erase(rowids_.begin() + static_cast<std::ptrdiff_t>(pos_));
     if (matchesFilter(rowid)) {
@@ -697,15 +684,18 @@ void Table::remove() {
         throw DatabaseError("テーブル " + pathText(file_.filename()) + " にレコードがありません。");
     WriteTransaction write(*db_);
     bool changed = !stillHolds(rowids_[pos_], read);
+    const bool others = othersCommitted();
     if (!changed) {
-        Statement erase =
-            db_->prepare(std::string("DELETE FROM ") + kTableName + " WHERE rowid = ?");
+        Statement erase = db_->prepare("DELETE FROM " + table_ + " WHERE rowid = ?");
         erase.bindInt(1, rowids_[pos_]);
         erase.step();
     }
+    const std::int64_t version = db_->dataVersion();
     write.commit();
     if (changed)
         refuseChangedRecord();
+    if (!others)
+        seenDataVersion_ = version;
     cache_.erase(rowids_[pos_]);
     rowids_.erase(rowids_.begin() + static_cast<std::ptrdiff_t>(pos_));
     if (pos_ >= rowids_.size() && pos_ > 0)
@@ -718,7 +708,7 @@ void Table::remove() {
 void Table::removeAll() {
     requireActive();
     state_ = TableState::Browse;
-    std::string sql = std::string("DELETE FROM ") + kTableName;
+    std::string sql = "DELETE FROM " + table_;
     bool useFilter = filtered_ && !filterWhere_.empty();
     if (useFilter)
         sql += " WHERE " + filterWhere_;
@@ -744,22 +734,19 @@ std::string Table::peek(int recordNumber, int fieldIndex) const {
 
 void Table::copyFileTo(const std::filesystem::path& target) {
     checkBrowseMode();
-    Database copy(target, true);
-    db_->copyTo(copy);
-    copy.exec("PRAGMA journal_mode=DELETE");
+    db_->saveCopy(target);
 }
 
 void Table::replaceFileFrom(const std::filesystem::path& source) {
     checkBrowseMode();
-    Database copy(source, false);
-    copy.copyTo(*db_);
+    db_->loadCopy(source);
     close();
     open();
 }
 
 void Table::transaction(const std::function<void()>& work) {
     checkBrowseMode();
-    db_->exec("BEGIN IMMEDIATE");
+    db_->beginWrite();
     try {
         work();
         db_->exec("COMMIT");
@@ -773,7 +760,7 @@ void Table::transaction(const std::function<void()>& work) {
 
 void Table::readTransaction(const std::function<void()>& work) {
     checkBrowseMode();
-    db_->exec("BEGIN");
+    db_->beginRead();
     try {
         work();
     } catch (...) {

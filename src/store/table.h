@@ -144,8 +144,8 @@ class Table {
     // columns from first on, stopping after the field that makes it longer than
     // enough bytes.
     void appendKey(const Statement& select, int first, std::string& key, std::size_t enough) const;
-    std::int64_t dataVersion() const;
     void noticeOtherCommits();
+    bool othersCommitted();
     void loadCurrent();
     Statement selectView(const std::string& columns, bool inRowidOrder) const;
     void readRow(const Statement& statement, Row& row) const;
@@ -168,6 +168,7 @@ class Table {
 
     std::filesystem::path file_;
     std::unique_ptr<Database> db_;
+    std::string table_; // its name in SQL
     std::vector<FieldInfo> fields_;
     std::unordered_map<std::string, int> fieldByName_;
     TableState state_ = TableState::Inactive;
@@ -188,7 +189,6 @@ class Table {
     Row saved_; // the record as it was before edit, for cancel
     mutable std::unordered_map<std::int64_t, Row> cache_;
     mutable std::unique_ptr<Statement> readRow_;
-    std::unique_ptr<Statement> dataVersion_;
     std::int64_t seenDataVersion_ = 0;
     std::unique_ptr<Statement> insertRow_;
     Row insertBuffer_;

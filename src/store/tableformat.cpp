@@ -12,7 +12,7 @@ namespace mivora {
 
 namespace {
 
-int formatVersion(Database& db) {
+int formatVersion(SqliteDatabase& db) {
     Statement version = db.prepare("PRAGMA user_version");
     return version.step() ? static_cast<int>(version.columnInt(0)) : 0;
 }
@@ -27,7 +27,7 @@ std::string withoutCp932(std::string sql) {
     return sql;
 }
 
-void rebuildCollatedIndexes(Database& db) {
+void rebuildCollatedIndexes(SqliteDatabase& db) {
     std::vector<std::pair<std::string, std::string>> indexes; // name, statement
     Statement list = db.prepare("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
                                 "sql LIKE '%COLLATE CP932%'");
@@ -41,11 +41,11 @@ void rebuildCollatedIndexes(Database& db) {
 
 } // namespace
 
-void markCurrentFormat(Database& db) {
+void markCurrentFormat(SqliteDatabase& db) {
     db.exec("PRAGMA user_version = " + std::to_string(kTableFormatVersion));
 }
 
-void bringToCurrentFormat(Database& db, const std::filesystem::path& file) {
+void bringToCurrentFormat(SqliteDatabase& db, const std::filesystem::path& file) {
     if (formatVersion(db) >= kTableFormatVersion)
         return;
     try {

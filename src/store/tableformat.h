@@ -8,15 +8,15 @@
 
 namespace mivora {
 
-class Database;
+class SqliteDatabase;
 
 constexpr int kTableFormatVersion = 1;
 
 // Marks a freshly created file as being of the current format.
-void markCurrentFormat(Database& db);
+void markCurrentFormat(SqliteDatabase& db);
 
 // Brings an older file to the current format in one transaction, keeping every
 // record and every index name; a file of the current format is left alone.
-void bringToCurrentFormat(Database& db, const std::filesystem::path& file);
+void bringToCurrentFormat(SqliteDatabase& db, const std::filesystem::path& file);
 
 } // namespace mivora

@@ -51,7 +51,7 @@ class BackupSafetyTest : public ::testing::Test {
     // Rebuilds the vehicle table of the file by SQL, as another tool might have.
     void rebuildVehicles(const std::string& sql) {
         session_.vehicles.close();
-        Database(vehicleFile(), false).exec(sql);
+        SqliteDatabase(vehicleFile(), false).exec(sql);
         session_.vehicles.open();
     }
 

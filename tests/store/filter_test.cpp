@@ -22,8 +22,12 @@ bool lookup(std::string_view name, FilterField& field) {
     return false;
 }
 
+std::string inShiftJisOrder(const std::string& expression) {
+    return expression + " COLLATE CP932";
+}
+
 SqlFilter parse(const char* utf8) {
-    return parseFilter(sj(utf8), lookup);
+    return parseFilter(sj(utf8), lookup, inShiftJisOrder);
 }
 
 TEST(Filter, BuildsParameterisedConditions) {
@@ -33,17 +37,18 @@ TEST(Filter, BuildsParameterisedConditions) {
         std::size_t parameters;
     };
     const Case cases[] = {
-        {"電話番号 = '03'", "(IFNULL(\"電話番号\",'') COLLATE CP932 = ?)", 1},
-        {"[電話番号] <> \"03\"", "(IFNULL(\"電話番号\",'') COLLATE CP932 <> ?)", 1},
-        {"電話番号='03*'", "(substr(IFNULL(\"電話番号\",''),1,?) = ?)", 2},
-        {"Ｘ座標1 >= 10", "(IFNULL(\"Ｘ座標1\",0) >= ?)", 1},
-        {"連続印刷 = 'True'", "(IFNULL(\"連続印刷\",0) = ?)", 1},
+        {"電話番号 = '03'", "(COALESCE(\"電話番号\",'') COLLATE CP932 = ? COLLATE CP932)", 1},
+        {"[電話番号] <> \"03\"", "(COALESCE(\"電話番号\",'') COLLATE CP932 <> ? COLLATE CP932)", 1},
+        {"電話番号='03*'", "(substr(COALESCE(\"電話番号\",''),1,?) = ?)", 2},
+        {"Ｘ座標1 >= 10", "(COALESCE(\"Ｘ座標1\",0) >= ?)", 1},
+        {"連続印刷 = 'True'", "(COALESCE(CAST(\"連続印刷\" AS INTEGER),0) = ?)", 1},
         {"not (電話番号 < '1' OR 使用者 > 'x') and Ｘ座標1 <= -3",
-         "((NOT ((IFNULL(\"電話番号\",'') COLLATE CP932 < ?) OR (IFNULL(\"使用者\",'') COLLATE "
-         "CP932 > ?))) AND (IFNULL(\"Ｘ座標1\",0) <= ?))",
+         "((NOT ((COALESCE(\"電話番号\",'') COLLATE CP932 < ? COLLATE CP932) OR "
+         "(COALESCE(\"使用者\",'') COLLATE "
+         "CP932 > ? COLLATE CP932))) AND (COALESCE(\"Ｘ座標1\",0) <= ?))",
          3},
         // The second byte of ソ is a backslash and of 表 too; neither is taken apart.
-        {"ソフト = '表'", "(IFNULL(\"ソフト\",'') COLLATE CP932 = ?)", 1},
+        {"ソフト = '表'", "(COALESCE(\"ソフト\",'') COLLATE CP932 = ? COLLATE CP932)", 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.filter);
@@ -55,7 +60,7 @@ TEST(Filter, BuildsParameterisedConditions) {
 
 TEST(Filter, ValuesNeverBecomeSql) {
     SqlFilter filter = parse("電話番号 = 'x'' OR 1=1 --'");
-    EXPECT_EQ(filter.where, "(IFNULL(\"電話番号\",'') COLLATE CP932 = ?)");
+    EXPECT_EQ(filter.where, "(COALESCE(\"電話番号\",'') COLLATE CP932 = ? COLLATE CP932)");
     ASSERT_EQ(filter.parameters.size(), 1u);
     EXPECT_EQ(filter.parameters[0].text, "x' OR 1=1 --");
 }

@@ -17,7 +17,7 @@ std::string repeated(const std::string& part, int times) {
     return text;
 }
 
-class HostileFilterTest : public StoreTest {
+class HostileFilterTest : public EngineTest {
   protected:
     HostileFilterTest() : vehicles_(tableFile(vehicleTable())) {
         openVehicles(vehicles_);
@@ -29,7 +29,7 @@ class HostileFilterTest : public StoreTest {
     Table vehicles_;
 };
 
-TEST_F(HostileFilterTest, DeepOrLongFiltersAreRefusedWithAMessage) {
+TEST_P(HostileFilterTest, DeepOrLongFiltersAreRefusedWithAMessage) {
     const std::string phone = "[" + sj("電話番号") + "] = '03-1'";
     struct Case {
         const char* what;
@@ -59,7 +59,7 @@ TEST_F(HostileFilterTest, DeepOrLongFiltersAreRefusedWithAMessage) {
     }
 }
 
-TEST_F(HostileFilterTest, NestingWithinTheBoundStillFilters) {
+TEST_P(HostileFilterTest, NestingWithinTheBoundStillFilters) {
     const std::string phone = "[" + sj("電話番号") + "] = '06-2'";
     for (const std::string& filter :
          {repeated("(", 32) + phone + repeated(")", 32), repeated("not not ", 16) + phone}) {
@@ -72,7 +72,7 @@ TEST_F(HostileFilterTest, NestingWithinTheBoundStillFilters) {
 
 // Groups within the bounds that still nest deeper than SQLite's parser goes: the
 // filter is refused by SQLite, and the table stays usable, unfiltered.
-TEST_F(HostileFilterTest, WhatSqliteRefusesLeavesTheTableUnfiltered) {
+TEST_P(HostileFilterTest, WhatSqliteRefusesLeavesTheTableUnfiltered) {
     const std::string phone = "[" + sj("電話番号") + "] = '03-1'";
     std::string nested = phone;
     for (int i = 0; i < 31; ++i)
@@ -90,7 +90,7 @@ TEST_F(HostileFilterTest, WhatSqliteRefusesLeavesTheTableUnfiltered) {
 }
 
 // A chain far longer than SQLite's expression depth still runs as one query.
-TEST_F(HostileFilterTest, LongChainsOfOrAndAndRunOnTheTable) {
+TEST_P(HostileFilterTest, LongChainsOfOrAndAndRunOnTheTable) {
     const std::string field = "[" + sj("電話番号") + "]";
     std::string anyOf = field + " = '011-3'";
     std::string allOf = field + " <> '011-3'";
@@ -106,6 +106,8 @@ TEST_F(HostileFilterTest, LongChainsOfOrAndAndRunOnTheTable) {
     vehicles_.setFilter(allOf);
     EXPECT_EQ(vehicles_.recordCount(), 2);
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(HostileFilterTest);
 
 } // namespace
 } // namespace mivora::test

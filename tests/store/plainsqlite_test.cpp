@@ -50,7 +50,7 @@ class PlainSqliteTest : public StoreTest {
     // A vehicle table as the previous version of the program made it: text
     // indexes with the program's own collation, no format version.
     void makePreviousFormat() {
-        Database db(vehicles(), false);
+        SqliteDatabase db(vehicles(), false);
         for (const IndexDef& index : vehicleTable().indexes) {
             std::string columns;
             for (const std::string& field : index.fields)

@@ -50,9 +50,9 @@ TEST(SortedRowids, NumbersSortByValueWithEmptyFirst) {
     EXPECT_EQ(sorted.sorted({}), (std::vector<std::int64_t>{2, 5, 1, 7, 4, 0, 3, 6}));
 }
 
-class LongValuesTest : public StoreTest {};
+class LongValuesTest : public EngineTest {};
 
-TEST_F(LongValuesTest, RecordsAlikeInTheirFirstFieldsAreOrderedByLaterOnes) {
+TEST_P(LongValuesTest, RecordsAlikeInTheirFirstFieldsAreOrderedByLaterOnes) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     const std::string address = sj("北海道札幌市中央区大通西１０丁目１１番地");
@@ -71,6 +71,8 @@ TEST_F(LongValuesTest, RecordsAlikeInTheirFirstFieldsAreOrderedByLaterOnes) {
         plates += table.text(sj("自動車登録番号"));
     EXPECT_EQ(plates, "123");
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(LongValuesTest);
 
 } // namespace
 } // namespace mivora::test

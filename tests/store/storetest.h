@@ -1,8 +1,10 @@
 #pragma once
-// A data folder with empty tables, made fresh for each test.
+// A data folder with empty tables, made fresh for each test: table files of
+// SQLite, or, for the tests that run on both engines, tables on the test server.
 
 #include "store/datafolder.h"
 #include "store/table.h"
+#include "support/privatepostgres.h"
 #include "support/tempdir.h"
 #include "text/sjis.h"
 
@@ -10,9 +12,15 @@
 
 namespace mivora::test {
 
+enum class Engine { Sqlite, Postgres };
+
 class StoreTest : public ::testing::Test {
   protected:
-    StoreTest() { createTables(dir_.path()); }
+    explicit StoreTest(Engine engine = Engine::Sqlite) {
+        if (engine == Engine::Postgres)
+            server_ = useServerFor(dir_.path());
+        createTables(dir_.path());
+    }
 
     std::filesystem::path tableFile(const TableDef& def) const {
         return tablePath(dir_.path(), def);
@@ -40,6 +48,24 @@ class StoreTest : public ::testing::Test {
     static std::string phoneOf(Table& table) { return table.text(sj("電話番号")); }
 
     TempDir dir_;
+    std::string server_; // the connection string when the tables are on the server
 };
+
+// The same test on either engine: TEST_P on a fixture derived from this one, and
+// INSTANTIATE_ON_BOTH_ENGINES(Fixture).
+class EngineTest : public StoreTest, public ::testing::WithParamInterface<Engine> {
+  protected:
+    EngineTest() : StoreTest(GetParam()) {}
+};
+
+inline std::string engineName(const ::testing::TestParamInfo<Engine>& info) {
+    return info.param == Engine::Sqlite ? "Sqlite" : "Postgres";
+}
+
+#define INSTANTIATE_ON_BOTH_ENGINES(fixture)                                                       \
+    INSTANTIATE_TEST_SUITE_P(                                                                      \
+        Engines, fixture,                                                                          \
+        ::testing::Values(::mivora::test::Engine::Sqlite, ::mivora::test::Engine::Postgres),       \
+        ::mivora::test::engineName)
 
 } // namespace mivora::test

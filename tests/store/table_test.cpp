@@ -1,6 +1,5 @@
 #include "storetest.h"
 
-#include "store/sqlite.h"
 #include "text/codec.h"
 #include "text/errors.h"
 
@@ -10,7 +9,8 @@
 namespace mivora::test {
 namespace {
 
-class TableTest : public StoreTest {};
+class TableTest : public EngineTest {};
+class TableFileTest : public StoreTest {};
 
 std::vector<std::string> phonesInOrder(Table& table) {
     std::vector<std::string> phones;
@@ -21,7 +21,7 @@ std::vector<std::string> phonesInOrder(Table& table) {
 
 // What a clerk reads when a table cannot be used: a Japanese sentence naming the
 // file, the engine's own words in parentheses.
-TEST_F(TableTest, FailuresNameTheTableFileInJapanese) {
+TEST_F(TableFileTest, FailuresNameTheTableFileInJapanese) {
     struct FailureCase {
         const char* what;
         std::function<void(const std::filesystem::path&)> spoil;
@@ -52,7 +52,7 @@ TEST_F(TableTest, FailuresNameTheTableFileInJapanese) {
     }
 }
 
-TEST_F(TableTest, SameReadingIsOrderedByTelephone) {
+TEST_P(TableTest, SameReadingIsOrderedByTelephone) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     addVehicle(table, "ﾔﾏﾀﾞ", "03-2");
@@ -61,7 +61,7 @@ TEST_F(TableTest, SameReadingIsOrderedByTelephone) {
     EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"09-9", "03-1", "03-2"}));
 }
 
-TEST_F(TableTest, OrderFollowsShiftJisBytes) {
+TEST_P(TableTest, OrderFollowsShiftJisBytes) {
     // In Shift-JIS, half-width katakana (0xA1-0xDF) sort after level-1 kanji (0x88-0x9F)
     // and before level-2 kanji (0xE0-); Unicode order would put them last.
     Table table(tableFile(vehicleTable()));
@@ -75,7 +75,7 @@ TEST_F(TableTest, OrderFollowsShiftJisBytes) {
               (std::vector<std::string>{"ascii", "kanji1", "kanji2", "kana", "kanji3"}));
 }
 
-TEST_F(TableTest, PostKeepsTheCursorOnTheMovedRecord) {
+TEST_P(TableTest, PostKeepsTheCursorOnTheMovedRecord) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     for (const char* phone : {"1", "2", "3", "4", "5"})
@@ -90,7 +90,7 @@ TEST_F(TableTest, PostKeepsTheCursorOnTheMovedRecord) {
     EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"1", "3", "4", "5", "9"}));
 }
 
-TEST_F(TableTest, CancelRestoresAndInsertPlacesByOrder) {
+TEST_P(TableTest, CancelRestoresAndInsertPlacesByOrder) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     addVehicle(table, "ｶ", "1");
@@ -109,7 +109,7 @@ TEST_F(TableTest, CancelRestoresAndInsertPlacesByOrder) {
     EXPECT_EQ(table.recordCount(), 3);
 }
 
-TEST_F(TableTest, MovingPostsAPendingEdit) {
+TEST_P(TableTest, MovingPostsAPendingEdit) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     addVehicle(table, "ｱ", "1");
@@ -121,7 +121,7 @@ TEST_F(TableTest, MovingPostsAPendingEdit) {
     EXPECT_EQ(toUtf8(table.text(sj("使用者"))), "青木");
 }
 
-TEST_F(TableTest, RecordNumbersAndEnds) {
+TEST_P(TableTest, RecordNumbersAndEnds) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     EXPECT_TRUE(table.eof());
@@ -140,7 +140,7 @@ TEST_F(TableTest, RecordNumbersAndEnds) {
     EXPECT_EQ(phoneOf(table), "2");
 }
 
-TEST_F(TableTest, IntegerFieldsRefuseTextAndReadEmptyAsZero) {
+TEST_P(TableTest, IntegerFieldsRefuseTextAndReadEmptyAsZero) {
     Table table(tableFile(layoutTable()));
     table.open();
     table.append();
@@ -159,7 +159,7 @@ TEST_F(TableTest, IntegerFieldsRefuseTextAndReadEmptyAsZero) {
     EXPECT_EQ(table.state(), TableState::Edit);
 }
 
-TEST_F(TableTest, TextsKeepEveryByte) {
+TEST_P(TableTest, TextsKeepEveryByte) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     std::string odd = std::string("\xED\x40\x87\x90\x80\xFD", 6) + "\x82";
@@ -171,7 +171,7 @@ TEST_F(TableTest, TextsKeepEveryByte) {
     EXPECT_EQ(table.text(sj("備考")), odd);
 }
 
-TEST_F(TableTest, MissingTablesAndFieldsAreClearErrors) {
+TEST_P(TableTest, MissingTablesAndFieldsAreClearErrors) {
     Table missing(dir_.path() / "NOTHERE.db");
     EXPECT_THROW(missing.open(), DatabaseError);
     Table table(tableFile(freeDataTable()));
@@ -180,7 +180,7 @@ TEST_F(TableTest, MissingTablesAndFieldsAreClearErrors) {
     EXPECT_THROW(table.setText(sj("ない"), "x"), DatabaseError);
 }
 
-TEST_F(TableTest, NamedIndexesAndAnUnknownName) {
+TEST_P(TableTest, NamedIndexesAndAnUnknownName) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     auto add = [&](const char* reading, const char* chassis) {
@@ -199,7 +199,7 @@ TEST_F(TableTest, NamedIndexesAndAnUnknownName) {
     EXPECT_EQ(table.text(sj("車台番号")), "Z-1"); // the primary order again
 }
 
-TEST_F(TableTest, TransactionRollsBackEverything) {
+TEST_P(TableTest, TransactionRollsBackEverything) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     addVehicle(table, "ｱ", "1");
@@ -212,7 +212,7 @@ TEST_F(TableTest, TransactionRollsBackEverything) {
     EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"1"}));
 }
 
-TEST_F(TableTest, FilterLimitsTheViewAndDeletion) {
+TEST_P(TableTest, FilterLimitsTheViewAndDeletion) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     addVehicle(table, "ｱ", "03-1", "東京");
@@ -232,7 +232,7 @@ TEST_F(TableTest, FilterLimitsTheViewAndDeletion) {
     EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"06-9", "06-1"}));
 }
 
-TEST_F(TableTest, FilterThatDoesNotParseLeavesTheTableUnfiltered) {
+TEST_P(TableTest, FilterThatDoesNotParseLeavesTheTableUnfiltered) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     addVehicle(table, "ｱ", "1");
@@ -242,6 +242,8 @@ TEST_F(TableTest, FilterThatDoesNotParseLeavesTheTableUnfiltered) {
     EXPECT_FALSE(table.filtered());
     EXPECT_EQ(table.recordCount(), 2);
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(TableTest);
 
 } // namespace
 } // namespace mivora::test

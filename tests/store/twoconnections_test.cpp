@@ -8,7 +8,7 @@
 namespace mivora::test {
 namespace {
 
-class TwoConnectionsTest : public StoreTest {
+class TwoConnectionsTest : public EngineTest {
   protected:
     TwoConnectionsTest() {
         openVehicles(first_);
@@ -41,7 +41,7 @@ class TwoConnectionsTest : public StoreTest {
     Table second_{tableFile(vehicleTable())};
 };
 
-TEST_F(TwoConnectionsTest, PostOverARestoredRecordIsRefusedAndTheRecordReadAnew) {
+TEST_P(TwoConnectionsTest, PostOverARestoredRecordIsRefusedAndTheRecordReadAnew) {
     first_.setRecNo(2); // read before the restore
     restoreInSecond({"R1", "R2", "R3"});
 
@@ -60,7 +60,7 @@ TEST_F(TwoConnectionsTest, PostOverARestoredRecordIsRefusedAndTheRecordReadAnew)
     EXPECT_EQ(storedPhones()[1], "R2:" + sj("新しい編集"));
 }
 
-TEST_F(TwoConnectionsTest, DeleteOfAChangedRecordIsRefused) {
+TEST_P(TwoConnectionsTest, DeleteOfAChangedRecordIsRefused) {
     first_.setRecNo(1);
     second_.setRecNo(1);
     second_.setText(sj("使用者"), sj("他方の編集"));
@@ -71,7 +71,7 @@ TEST_F(TwoConnectionsTest, DeleteOfAChangedRecordIsRefused) {
     EXPECT_EQ(storedPhones().size(), 2u);
 }
 
-TEST_F(TwoConnectionsTest, TheNextMoveShowsWhatTheOtherCommitted) {
+TEST_P(TwoConnectionsTest, TheNextMoveShowsWhatTheOtherCommitted) {
     first_.setRecNo(2);
     addVehicle(second_, "ｱ", "0"); // sorts first
     second_.setRecNo(4);
@@ -84,7 +84,7 @@ TEST_F(TwoConnectionsTest, TheNextMoveShowsWhatTheOtherCommitted) {
     EXPECT_EQ(phoneOf(first_), "0");
 }
 
-TEST_F(TwoConnectionsTest, PostOfAnUntouchedRecordGoesThroughAfterOtherCommits) {
+TEST_P(TwoConnectionsTest, PostOfAnUntouchedRecordGoesThroughAfterOtherCommits) {
     first_.setRecNo(1);
     second_.setRecNo(3);
     second_.setText(sj("電話番号"), "0");
@@ -96,6 +96,8 @@ TEST_F(TwoConnectionsTest, PostOfAnUntouchedRecordGoesThroughAfterOtherCommits) 
     EXPECT_EQ(storedPhones(), (std::vector<std::string>{"0:" + sj("元の車両"), "1:" + sj("編集"),
                                                         "2:" + sj("元の車両")}));
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(TwoConnectionsTest);
 
 } // namespace
 } // namespace mivora::test

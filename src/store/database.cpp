@@ -1,0 +1,137 @@
+#include "store/database.h"
+
+#include "store/postgres.h"
+#include "store/sqlite.h"
+#include "text/errors.h"
+
+#include <algorithm>
+
+namespace mivora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The table's name on a server: that of its definition, whatever the case of
+// the file's name in the folder.
+std::string serverTableOf(const fs::path& file) {
+    const std::string name = file.filename().string();
+    for (const TableDef* table : allTables())
+        if (std::equal(name.begin(), name.end(), table->file.begin(), table->file.end(),
+                       [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+            return serverTableName(*table);
+    return file.stem().string();
+}
+
+} // namespace
+
+std::unique_ptr<Database> openTable(const fs::path& file) {
+    if (std::optional<std::string> server = serverOf(file.parent_path()))
+        return PostgresDatabase::openTable(*server, serverTableOf(file));
+    return SqliteDatabase::openTable(file);
+}
+
+WriteTransaction::WriteTransaction(Database& db) : db_(db), began_(!db.inTransaction()) {
+    if (began_)
+        db_.beginWrite();
+}
+
+WriteTransaction::~WriteTransaction() {
+    if (!began_)
+        return;
+    try {
+        db_.exec("ROLLBACK");
+    } catch (const DatabaseError&) {
+        // A failed statement or a lost connection may have ended the transaction already.
+    }
+}
+
+void WriteTransaction::commit() {
+    if (began_)
+        db_.exec("COMMIT");
+    began_ = false;
+}
+
+std::string quoteName(std::string_view name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+const char* declaredType(FieldType type) {
+    switch (type) {
+    case FieldType::Integer:
+        return "INTEGER";
+    case FieldType::Flag:
+        return "BOOLEAN";
+    case FieldType::Text:
+        break;
+    }
+    return "TEXT";
+}
+
+FieldType fieldTypeOf(std::string declared) {
+    std::transform(declared.begin(), declared.end(), declared.begin(), ::toupper);
+    if (declared == "INTEGER")
+        return FieldType::Integer;
+    if (declared == "BOOLEAN")
+        return FieldType::Flag;
+    return FieldType::Text;
+}
+
+std::string createTableSql(const std::string& quotedTable, const std::vector<ColumnInfo>& columns,
+                           bool withRowidColumn) {
+    std::string sql = "CREATE TABLE " + quotedTable + " (";
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const FieldType type = fieldTypeOf(columns[i].declared);
+        sql += (i ? ", " : "") + quoteName(columns[i].name) + " " + declaredType(type);
+        if (type == FieldType::Text)
+            sql += " NOT NULL DEFAULT ''";
+    }
+    if (withRowidColumn)
+        sql += ", rowid bigserial PRIMARY KEY";
+    return sql + ")";
+}
+
+std::string createIndexSql(const std::string& quotedIndex, const std::string& quotedTable,
+                           const IndexDef& index) {
+    std::string columns;
+    for (const std::string& field : index.fields)
+        columns += (columns.empty() ? "" : ", ") + quoteName(field);
+    return "CREATE INDEX " + quotedIndex + " ON " + quotedTable + " (" + columns + ")";
+}
+
+long long copyRecords(Database& from, Database& to, const std::string& quotedTargetTable) {
+    const std::vector<ColumnInfo> columns = from.columns();
+    std::string names, marks;
+    for (const ColumnInfo& column : columns) {
+        names += (names.empty() ? "" : ", ") + quoteName(column.name);
+        marks += marks.empty() ? "?" : ", ?";
+    }
+    Statement select =
+        from.prepare("SELECT " + names + " FROM " + from.tableName() + " ORDER BY rowid");
+    Statement insert = to.prepareBulkInsert("INSERT INTO " + quotedTargetTable + " (" + names +
+                                            ") VALUES (" + marks + ")");
+    long long count = 0;
+    while (select.step()) {
+        insert.reset();
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const int column = static_cast<int>(i);
+            if (select.isNull(column))
+                insert.bindNull(column + 1);
+            else if (fieldTypeOf(columns[i].declared) == FieldType::Text)
+                insert.bindText(column + 1, select.columnText(column));
+            else
+                insert.bindInt(column + 1, select.columnInt(column));
+        }
+        insert.step();
+        ++count;
+    }
+    return count;
+}
+
+} // namespace mivora

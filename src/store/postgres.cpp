@@ -1,0 +1,439 @@
+#include "store/postgres.h"
+
+#include "store/sqlite.h"
+#include "text/errors.h"
+#include "text/filenames.h"
+#include "text/lines.h"
+
+#include <charconv>
+#include <fstream>
+#include <libpq-fe.h>
+
+namespace mivora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A writer that waits longer than this for another PC's write gets the message
+// that the table is in use, as with a SQLite file that stays locked.
+constexpr const char* kSessionSettings = "SET lock_timeout = '5s'; SET client_min_messages = error";
+constexpr std::size_t kQueuedBytes = 4 << 20;
+
+using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
+
+std::string trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+// Turns the ? parameters of the store's statements into PostgreSQL's $1, $2...;
+// quoted names and texts are copied as they are.
+std::string numberedParameters(const std::string& sql, int& count) {
+    std::string out;
+    char quote = 0;
+    count = 0;
+    for (char c : sql) {
+        if (quote) {
+            quote = c == quote ? 0 : quote; // a doubled quote closes and opens again
+            out += c;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+            out += c;
+        } else if (c == '?') {
+            out += '$' + std::to_string(++count);
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// One value of a row in COPY's text format.
+void appendCopyValue(std::string& line, const std::optional<std::string>& value) {
+    if (!value) {
+        line += "\\N";
+        return;
+    }
+    for (char c : *value) {
+        switch (c) {
+        case '\\':
+            line += "\\\\";
+            break;
+        case '\t':
+            line += "\\t";
+            break;
+        case '\n':
+            line += "\\n";
+            break;
+        case '\r':
+            line += "\\r";
+            break;
+        default:
+            line += c;
+        }
+    }
+}
+
+bool isConnectionFailure(const std::string& state) {
+    return state.empty() || state.starts_with("08") || state.starts_with("57P");
+}
+
+} // namespace
+
+struct PostgresDatabase::Rows {
+    Result result{nullptr, &PQclear};
+};
+
+namespace {
+
+class PostgresStatement : public Statement::Engine {
+  public:
+    PostgresStatement(PostgresDatabase& db, const std::string& sql) : db_(db) {
+        int count = 0;
+        sql_ = numberedParameters(sql, count);
+        values_.resize(static_cast<std::size_t>(count));
+    }
+
+    void reset() override {
+        rows_.reset();
+        row_ = 0;
+        std::fill(values_.begin(), values_.end(), std::nullopt);
+    }
+    void bindText(int index, std::string_view utf8) override {
+        if (valid(index))
+            values_[index - 1] = std::string(utf8);
+    }
+    void bindTextInPlace(int index, std::string_view utf8) override { bindText(index, utf8); }
+    void bindInt(int index, std::int64_t value) override {
+        if (valid(index))
+            values_[index - 1] = std::to_string(value);
+    }
+    void bindNull(int index) override {
+        if (valid(index))
+            values_[index - 1] = std::nullopt;
+    }
+    bool step() override {
+        if (!rows_) {
+            rows_ = db_.run(sql_, values_);
+            row_ = 0;
+        } else {
+            ++row_;
+        }
+        return row_ < PQntuples(rows_->result.get());
+    }
+    bool isNull(int column) const override {
+        return PQgetisnull(rows_->result.get(), row_, column);
+    }
+    std::int64_t columnInt(int column) const override {
+        std::string_view text = columnText(column);
+        if (text == "t" || text == "f")
+            return text == "t";
+        std::int64_t value = 0;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        return value;
+    }
+    std::string_view columnText(int column) const override {
+        PGresult* result = rows_->result.get();
+        return {PQgetvalue(result, row_, column),
+                static_cast<std::size_t>(PQgetlength(result, row_, column))};
+    }
+    int columnCount() const override { return rows_ ? PQnfields(rows_->result.get()) : 0; }
+
+  protected:
+    bool valid(int index) const {
+        return index >= 1 && static_cast<std::size_t>(index) <= values_.size();
+    }
+
+    PostgresDatabase& db_;
+    std::string sql_;
+    std::vector<std::optional<std::string>> values_;
+    std::shared_ptr<PostgresDatabase::Rows> rows_;
+    int row_ = 0;
+};
+
+// Rows of a bulk insert travel through COPY, gathered into batches.
+class PostgresCopy : public PostgresStatement {
+  public:
+    PostgresCopy(PostgresDatabase& db, const std::string& insertSql)
+        : PostgresStatement(db, insertSql) {
+        static const std::string insertInto = "INSERT INTO";
+        const std::size_t values = insertSql.find(" VALUES");
+        copySql_ = "COPY" + insertSql.substr(insertInto.size(), values - insertInto.size()) +
+                   " FROM STDIN";
+    }
+
+    bool step() override {
+        line_.clear();
+        for (std::size_t i = 0; i < values_.size(); ++i) {
+            if (i)
+                line_ += '\t';
+            appendCopyValue(line_, values_[i]);
+        }
+        line_ += '\n';
+        db_.queueCopyRow(copySql_, line_);
+        return false;
+    }
+
+  private:
+    std::string copySql_;
+    std::string line_;
+};
+
+} // namespace
+
+PostgresDatabase::PostgresDatabase(const std::string& connection, std::string table)
+    : connection_(connection), table_(std::move(table)) {
+    connect();
+}
+
+PostgresDatabase::~PostgresDatabase() {
+    PQfinish(conn_);
+}
+
+void PostgresDatabase::connect() {
+    PQfinish(conn_);
+    conn_ = PQconnectdb(connection_.c_str());
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        std::string message = trimmed(PQerrorMessage(conn_));
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw DatabaseError("データベースサーバーに接続できません。サーバーが動いているか、"
+                            "CARDATA.conn の接続先が正しいか確かめてください (" +
+                            message + ")。");
+    }
+    PQsetClientEncoding(conn_, "UTF8");
+    Result settings(PQexec(conn_, kSessionSettings), &PQclear);
+}
+
+// After a lost connection the next statement connects again, so that the
+// program goes on once the server is back.
+void PostgresDatabase::ensureConnected() {
+    if (!conn_ || PQstatus(conn_) != CONNECTION_OK)
+        connect();
+}
+
+std::unique_ptr<Database> PostgresDatabase::openTable(const std::string& connection,
+                                                      const std::string& table) {
+    auto db = std::make_unique<PostgresDatabase>(connection, table);
+    if (db->columns().empty())
+        throw DatabaseError("データベースサーバーにテーブル " + table + " がありません。");
+    return db;
+}
+
+void PostgresDatabase::fail(const std::string& state, const std::string& message) const {
+    const std::string table = "サーバーのテーブル " + (table_.empty() ? "" : table_ + " ");
+    std::string sentence;
+    if (isConnectionFailure(state) && (!conn_ || PQstatus(conn_) != CONNECTION_OK))
+        sentence = "データベースサーバーとの接続が切れました。変更は保存されていません。"
+                   "サーバーが動いていることを確かめてから、もう一度操作してください";
+    else if (state == "55P03" || state == "40P01")
+        sentence = table + "は他の端末が使用中です";
+    else if (state == "42501")
+        sentence = table + "を変更する権限がありません";
+    else if (state == "53100")
+        sentence = "サーバーのディスクがいっぱいのため、" + table + "に書き込めません";
+    else
+        sentence = table + "の操作に失敗しました";
+    throw DatabaseError(sentence + " (" + trimmed(message) + ")。");
+}
+
+std::shared_ptr<PostgresDatabase::Rows>
+PostgresDatabase::run(const std::string& sql,
+                      const std::vector<std::optional<std::string>>& values) {
+    sendQueuedRows();
+    ensureConnected();
+    std::vector<const char*> pointers;
+    for (const auto& value : values)
+        pointers.push_back(value ? value->c_str() : nullptr);
+    auto rows = std::make_shared<Rows>();
+    rows->result.reset(PQexecParams(conn_, sql.c_str(), static_cast<int>(pointers.size()), nullptr,
+                                    pointers.data(), nullptr, nullptr, 0));
+    const ExecStatusType status = PQresultStatus(rows->result.get());
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+        const char* state = PQresultErrorField(rows->result.get(), PG_DIAG_SQLSTATE);
+        fail(state ? state : "", PQerrorMessage(conn_));
+    }
+    return rows;
+}
+
+void PostgresDatabase::exec(const std::string& sql) {
+    run(sql, {});
+}
+
+Statement PostgresDatabase::prepare(const std::string& sql) {
+    return Statement(std::make_unique<PostgresStatement>(*this, sql));
+}
+
+Statement PostgresDatabase::prepareBulkInsert(const std::string& sql) {
+    return Statement(std::make_unique<PostgresCopy>(*this, sql));
+}
+
+void PostgresDatabase::queueCopyRow(const std::string& copySql, const std::string& line) {
+    if (copySql != copySql_)
+        sendQueuedRows();
+    copySql_ = copySql;
+    queued_ += line;
+    if (queued_.size() >= kQueuedBytes)
+        sendQueuedRows();
+}
+
+void PostgresDatabase::sendQueuedRows() {
+    if (queued_.empty())
+        return;
+    std::string data;
+    data.swap(queued_); // a failed batch is not sent twice
+    ensureConnected();
+    Result start(PQexec(conn_, copySql_.c_str()), &PQclear);
+    if (PQresultStatus(start.get()) == PGRES_COPY_IN) {
+        PQputCopyData(conn_, data.data(), static_cast<int>(data.size()));
+        PQputCopyEnd(conn_, nullptr);
+    }
+    std::string state, message;
+    if (PQresultStatus(start.get()) != PGRES_COPY_IN) {
+        const char* code = PQresultErrorField(start.get(), PG_DIAG_SQLSTATE);
+        state = code ? code : "";
+        message = PQerrorMessage(conn_);
+    }
+    while (PGresult* result = PQgetResult(conn_)) {
+        if (PQresultStatus(result) != PGRES_COMMAND_OK && message.empty()) {
+            const char* code = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+            state = code ? code : "";
+            message = PQresultErrorMessage(result);
+        }
+        PQclear(result);
+    }
+    if (!message.empty())
+        fail(state, message);
+}
+
+std::int64_t PostgresDatabase::lastInsertRowid() {
+    Statement last = prepare("SELECT lastval()");
+    return last.step() ? last.columnInt(0) : 0;
+}
+
+bool PostgresDatabase::inTransaction() const {
+    const PGTransactionStatusType status = conn_ ? PQtransactionStatus(conn_) : PQTRANS_UNKNOWN;
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+}
+
+// Writers of a table take turns, as on a SQLite file; readers never wait.
+void PostgresDatabase::beginWrite() {
+    exec("BEGIN");
+    if (!table_.empty())
+        exec("LOCK TABLE " + tableName() + " IN SHARE ROW EXCLUSIVE MODE");
+}
+
+std::vector<ColumnInfo> PostgresDatabase::columns() {
+    Statement info = prepare("SELECT column_name, data_type FROM information_schema.columns "
+                             "WHERE table_schema = current_schema() AND table_name = ? AND "
+                             "column_name <> 'rowid' ORDER BY ordinal_position");
+    info.bindText(1, table_);
+    std::vector<ColumnInfo> columns;
+    while (info.step())
+        columns.push_back({std::string(info.columnText(0)), std::string(info.columnText(1))});
+    return columns;
+}
+
+std::optional<std::vector<std::string>> PostgresDatabase::indexColumns(const std::string& name) {
+    Statement info =
+        prepare("SELECT a.attname FROM pg_class c JOIN pg_index i ON i.indexrelid = c.oid "
+                "CROSS JOIN LATERAL unnest(i.indkey::int2[]) WITH ORDINALITY AS k(attnum, place) "
+                "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = k.attnum "
+                "WHERE c.relname = ? AND c.relnamespace = current_schema()::regnamespace "
+                "ORDER BY k.place");
+    info.bindText(1, table_ + "." + name);
+    std::vector<std::string> columns;
+    while (info.step())
+        columns.emplace_back(info.columnText(0));
+    if (columns.empty())
+        return std::nullopt;
+    return columns;
+}
+
+std::int64_t PostgresDatabase::dataVersion() {
+    Statement version = prepare("SELECT version FROM mivora_versions WHERE name = ?");
+    version.bindText(1, table_);
+    return version.step() ? version.columnInt(0) : 0;
+}
+
+void PostgresDatabase::saveCopy(const fs::path& file) {
+    SqliteDatabase copy(file, true);
+    copy.exec(createTableSql("records", columns(), false));
+    beginRead();
+    try {
+        WriteTransaction write(copy);
+        copyRecords(*this, copy, copy.tableName());
+        write.commit();
+    } catch (...) {
+        exec("ROLLBACK");
+        throw;
+    }
+    exec("COMMIT");
+}
+
+void PostgresDatabase::loadCopy(const fs::path& file) {
+    SqliteDatabase source(file, false);
+    WriteTransaction write(*this);
+    exec("DELETE FROM " + tableName());
+    copyRecords(source, *this, tableName());
+    write.commit();
+}
+
+void PostgresDatabase::createTables(Indexes indexes) {
+    WriteTransaction write(*this);
+    for (const TableDef* table : allTables()) {
+        Statement exists = prepare("SELECT 1 FROM information_schema.tables WHERE table_schema "
+                                   "= current_schema() AND table_name = ?");
+        exists.bindText(1, serverTableName(*table));
+        if (exists.step())
+            throw FileError("データベースサーバーにテーブル " + serverTableName(*table) +
+                            " は既にあります。既存のデータは上書きしません。");
+    }
+    exec("CREATE TABLE IF NOT EXISTS mivora_versions (name text PRIMARY KEY, "
+         "version bigint NOT NULL DEFAULT 0)");
+    exec("CREATE OR REPLACE FUNCTION mivora_count_change() RETURNS trigger LANGUAGE plpgsql AS "
+         "$$ BEGIN UPDATE mivora_versions SET version = version + 1 WHERE name = TG_TABLE_NAME; "
+         "RETURN NULL; END $$");
+    for (const TableDef* table : allTables()) {
+        const std::string name = serverTableName(*table);
+        std::vector<ColumnInfo> columns;
+        for (const FieldDef& field : table->fields)
+            columns.push_back({field.name, declaredType(field.type)});
+        exec(createTableSql(quoteName(name), columns, true));
+        exec("INSERT INTO mivora_versions (name) VALUES ('" + name +
+             "') ON CONFLICT (name) DO NOTHING");
+        exec("CREATE TRIGGER " + quoteName(name + ".changes") +
+             " AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON " + quoteName(name) +
+             " FOR EACH STATEMENT EXECUTE FUNCTION mivora_count_change()");
+    }
+    if (indexes == Indexes::Now)
+        createIndexes();
+    write.commit();
+}
+
+void PostgresDatabase::createIndexes() {
+    for (const TableDef* table : allTables()) {
+        const std::string name = serverTableName(*table);
+        for (const IndexDef& index : table->indexes)
+            exec(createIndexSql(quoteName(name + "." + index.name), quoteName(name), index));
+    }
+}
+
+std::optional<std::string> serverOf(const fs::path& dataFolder) {
+    const fs::path file = findFile(dataFolder, "CARDATA.conn");
+    std::ifstream in(file);
+    std::string line;
+    if (!in || !std::getline(in, line))
+        return std::nullopt;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+std::string serverTableName(const TableDef& table) {
+    return fs::path(table.file).stem().string();
+}
+
+} // namespace mivora

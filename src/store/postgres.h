@@ -1,0 +1,80 @@
+#pragma once
+// A table on a PostgreSQL server: the engine of an office whose PCs share one set
+// of records. The six tables of a data folder live in one schema of one database,
+// under the names of their files ("INDATA", "PrtData", ...), each with a hidden
+// column rowid that numbers its records. A statement trigger counts the changes
+// of each table in mivora_versions, so that every PC notices the commits of the
+// others at its next move.
+
+#include "store/database.h"
+#include "store/datafolder.h"
+
+struct pg_conn;
+
+namespace mivora {
+
+class PostgresDatabase : public Database {
+  public:
+    // Connects with a libpq connection string (passwords come from the string or
+    // the user's ~/.pgpass). table is the table this connection serves, "" for
+    // one that only runs statements.
+    PostgresDatabase(const std::string& connection, std::string table);
+    ~PostgresDatabase() override;
+
+    // A connection serving a table that must be there: a DatabaseError otherwise.
+    static std::unique_ptr<Database> openTable(const std::string& connection,
+                                               const std::string& table);
+
+    void exec(const std::string& sql) override;
+    Statement prepare(const std::string& sql) override;
+    Statement prepareBulkInsert(const std::string& sql) override;
+    std::int64_t lastInsertRowid() override;
+    bool readOnly() const override { return false; }
+    bool inTransaction() const override;
+    void beginWrite() override;
+    void beginRead() override { exec("BEGIN ISOLATION LEVEL REPEATABLE READ"); }
+
+    std::string tableName() const override { return quoteName(table_); }
+    std::vector<ColumnInfo> columns() override;
+    std::optional<std::vector<std::string>> indexColumns(const std::string& name) override;
+    std::int64_t dataVersion() override;
+    std::string inShiftJisOrder(const std::string& expression) const override {
+        return "convert_to(" + expression + ", 'SJIS')";
+    }
+    bool shared() const override { return true; }
+
+    void saveCopy(const std::filesystem::path& file) override;
+    void loadCopy(const std::filesystem::path& file) override;
+
+    // Creates the six tables, their indexes and change counters, in one
+    // transaction; refuses (FileError) when any of them is there already.
+    void createTables(Indexes indexes);
+    void createIndexes();
+
+    // The statements and batches of rows below run through these.
+    struct Rows;
+    std::shared_ptr<Rows> run(const std::string& sql,
+                              const std::vector<std::optional<std::string>>& values);
+    void queueCopyRow(const std::string& copySql, const std::string& line);
+    void sendQueuedRows();
+
+  private:
+    void connect();
+    void ensureConnected();
+    [[noreturn]] void fail(const std::string& state, const std::string& message) const;
+
+    std::string connection_;
+    std::string table_;
+    pg_conn* conn_ = nullptr;
+    std::string copySql_;
+    std::string queued_; // rows for COPY, in its text format
+};
+
+// The server that holds the tables of a data folder, from its CARDATA.conn (the
+// first line: a libpq connection string); nothing for a folder of table files.
+std::optional<std::string> serverOf(const std::filesystem::path& dataFolder);
+
+// The name of a table on the server: its file name without extension.
+std::string serverTableName(const TableDef& table);
+
+} // namespace mivora
