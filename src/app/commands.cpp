@@ -17,8 +17,14 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"init", "init DIR                  サンプルデータ入りのプログラムフォルダを作成します",
+    {"init",
+     "init [--server 接続文字列] DIR  サンプルデータ入りのプログラムフォルダを作成します "
+     "(--server: テーブルを PostgreSQL サーバーに作成)",
      commandInit},
+    {"copy-data",
+     "copy-data FROM TO         データフォルダの全テーブルを別のデータフォルダまたはサーバーへ"
+     "コピーします",
+     commandCopyData},
     {"backup",
      "backup FILE --row N       全車両を CSV (拡張子 .CSV) または TXT にバックアップします",
      commandBackup},
@@ -65,7 +71,9 @@ void printHelp(std::ostream& out) {
     out << "  mivora --version          バージョンを表示します\n"
            "  mivora --help             このヘルプを表示します\n"
            "データフォルダは --cardata DIR、環境変数 CARDATA、プログラムフォルダの CARDATA/ "
-           "の順に決まります。\n";
+           "の順に決まります。\n"
+           "データフォルダに CARDATA.conn (1 行目: PostgreSQL の接続文字列) があると、テーブルは"
+           "そのサーバー上にあります。\n";
 }
 
 bool isHelp(const std::string& word) {

@@ -26,5 +26,6 @@ int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandCalibrate(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandImportParadox(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandRecover(const Arguments& args, std::ostream& out, std::ostream& err);
+int commandCopyData(const Arguments& args, std::ostream& out, std::ostream& err);
 
 } // namespace mivora

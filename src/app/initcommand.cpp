@@ -3,11 +3,13 @@
 
 #include "app/commands.h"
 #include "app/headlessgui.h"
+#include "app/options.h"
 #include "app/programfolder.h"
 
 #include "store/datafolder.h"
 #include "text/codec.h"
 #include "text/errors.h"
+#include "text/filenames.h"
 #include "text/lines.h"
 
 #include <QFont>
@@ -90,9 +92,34 @@ void writeSettingsFiles(const fs::path& dir) {
 
 } // namespace
 
-void createProgramFolder(const fs::path& dir, FolderContent content) {
+namespace {
+
+// The folder's pointer to the server is written first, so that the tables are
+// made there, and taken back when they cannot be.
+void createServerTables(const fs::path& tables, const std::string& server) {
+    const fs::path pointer = findFile(tables, "CARDATA.conn");
+    if (present(pointer))
+        throw FileError(pathText(pointer) + " は既にあります。既存の設定は上書きしません。");
+    writeLines(pointer, {server});
+    try {
+        createTables(tables);
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove(pointer, ignored);
+        throw;
+    }
+}
+
+} // namespace
+
+void createProgramFolder(const fs::path& dir, FolderContent content, const std::string& server) {
     const fs::path tables = dir / "CARDATA";
-    createTables(tables);
+    if (server.empty()) {
+        createTables(tables);
+    } else {
+        fs::create_directories(tables);
+        createServerTables(tables, server);
+    }
     if (content == FolderContent::Empty)
         return;
     fillSampleData(tables);
@@ -101,13 +128,18 @@ void createProgramFolder(const fs::path& dir, FolderContent content) {
 }
 
 int commandInit(const Arguments& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << "使い方: mivora init DIR\n";
+    const CommandLine line = parseCommandLine(args, {"--server"});
+    if (line.words.size() != 1) {
+        err << "使い方: mivora init [--server 接続文字列] DIR\n";
         return 2;
     }
-    const fs::path dir = fs::absolute(args[0]);
-    createProgramFolder(dir, FolderContent::Sample);
+    const fs::path dir = fs::absolute(line.words[0]);
+    const std::string server = line.option("--server").value_or("");
+    createProgramFolder(dir, FolderContent::Sample, server);
     out << "プログラムフォルダ " << pathText(dir) << " を作成しました。\n";
+    if (!server.empty())
+        out << "テーブルはデータベースサーバー上にあります (" << pathText(dir / "CARDATA")
+            << "/CARDATA.conn)。\n";
     return 0;
 }
 

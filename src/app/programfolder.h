@@ -23,7 +23,10 @@ enum class FolderContent {
 };
 
 // Creates the folder with its content; throws Error, also when it holds tables.
-void createProgramFolder(const std::filesystem::path& dir, FolderContent content);
+// With a server (a libpq connection string), the tables are made on it, and the
+// folder's CARDATA.conn points there.
+void createProgramFolder(const std::filesystem::path& dir, FolderContent content,
+                         const std::string& server = "");
 
 // What the desktop program was started with.
 struct StartFolderOptions {

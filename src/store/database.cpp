@@ -83,6 +83,13 @@ FieldType fieldTypeOf(std::string declared) {
     return FieldType::Text;
 }
 
+std::vector<ColumnInfo> columnsOf(const TableDef& table) {
+    std::vector<ColumnInfo> columns;
+    for (const FieldDef& field : table.fields)
+        columns.push_back({field.name, declaredType(field.type)});
+    return columns;
+}
+
 std::string createTableSql(const std::string& quotedTable, const std::vector<ColumnInfo>& columns,
                            bool withRowidColumn) {
     std::string sql = "CREATE TABLE " + quotedTable + " (";
@@ -108,9 +115,11 @@ std::string createIndexSql(const std::string& quotedIndex, const std::string& qu
 long long copyRecords(Database& from, Database& to, const std::string& quotedTargetTable) {
     const std::vector<ColumnInfo> columns = from.columns();
     std::string names, marks;
+    std::vector<FieldType> types;
     for (const ColumnInfo& column : columns) {
         names += (names.empty() ? "" : ", ") + quoteName(column.name);
         marks += marks.empty() ? "?" : ", ?";
+        types.push_back(fieldTypeOf(column.declared));
     }
     Statement select =
         from.prepare("SELECT " + names + " FROM " + from.tableName() + " ORDER BY rowid");
@@ -123,7 +132,7 @@ long long copyRecords(Database& from, Database& to, const std::string& quotedTar
             const int column = static_cast<int>(i);
             if (select.isNull(column))
                 insert.bindNull(column + 1);
-            else if (fieldTypeOf(columns[i].declared) == FieldType::Text)
+            else if (types[i] == FieldType::Text)
                 insert.bindText(column + 1, select.columnText(column));
             else
                 insert.bindInt(column + 1, select.columnInt(column));

@@ -135,6 +135,9 @@ std::string quoteName(std::string_view name);
 const char* declaredType(FieldType type);
 FieldType fieldTypeOf(std::string declared);
 
+// The columns of a table of the data folder.
+std::vector<ColumnInfo> columnsOf(const TableDef& table);
+
 // CREATE TABLE of a table with these columns (texts are never NULL); on a server
 // with the column rowid that numbers its records.
 std::string createTableSql(const std::string& quotedTable, const std::vector<ColumnInfo>& columns,

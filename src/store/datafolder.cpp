@@ -19,13 +19,17 @@ void addIndexes(Database& db, const TableDef& table) {
 
 void createTable(const fs::path& file, const TableDef& table, Indexes indexes) {
     SqliteDatabase db(file, true);
-    std::vector<ColumnInfo> columns;
-    for (const FieldDef& field : table.fields)
-        columns.push_back({field.name, declaredType(field.type)});
-    db.exec(createTableSql("records", columns, false));
+    db.exec(createTableSql("records", columnsOf(table), false));
     if (indexes == Indexes::Now)
         addIndexes(db, table);
     markCurrentFormat(db);
+}
+
+void refuseExistingFiles(const fs::path& dataFolder) {
+    for (const TableDef* table : allTables())
+        if (fs::exists(tablePath(dataFolder, *table)))
+            throw FileError("テーブル " + pathText(tablePath(dataFolder, *table)) +
+                            " は既にあります。既存のデータは上書きしません。");
 }
 
 } // namespace
@@ -39,13 +43,63 @@ void createTables(const fs::path& dataFolder, Indexes indexes) {
         PostgresDatabase(*server, "").createTables(indexes);
         return;
     }
-    for (const TableDef* table : allTables())
-        if (fs::exists(tablePath(dataFolder, *table)))
-            throw FileError("テーブル " + pathText(tablePath(dataFolder, *table)) +
-                            " は既にあります。既存のデータは上書きしません。");
+    refuseExistingFiles(dataFolder);
     fs::create_directories(dataFolder);
     for (const TableDef* table : allTables())
         createTable(tablePath(dataFolder, *table), *table, indexes);
+}
+
+namespace {
+
+// On a server everything happens in one transaction.
+std::vector<CopiedTable> copyToServer(const fs::path& from, const std::string& server) {
+    PostgresDatabase target(server, "");
+    WriteTransaction write(target);
+    target.createTables(Indexes::Later);
+    std::vector<CopiedTable> copied;
+    for (const TableDef* table : allTables()) {
+        std::unique_ptr<Database> source = openTable(tablePath(from, *table));
+        copied.push_back({serverTableName(*table),
+                          copyRecords(*source, target, quoteName(serverTableName(*table)))});
+    }
+    target.createIndexes();
+    write.commit();
+    return copied;
+}
+
+// Files are written complete beside the target and then moved in.
+std::vector<CopiedTable> copyToFiles(const fs::path& from, const fs::path& to) {
+    refuseExistingFiles(to);
+    const fs::path staging = to / ".mivora-copy";
+    std::error_code ignored;
+    fs::remove_all(staging, ignored);
+    std::vector<CopiedTable> copied;
+    try {
+        createTables(staging, Indexes::Later);
+        for (const TableDef* table : allTables()) {
+            std::unique_ptr<Database> source = openTable(tablePath(from, *table));
+            SqliteDatabase target(tablePath(staging, *table), false);
+            WriteTransaction write(target);
+            copied.push_back({serverTableName(*table), copyRecords(*source, target, "records")});
+            write.commit();
+        }
+        createIndexes(staging);
+        for (const TableDef* table : allTables())
+            fs::rename(tablePath(staging, *table), tablePath(to, *table));
+    } catch (...) {
+        fs::remove_all(staging, ignored);
+        throw;
+    }
+    fs::remove_all(staging, ignored);
+    return copied;
+}
+
+} // namespace
+
+std::vector<CopiedTable> copyDataFolder(const fs::path& from, const fs::path& to) {
+    if (std::optional<std::string> server = serverOf(to))
+        return copyToServer(from, *server);
+    return copyToFiles(from, to);
 }
 
 void createIndexes(const fs::path& dataFolder) {

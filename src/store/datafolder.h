@@ -5,6 +5,8 @@
 #include "store/schema.h"
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace mivora {
 
@@ -17,6 +19,17 @@ std::filesystem::path tablePath(const std::filesystem::path& dataFolder, const T
 enum class Indexes { Now, Later };
 void createTables(const std::filesystem::path& dataFolder, Indexes indexes = Indexes::Now);
 void createIndexes(const std::filesystem::path& dataFolder);
+
+// Copies the six tables of one data folder into another, which may hold its
+// tables in files or on a server (its CARDATA.conn), whole or not at all: the
+// target's tables must not exist yet (FileError otherwise, before anything is
+// written). Returns the number of records of each table, in table order.
+struct CopiedTable {
+    std::string name; // e.g. "INDATA"
+    long long records;
+};
+std::vector<CopiedTable> copyDataFolder(const std::filesystem::path& from,
+                                        const std::filesystem::path& to);
 
 // Fills freshly created tables with fictional vehicles, digit-count rows, two
 // layouts, their free contents and the fee tables.

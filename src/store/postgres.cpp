@@ -398,10 +398,7 @@ void PostgresDatabase::createTables(Indexes indexes) {
          "RETURN NULL; END $$");
     for (const TableDef* table : allTables()) {
         const std::string name = serverTableName(*table);
-        std::vector<ColumnInfo> columns;
-        for (const FieldDef& field : table->fields)
-            columns.push_back({field.name, declaredType(field.type)});
-        exec(createTableSql(quoteName(name), columns, true));
+        exec(createTableSql(quoteName(name), columnsOf(*table), true));
         exec("INSERT INTO mivora_versions (name) VALUES ('" + name +
              "') ON CONFLICT (name) DO NOTHING");
         exec("CREATE TRIGGER " + quoteName(name + ".changes") +

@@ -258,9 +258,12 @@ std::vector<std::int64_t> Table::rowidsInOrder() const {
         [&](std::int64_t a, std::int64_t b) { return wholeKey(a).compare(wholeKey(b)); });
 }
 
-void Table::noticeOtherCommits() {
-    if (db_->dataVersion() != seenDataVersion_)
-        reload();
+bool Table::catchUp() {
+    requireActive();
+    if (db_->dataVersion() == seenDataVersion_)
+        return false;
+    reload();
+    return true;
 }
 
 void Table::reload(std::optional<std::int64_t> keep) {

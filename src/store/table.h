@@ -109,6 +109,9 @@ class Table {
     void insertRecord(const std::vector<std::string>& values);
     // Reads the view anew, keeping the current record when it is still there.
     void refresh();
+    // Reads the view anew when another connection (another program, another PC)
+    // committed a change since it was read; true when it did.
+    bool catchUp();
 
     // Visits every record of the view in order, without moving the cursor: for
     // reading a whole table at once. The values are in field order.
@@ -144,7 +147,7 @@ class Table {
     // columns from first on, stopping after the field that makes it longer than
     // enough bytes.
     void appendKey(const Statement& select, int first, std::string& key, std::size_t enough) const;
-    void noticeOtherCommits();
+    void noticeOtherCommits() { catchUp(); }
     bool othersCommitted();
     void loadCurrent();
     Statement selectView(const std::string& columns, bool inRowidOrder) const;

@@ -32,6 +32,21 @@ void DBGrid::refresh() {
     followTable();
 }
 
+// Coming back to the grid, from another window or another program, shows what
+// other PCs and programs have committed meanwhile.
+void DBGrid::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    Table& table = model_.table();
+    if (!table.active() || table.state() != TableState::Browse || model_.adding())
+        return;
+    try {
+        if (table.catchUp())
+            refresh();
+    } catch (const Error& error) {
+        report(QString::fromStdString(error.what()));
+    }
+}
+
 // An added row is no record of the table: the grid stays on it.
 void DBGrid::followTable() {
     Table& table = model_.table();

@@ -335,6 +335,24 @@ TEST_F(RecordGridTest, AfterNewDataRecordsCanBeAddedAgain) {
     EXPECT_EQ(rows(), 1);
 }
 
+TEST_F(RecordGridTest, WhatAnotherPcAddedAppearsWhenTheGridHasTheFocusAgain) {
+    const int count = rows();
+    {
+        Table other(session_->vehicles.file());
+        other.open();
+        other.append();
+        other.setText(sj("使用者ふりがな"), sj("ｱｱｱ"));
+        other.setText(sj("使用者"), sj("別の端末の車両"));
+        other.post();
+    }
+    EXPECT_EQ(rows(), count); // not yet: the grid has not been left
+    grid().clearFocus();
+    grid().setFocus(Qt::ActiveWindowFocusReason);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(rows(), count + 1);
+    EXPECT_EQ(grid().model().index(0, 0).data().toString(), QStringLiteral("ｱｱｱ"));
+}
+
 TEST(SingleInstance, SecondCopyIsRefusedAndAStaleLockTakenOver) {
     TempDir dir;
     const QString lockPath = QString::fromStdString((dir.path() / "EX_Mivora.lock").string());

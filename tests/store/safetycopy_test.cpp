@@ -8,7 +8,7 @@
 namespace mivora::test {
 namespace {
 
-class SafetyCopyTest : public StoreTest {
+class SafetyCopyTest : public EngineTest {
   protected:
     SafetyCopyTest() {
         openVehicles(vehicles_);
@@ -17,7 +17,7 @@ class SafetyCopyTest : public StoreTest {
     Table vehicles_{tableFile(vehicleTable())};
 };
 
-TEST_F(SafetyCopyTest, TheTenNewestAreKeptNewestFirst) {
+TEST_P(SafetyCopyTest, TheTenNewestAreKeptNewestFirst) {
     std::vector<std::string> written;
     for (int i = 0; i < 12; ++i) {
         addVehicle(vehicles_, "ｶ", "more");
@@ -32,7 +32,7 @@ TEST_F(SafetyCopyTest, TheTenNewestAreKeptNewestFirst) {
     EXPECT_EQ(copies[0].time.size(), std::string("2026-12-07 15:30:00").size());
 }
 
-TEST_F(SafetyCopyTest, ACopyThatCannotBeWrittenIsAnErrorNamingIt) {
+TEST_P(SafetyCopyTest, ACopyThatCannotBeWrittenIsAnErrorNamingIt) {
     std::ofstream(dir_.path() / "safety") << "a file where the folder should be";
     try {
         writeSafetyCopy(vehicles_);
@@ -42,12 +42,14 @@ TEST_F(SafetyCopyTest, ACopyThatCannotBeWrittenIsAnErrorNamingIt) {
     }
 }
 
-TEST_F(SafetyCopyTest, OnlyCopiesOfTheListCanBeRecovered) {
+TEST_P(SafetyCopyTest, OnlyCopiesOfTheListCanBeRecovered) {
     writeSafetyCopy(vehicles_);
     for (const char* name : {"INDATA-20261207-153000", "../INDATA.db", "INDATA"})
         EXPECT_THROW(recoverSafetyCopy(vehicles_, name), FileError) << name;
     EXPECT_EQ(listSafetyCopies(vehicles_).size(), 1u); // a refused name copies nothing
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(SafetyCopyTest);
 
 } // namespace
 } // namespace mivora::test

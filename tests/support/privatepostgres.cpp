@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -13,8 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string runScript(const std::string& arguments) {
-    const std::string command = "bash " MIVORA_SOURCE_DIR "/scripts/pgserver.sh " + arguments;
+std::string runScript(const std::string& action, const fs::path& dir) {
+    const std::string command =
+        "bash " MIVORA_SOURCE_DIR "/scripts/pgserver.sh " + action + " " + dir.string();
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         throw std::runtime_error("cannot run " + command);
@@ -29,39 +31,55 @@ std::string runScript(const std::string& arguments) {
     return output;
 }
 
-class Server {
-  public:
-    Server() {
-        if (fs::exists(fs::path(MIVORA_TEST_POSTGRES_DIR) / ".s.PGSQL.5432")) {
-            connection_ = "host=" MIVORA_TEST_POSTGRES_DIR " dbname=postgres user=postgres";
-            return;
-        }
-        own_ = fs::temp_directory_path() / ("mivora-pg-" + std::to_string(getpid()));
-        connection_ = runScript("start " + own_.string());
-    }
-    ~Server() {
-        if (!own_.empty())
-            runScript("stop " + own_.string());
-    }
-    const std::string& connection() const { return connection_; }
+const std::string& sharedServer() {
+    static std::unique_ptr<PrivateServer> own;
+    static const std::string connection = [] {
+        if (fs::exists(fs::path(MIVORA_TEST_POSTGRES_DIR) / ".s.PGSQL.5432"))
+            return std::string("host=" MIVORA_TEST_POSTGRES_DIR " dbname=postgres user=postgres");
+        own = std::make_unique<PrivateServer>();
+        return own->connection();
+    }();
+    return connection;
+}
 
-  private:
-    fs::path own_;
-    std::string connection_;
-};
+std::string schemaOn(const std::string& server) {
+    static int made = 0;
+    const std::string schema = "test_" + std::to_string(getpid()) + "_" + std::to_string(++made);
+    PostgresDatabase(server, "").exec("CREATE SCHEMA " + schema);
+    return server + " options='-csearch_path=" + schema + "'";
+}
 
 } // namespace
 
-std::string freshServerSchema() {
-    static Server server;
-    static int made = 0;
-    const std::string schema = "test_" + std::to_string(getpid()) + "_" + std::to_string(++made);
-    PostgresDatabase(server.connection(), "").exec("CREATE SCHEMA " + schema);
-    return server.connection() + " options='-csearch_path=" + schema + "'";
+PrivateServer::PrivateServer() {
+    static int started = 0;
+    dir_ = fs::temp_directory_path() /
+           ("mivora-pg-" + std::to_string(getpid()) + "-" + std::to_string(++started));
+    connection_ = runScript("start", dir_);
 }
 
-std::string useServerFor(const fs::path& dataFolder) {
-    const std::string connection = freshServerSchema();
+PrivateServer::~PrivateServer() {
+    try {
+        runScript("stop", dir_);
+    } catch (const std::exception&) {
+        // The folder is under the temp folder; nothing else to do.
+    }
+}
+
+void PrivateServer::halt() {
+    runScript("halt", dir_);
+}
+
+void PrivateServer::resume() {
+    runScript("resume", dir_);
+}
+
+std::string freshServerSchema() {
+    return schemaOn(sharedServer());
+}
+
+std::string useServerFor(const fs::path& dataFolder, std::string server) {
+    const std::string connection = schemaOn(server.empty() ? sharedServer() : server);
     fs::create_directories(dataFolder);
     std::ofstream(dataFolder / "CARDATA.conn") << connection << "\n";
     return connection;

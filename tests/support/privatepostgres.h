@@ -1,5 +1,5 @@
 #pragma once
-// The PostgreSQL server of the tests: the one CTest started for the whole run
+// The PostgreSQL servers of the tests: the one CTest started for the whole run
 // (its folder is MIVORA_TEST_POSTGRES_DIR), or, when a test program runs on its
 // own, a private one started at first use and stopped at the program's end.
 // Every test gets a schema of its own on it.
@@ -9,11 +9,29 @@
 
 namespace mivora::test {
 
+// A server of one test's own, for tests that stop it midway.
+class PrivateServer {
+  public:
+    PrivateServer();
+    ~PrivateServer();
+    PrivateServer(const PrivateServer&) = delete;
+    PrivateServer& operator=(const PrivateServer&) = delete;
+
+    const std::string& connection() const { return connection_; }
+    // Stops the server, keeping its data, and starts it again.
+    void halt();
+    void resume();
+
+  private:
+    std::filesystem::path dir_;
+    std::string connection_;
+};
+
 // The connection string of a new, empty schema; the test's tables go there.
 std::string freshServerSchema();
 
-// Writes CARDATA.conn into the data folder, pointing at a new schema, and
-// returns its connection string.
-std::string useServerFor(const std::filesystem::path& dataFolder);
+// Writes CARDATA.conn into the data folder, pointing at a new schema of the
+// given server (the shared one when empty), and returns its connection string.
+std::string useServerFor(const std::filesystem::path& dataFolder, std::string server = "");
 
 } // namespace mivora::test
