@@ -1,0 +1,69 @@
+// An office with its records on a server: the commands that set it up, and two
+// program folders (two PCs) working on the same records.
+
+#include "sampleprogramfolder.h"
+#include "support/privatepostgres.h"
+
+#include <fstream>
+
+namespace mivora::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ServerCommandsTest : public ::testing::Test {
+  protected:
+    // `mivora ARGS` in the folder, in this process.
+    int run(const fs::path& folder, const std::vector<std::string>& args) {
+        out_.str("");
+        err_.str("");
+        const auto before = fs::current_path();
+        fs::current_path(folder);
+        const int code = runCommand(args, out_, err_);
+        fs::current_path(before);
+        return code;
+    }
+
+    TempDir dir_;
+    std::ostringstream out_, err_;
+};
+
+TEST_F(ServerCommandsTest, TwoFoldersOnOneServerShareTheirRecords) {
+    const std::string server = freshServerSchema();
+    const fs::path first = dir_.path() / "pc1", second = dir_.path() / "pc2";
+    ASSERT_EQ(run(dir_.path(), {"init", "--server", server, first.string()}), 0) << err_.str();
+    EXPECT_EQ(readBytes(first / "CARDATA" / "CARDATA.conn"), server + "\r\n");
+    EXPECT_FALSE(fs::exists(first / "CARDATA" / "INDATA.db")); // the tables are on the server
+
+    // The second PC: its own folder and settings, the same server.
+    fs::create_directories(second / "CARDATA");
+    std::ofstream(second / "CARDATA" / "CARDATA.conn") << server << "\n";
+    ASSERT_EQ(run(first, {"backup", "all.CSV", "--row", "1"}), 0) << err_.str();
+
+    // A restore on the second PC is what the first then backs up.
+    const std::string all = readBytes(first / "all.CSV");
+    std::ofstream(second / "few.CSV", std::ios::binary) << all.substr(0, all.find("\r\n") + 2);
+    ASSERT_EQ(run(second, {"restore", "few.CSV"}), 0) << err_.str();
+    ASSERT_EQ(run(first, {"backup", "after.CSV", "--row", "1"}), 0) << err_.str();
+    EXPECT_EQ(readBytes(first / "after.CSV"), readBytes(second / "few.CSV"));
+
+    // The server's tables are made once.
+    EXPECT_EQ(run(dir_.path(), {"init", "--server", server, (dir_.path() / "pc3").string()}), 1);
+    EXPECT_NE(err_.str().find("既にあります"), std::string::npos) << err_.str();
+    EXPECT_FALSE(fs::exists(dir_.path() / "pc3" / "CARDATA" / "CARDATA.conn"));
+}
+
+TEST_F(ServerCommandsTest, CopyDataMovesAFolderOntoAServerAndReportsTheCounts) {
+    SampleProgramFolder sample;
+    const fs::path target = dir_.path() / "server";
+    useServerFor(target);
+    ASSERT_EQ(run(dir_.path(), {"copy-data", sample.tables().string(), target.string()}), 0)
+        << err_.str();
+    EXPECT_EQ(out_.str().rfind("INDATA: 20 件\n", 0), 0u) << out_.str();
+
+    EXPECT_EQ(run(dir_.path(), {"copy-data", sample.tables().string(), target.string()}), 1);
+    EXPECT_NE(err_.str().find("既にあります"), std::string::npos) << err_.str();
+}
+
+} // namespace
+} // namespace mivora::test
