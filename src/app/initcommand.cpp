@@ -7,6 +7,7 @@
 #include "app/programfolder.h"
 
 #include "store/datafolder.h"
+#include "store/postgres.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/filenames.h"
@@ -100,6 +101,10 @@ void createServerTables(const fs::path& tables, const std::string& server) {
     const fs::path pointer = findFile(tables, "CARDATA.conn");
     if (present(pointer))
         throw FileError(pathText(pointer) + " は既にあります。既存の設定は上書きしません。");
+    // The program never writes a password into a folder others may read.
+    if (holdsPassword(server))
+        throw Error("接続文字列にパスワードを書かず、~/.pgpass (利用者のホームフォルダ) "
+                    "に書いてください。");
     writeLines(pointer, {server});
     try {
         createTables(tables);

@@ -194,7 +194,18 @@ PostgresDatabase::~PostgresDatabase() {
 
 void PostgresDatabase::connect() {
     PQfinish(conn_);
-    conn_ = PQconnectdb(connection_.c_str());
+    // A server that does not answer (a pulled cable) must not hold the program
+    // for minutes: these come first, so the connection string can still set them.
+    const char* keys[] = {"connect_timeout",
+                          "keepalives_idle",
+                          "keepalives_interval",
+                          "keepalives_count",
+                          "tcp_user_timeout",
+                          "application_name",
+                          "dbname",
+                          nullptr};
+    const char* values[] = {"10", "30", "10", "3", "30000", "mivora", connection_.c_str(), nullptr};
+    conn_ = PQconnectdbParams(keys, values, 1);
     if (PQstatus(conn_) != CONNECTION_OK) {
         std::string message = trimmed(PQerrorMessage(conn_));
         PQfinish(conn_);
@@ -427,6 +438,21 @@ std::optional<std::string> serverOf(const fs::path& dataFolder) {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return line;
+}
+
+bool holdsPassword(const std::string& connection) {
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(connection.c_str(), &error);
+    if (!options) {
+        std::string message = error ? trimmed(error) : "";
+        PQfreemem(error);
+        throw DatabaseError("接続文字列「" + connection + "」を読めません (" + message + ")。");
+    }
+    bool found = false;
+    for (const PQconninfoOption* option = options; option->keyword; ++option)
+        found = found || (option->val && std::string(option->keyword) == "password");
+    PQconninfoFree(options);
+    return found;
 }
 
 std::string serverTableName(const TableDef& table) {

@@ -74,6 +74,10 @@ class PostgresDatabase : public Database {
 // first line: a libpq connection string); nothing for a folder of table files.
 std::optional<std::string> serverOf(const std::filesystem::path& dataFolder);
 
+// Whether the connection string holds a password; a DatabaseError for a string
+// libpq cannot read.
+bool holdsPassword(const std::string& connection);
+
 // The name of a table on the server: its file name without extension.
 std::string serverTableName(const TableDef& table);
 

@@ -47,6 +47,13 @@ TEST_F(ServerCommandsTest, TwoFoldersOnOneServerShareTheirRecords) {
     ASSERT_EQ(run(first, {"backup", "after.CSV", "--row", "1"}), 0) << err_.str();
     EXPECT_EQ(readBytes(first / "after.CSV"), readBytes(second / "few.CSV"));
 
+    // A password is never written into the folder.
+    EXPECT_EQ(run(dir_.path(), {"init", "--server", server + " password=secret",
+                                (dir_.path() / "pc4").string()}),
+              1);
+    EXPECT_NE(err_.str().find("~/.pgpass"), std::string::npos) << err_.str();
+    EXPECT_FALSE(fs::exists(dir_.path() / "pc4" / "CARDATA" / "CARDATA.conn"));
+
     // The server's tables are made once.
     EXPECT_EQ(run(dir_.path(), {"init", "--server", server, (dir_.path() / "pc3").string()}), 1);
     EXPECT_NE(err_.str().find("既にあります"), std::string::npos) << err_.str();
