@@ -91,9 +91,10 @@ class Database {
     virtual std::vector<ColumnInfo> columns() = 0;
     // The fields of the named index of the table; nothing when there is none.
     virtual std::optional<std::vector<std::string>> indexColumns(const std::string& name) = 0;
-    // Changes whenever another connection commits a change of the table; a
-    // connection's own commits leave it as it is, except on a shared server,
-    // where the caller reads it again inside its own write transaction.
+    // Changes whenever another connection commits a change of the table. SQLite
+    // leaves it as it is for a connection's own commits, a server counts them too:
+    // a writer reads it inside its write transaction, before its change (did
+    // others commit?) and after it (what to remember).
     virtual std::int64_t dataVersion() = 0;
     // An SQL expression of the text expression that orders and compares as its
     // Shift-JIS bytes.

@@ -1,10 +1,10 @@
 #pragma once
-// Safety copies of a table file, written before the program deletes records by
-// the thousand (a restore, the new-data button), so that a wrong file or a wrong
-// click can be undone. A copy is the whole file, taken with SQLite's online
-// backup, in the folder "safety" beside the table, named after the table and the
-// local time: safety/INDATA-20261207-153000.db (a second copy within the same
-// second gets "-2", "-3"...). The newest ten are kept.
+// Safety copies of a table, written before the program deletes records by the
+// thousand (a restore, the new-data button), so that a wrong file or a wrong
+// click can be undone. A copy is a SQLite file with every record (of a table
+// file, its online backup), in the folder "safety" of the data folder, named
+// after the table and the local time: safety/INDATA-20261207-153000.db (a second
+// copy within the same second gets "-2", "-3"...). The newest ten are kept.
 
 #include <filesystem>
 #include <string>

@@ -1,5 +1,6 @@
 #pragma once
-// A cursor over one table file of the data folder, with the operations the
+// A cursor over one table of the data folder (its SQLite file, or the table of
+// that name on the server of the folder's CARDATA.conn), with the operations the
 // windows and the core use: positioning by record number in the current order and
 // filter, edit / insert / post / cancel / delete, fields read and written by name.
 // Field names and values are CP932 texts; the file holds UTF-8.
@@ -120,10 +121,10 @@ class Table {
     // A field of any visible record without moving the cursor (for grids).
     std::string peek(int recordNumber, int fieldIndex) const;
 
-    // Writes a copy of the whole file (a consistent state even while others
-    // write), a plain file without journal.
+    // Writes a copy of every record into a SQLite file (a consistent state even
+    // while others write), a plain file without journal.
     void copyFileTo(const std::filesystem::path& target);
-    // Replaces every record of the file by those of a copy that copyFileTo made,
+    // Replaces every record of the table by those of a copy that copyFileTo made,
     // in one step, and opens the table anew.
     void replaceFileFrom(const std::filesystem::path& source);
 

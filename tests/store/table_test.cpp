@@ -232,6 +232,16 @@ TEST_P(TableTest, FilterLimitsTheViewAndDeletion) {
     EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"06-9", "06-1"}));
 }
 
+TEST_P(TableTest, FilterComparesTextsAsShiftJisBytes) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    addVehicle(table, "ｱ", "kana");    // 0xB1, but U+FF71 in Unicode
+    addVehicle(table, "漾", "kanji3"); // 0xE0xx, but U+6F3E
+    table.setFilter("[" + sj("使用者ふりがな") + "] < '" + sj("漾") + "'");
+    table.setFiltered(true);
+    EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"kana"}));
+}
+
 TEST_P(TableTest, FilterThatDoesNotParseLeavesTheTableUnfiltered) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
