@@ -9,12 +9,16 @@ namespace mivora {
 namespace {
 
 // A zero byte inside a value becomes 00 01; a value ends with 00 00, which sorts
-// before any byte that could continue it.
-void appendEscaped(std::string& key, std::string_view bytes) {
-    for (char c : bytes) {
-        key += c;
-        if (c == '\0')
-            key += '\x01';
+// before any byte that could continue it. The value is the key from start on.
+void endValue(std::string& key, std::size_t start) {
+    if (key.find('\0', start) != std::string::npos) {
+        const std::string value = key.substr(start);
+        key.resize(start);
+        for (char c : value) {
+            key += c;
+            if (c == '\0')
+                key += '\x01';
+        }
     }
     key.append(2, '\0');
 }
@@ -22,14 +26,15 @@ void appendEscaped(std::string& key, std::string_view bytes) {
 } // namespace
 
 void appendTextKey(std::string& key, std::string_view cp932) {
-    appendEscaped(key, cp932);
+    const std::size_t start = key.size();
+    key += cp932;
+    endValue(key, start);
 }
 
 void appendUtf8TextKey(std::string& key, std::string_view utf8) {
-    thread_local std::string bytes;
-    bytes.clear();
-    appendAsCp932(utf8, bytes);
-    appendEscaped(key, bytes);
+    const std::size_t start = key.size();
+    appendAsCp932(utf8, key);
+    endValue(key, start);
 }
 
 void appendNumberKey(std::string& key, std::optional<std::int64_t> number) {

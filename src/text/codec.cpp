@@ -187,6 +187,15 @@ bool readUtf8(std::string_view text, std::size_t& pos, char32_t& cp) {
     return true;
 }
 
+// The number of bytes from pos on below 0x80: the same in UTF-8 and in CP932,
+// where most fields (numbers, codes, dates) are nothing else.
+std::size_t asciiRun(std::string_view text, std::size_t pos) {
+    std::size_t end = pos;
+    while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80)
+        ++end;
+    return end - pos;
+}
+
 } // namespace
 
 std::string toUtf8(std::string_view cp932) {
@@ -200,6 +209,11 @@ void toUtf8(std::string_view cp932, std::string& out) {
     out.clear();
     out.reserve(cp932.size() * 3 / 2);
     for (std::size_t i = 0; i < cp932.size();) {
+        if (const std::size_t ascii = asciiRun(cp932, i)) {
+            out.append(cp932, i, ascii);
+            i += ascii;
+            continue;
+        }
         unsigned char b = static_cast<unsigned char>(cp932[i]);
         if (isCp932Lead(b) && i + 1 < cp932.size()) {
             if (char32_t cp = t.pair(b, static_cast<unsigned char>(cp932[i + 1]))) {
@@ -223,6 +237,11 @@ constexpr char32_t kMalformed = 0xFFFFFFFF;
 char32_t convertFromUtf8(std::string_view utf8, std::string& out) {
     const Tables& t = tables();
     for (std::size_t i = 0; i < utf8.size();) {
+        if (const std::size_t ascii = asciiRun(utf8, i)) {
+            out.append(utf8, i, ascii);
+            i += ascii;
+            continue;
+        }
         char32_t cp;
         if (!readUtf8(utf8, i, cp))
             return kMalformed;
@@ -326,6 +345,11 @@ int compareAsCp932(std::string_view utf8A, std::string_view utf8B) {
 void appendAsCp932(std::string_view utf8, std::string& out) {
     const Tables& t = tables();
     for (std::size_t i = 0; i < utf8.size();) {
+        if (const std::size_t ascii = asciiRun(utf8, i)) {
+            out.append(utf8, i, ascii);
+            i += ascii;
+            continue;
+        }
         const std::size_t start = i;
         char32_t cp;
         if (readUtf8(utf8, i, cp)) {
