@@ -23,6 +23,15 @@ void endValue(std::string& key, std::size_t start) {
     key.append(2, '\0');
 }
 
+// Keys that differ in their first eight bytes compare as these numbers do (a key
+// that ends sooner is padded with zero bytes, and so is never after one it begins).
+std::uint64_t headOf(std::string_view key) {
+    std::uint64_t head = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        head = head << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0);
+    return head;
+}
+
 } // namespace
 
 void appendTextKey(std::string& key, std::string_view cp932) {
@@ -51,12 +60,14 @@ void appendNumberKey(std::string& key, std::optional<std::int64_t> number) {
 
 void SortedRowids::add(std::int64_t rowid, std::string_view key) {
     std::string_view kept = key.substr(0, kKeptBytes);
-    entries_.push_back(
-        {rowid, keys_.size(), static_cast<std::uint32_t>(kept.size()), key.size() > kept.size()});
+    entries_.push_back({rowid, headOf(kept), keys_.size(), static_cast<std::uint32_t>(kept.size()),
+                        key.size() > kept.size()});
     keys_ += kept;
 }
 
 int SortedRowids::compare(const Entry& a, const Entry& b, const FullOrder& fullOrder) const {
+    if (a.head != b.head)
+        return a.head < b.head ? -1 : 1;
     const std::size_t common = std::min(a.length, b.length);
     std::string_view keys = keys_;
     int order = keys.substr(a.begin, common).compare(keys.substr(b.begin, common));

@@ -259,9 +259,9 @@ void Table::forEach(const std::function<void(const std::vector<std::string>&)>& 
         // SQLite hands them back in any order; each goes to its place in the view.
         while (select.step()) {
             const std::int64_t rowid = select.columnInt(rowidColumn);
-            const std::size_t place =
-                std::lower_bound(places.begin(), places.end(), std::make_pair(rowid, std::size_t{0}))
-                    ->second;
+            const std::size_t place = std::lower_bound(places.begin(), places.end(),
+                                                       std::make_pair(rowid, std::size_t{0}))
+                                          ->second;
             readRow(select, rows[place]);
             found[place] = true;
         }
@@ -810,6 +810,29 @@ void Table::transaction(const std::function<void()>& work) {
         reload();
         throw;
     }
+}
+
+// The name and statement of every index that the file's own schema declares (not
+// those SQLite makes for constraints).
+std::vector<std::pair<std::string, std::string>> Table::indexStatements() const {
+    Statement list = db_->prepare("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
+                                  "tbl_name = ? AND sql IS NOT NULL");
+    list.bindText(1, kTableName);
+    std::vector<std::pair<std::string, std::string>> indexes;
+    while (list.step())
+        indexes.emplace_back(list.columnText(0), list.columnText(1));
+    return indexes;
+}
+
+void Table::loadTransaction(const std::function<void()>& work) {
+    transaction([&] {
+        const auto indexes = indexStatements();
+        for (const auto& [name, sql] : indexes)
+            db_->exec("DROP INDEX " + quoteName(name));
+        work();
+        for (const auto& [name, sql] : indexes)
+            db_->exec(sql);
+    });
 }
 
 void Table::readTransaction(const std::function<void()>& work) {
