@@ -8,6 +8,7 @@
 #include "exchange/restore.h"
 #include "items/postal.h"
 #include "session/session.h"
+#include "store/onethread.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/lines.h"
@@ -29,6 +30,7 @@ fs::path fileArgument(const CommandLine& line, const char* usage) {
 } // namespace
 
 int commandBackup(const Arguments& args, std::ostream& out, std::ostream&) {
+    useTablesFromOneThread();
     const char* usage = "backup FILE --row N [--cardata DIR]";
     CommandLine line = parseCommandLine(args, {"--row", "--cardata"});
     fs::path file = fileArgument(line, usage);
@@ -54,6 +56,7 @@ int commandBackup(const Arguments& args, std::ostream& out, std::ostream&) {
 }
 
 int commandRestore(const Arguments& args, std::ostream& out, std::ostream&) {
+    useTablesFromOneThread();
     CommandLine line = parseCommandLine(args, {"--row", "--cardata"});
     FileName name = splitFileName(fileArgument(line, "restore FILE [--row N] [--cardata DIR]"));
     refuseAddressBook(name);

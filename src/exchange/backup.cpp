@@ -27,23 +27,24 @@ void forEachRecord(Table& vehicles, RecordValues& values, const Progress& progre
     vehicles.last();
 }
 
-std::string csvLine(const DigitCountRow& row, const RecordValues& values) {
-    const bool addressBook = row.addressBook();
-    std::string line;
+void appendCsvLine(std::string& block, const DigitCountRow& row, bool addressBook,
+                   const RecordValues& values) {
     bool first = true;
     for (int i = 0; i < kColumnCount; ++i) {
         if (row.counts[i] == 0)
             continue;
         if (!addressBook || !first)
-            line += ',';
-        line += values[i + 1];
+            block += ',';
+        block += values[i + 1];
         first = false;
     }
-    if (row.postal != 0)
-        line += "," + values[48];
-    else if (!addressBook)
-        line += ',';
-    return line + "\r\n";
+    if (row.postal != 0) {
+        block += ',';
+        block += values[48];
+    } else if (!addressBook) {
+        block += ',';
+    }
+    block += "\r\n";
 }
 
 // The widths a normal run ends with: every column at least as wide as its longest value.
@@ -100,12 +101,13 @@ std::string proposedBackupName(const std::string& dataFolder, const DigitCountRo
 int writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& name,
                    const PostalFill& postal, const Progress& progress) {
     BackupFiles files({name.with(".CSV")});
+    const bool addressBook = row.addressBook();
     int lines = 0;
     RecordValues values;
     values[0].clear();
     std::string block;
     forEachRecord(vehicles, values, progress, [&] {
-        if (row.addressBook()) {
+        if (addressBook) {
             if (values[1] == values[0])
                 return;
             values[0] = values[1];
@@ -113,7 +115,7 @@ int writeCsvBackup(Table& vehicles, const DigitCountRow& row, const FileName& na
         values[48].clear();
         if (row.postal != 0 && postal)
             postal(values, row.postal);
-        block += csvLine(row, values);
+        appendCsvLine(block, row, addressBook, values);
         ++lines;
         if (block.size() > (1 << 16)) {
             files.write(0, block);

@@ -6,6 +6,7 @@
 #include "text/sjis.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace mivora {
 
@@ -57,6 +58,24 @@ ByteReader::ByteReader(const std::filesystem::path& file)
 
 ByteReader::~ByteReader() {
     std::fclose(file_);
+}
+
+bool ByteReader::appendUntil(char delimiter, std::string& field) {
+    for (;;) {
+        if (pos_ == end_ && !fill())
+            return false;
+        const char* begin = buffer_ + pos_;
+        const std::size_t left = end_ - pos_;
+        if (const void* found = std::memchr(begin, delimiter, left)) {
+            const std::size_t length =
+                static_cast<std::size_t>(static_cast<const char*>(found) - begin);
+            field.append(begin, length);
+            pos_ += length + 1;
+            return true;
+        }
+        field.append(begin, left);
+        pos_ = end_;
+    }
 }
 
 bool ByteReader::fill() {

@@ -70,6 +70,9 @@ class ByteReader {
             return -1;
         return static_cast<unsigned char>(buffer_[pos_++]);
     }
+    // Appends the bytes up to the next delimiter to field and passes the delimiter;
+    // false when the file ends first (what came before the end is appended).
+    bool appendUntil(char delimiter, std::string& field);
     std::uintmax_t size() const { return size_; }
     std::uintmax_t consumed() const { return consumedBefore_ + pos_; }
 

@@ -42,7 +42,7 @@ int replaceRecords(Table& vehicles, const std::filesystem::path& file, const Pro
             !progress(static_cast<int>(in.consumed() / 1024), static_cast<int>(in.size() / 1024)))
             throw Cancelled();
     };
-    vehicles.transaction([&] {
+    vehicles.loadTransaction([&] {
         vehicles.removeAll();
         read(in, append);
     });
@@ -74,16 +74,11 @@ std::optional<Widths> readWidthFile(const std::filesystem::path& file) {
 
 int restoreCsv(Table& vehicles, const std::filesystem::path& file, const Progress& progress) {
     return replaceRecords(vehicles, file, progress, [](ByteReader& in, auto& append) {
-        int byte;
-        while ((byte = in.next()) != -1 && byte != ',') {
-        }
+        // Everything before the first comma, and between the last field of a
+        // record and the next one's first comma, goes to the unused slot 0.
         RecordValues values;
-        int column = 1;
-        while ((byte = in.next()) != -1) {
-            if (byte != ',') {
-                values[column] += static_cast<char>(byte);
-                continue;
-            }
+        int column = 0;
+        while (in.appendUntil(',', values[column])) {
             if (++column == kColumnCount + 1) {
                 append(values);
                 column = 0;

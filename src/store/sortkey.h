@@ -39,6 +39,7 @@ class SortedRowids {
   private:
     struct Entry {
         std::int64_t rowid;
+        std::uint64_t head; // the first eight bytes, as a big-endian number
         std::size_t begin;
         std::uint32_t length;
         bool cut;

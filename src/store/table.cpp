@@ -57,12 +57,13 @@ void Table::open() {
         std::make_unique<Statement>(db_->prepare("SELECT * FROM " + table_ + " WHERE rowid = ?"));
     state_ = TableState::Browse;
     try {
+        // Setting the order reads the view, and so does setting a filter that is on:
+        // reading it once more would sort every record again.
         if (indexFieldNames_.empty())
             setIndexName(indexName_);
         else
             setIndexFieldNames(indexFieldNames_);
         setFilter(filterText_);
-        reload();
     } catch (...) {
         close();
         throw;
@@ -193,14 +194,54 @@ Statement Table::selectView(const std::string& columns, bool inRowidOrder) const
     return select;
 }
 
+namespace {
+
+// Records read by forEach with one statement: one search each, without setting
+// up a statement for every record.
+constexpr std::size_t kRecordsPerRead = 256;
+
+std::string rowidListMarks() {
+    std::string marks;
+    for (std::size_t i = 0; i < kRecordsPerRead; ++i)
+        marks += i ? ", ?" : "?";
+    return marks;
+}
+
+} // namespace
+
 void Table::forEach(const std::function<void(const std::vector<std::string>&)>& visit) {
     requireActive();
     noticeOtherCommits();
-    Row row(fields_.size());
-    for (std::int64_t rowid : rowids_) {
-        if (!readFresh(rowid, row))
-            continue;
-        visit(row);
+    // Row ids left unbound are NULL, which names no record.
+    Statement select = db_->prepare(std::string("SELECT *, rowid FROM ") + kTableName +
+                                    " WHERE rowid IN (" + rowidListMarks() + ")");
+    const int rowidColumn = static_cast<int>(fields_.size());
+    std::vector<Row> rows(kRecordsPerRead, Row(fields_.size()));
+    std::vector<bool> found(kRecordsPerRead);
+    // The batch's row ids in ascending order with their places in the view.
+    std::vector<std::pair<std::int64_t, std::size_t>> places;
+    for (std::size_t begin = 0; begin < rowids_.size(); begin += kRecordsPerRead) {
+        const std::size_t count = std::min(kRecordsPerRead, rowids_.size() - begin);
+        select.reset();
+        places.clear();
+        for (std::size_t i = 0; i < count; ++i) {
+            select.bindInt(static_cast<int>(i) + 1, rowids_[begin + i]);
+            places.emplace_back(rowids_[begin + i], i);
+        }
+        std::sort(places.begin(), places.end());
+        std::fill(found.begin(), found.end(), false);
+        // SQLite hands them back in any order; each goes to its place in the view.
+        while (select.step()) {
+            const std::int64_t rowid = select.columnInt(rowidColumn);
+            const std::size_t place = std::lower_bound(places.begin(), places.end(),
+                                                       std::make_pair(rowid, std::size_t{0}))
+                                          ->second;
+            readRow(select, rows[place]);
+            found[place] = true;
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            if (found[i]) // a record deleted meanwhile is left out
+                visit(rows[i]);
     }
 }
 
@@ -759,6 +800,29 @@ void Table::transaction(const std::function<void()>& work) {
         reload();
         throw;
     }
+}
+
+// The name and statement of every index that the file's own schema declares (not
+// those SQLite makes for constraints).
+std::vector<std::pair<std::string, std::string>> Table::indexStatements() const {
+    Statement list = db_->prepare("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
+                                  "tbl_name = ? AND sql IS NOT NULL");
+    list.bindText(1, kTableName);
+    std::vector<std::pair<std::string, std::string>> indexes;
+    while (list.step())
+        indexes.emplace_back(list.columnText(0), list.columnText(1));
+    return indexes;
+}
+
+void Table::loadTransaction(const std::function<void()>& work) {
+    transaction([&] {
+        const auto indexes = indexStatements();
+        for (const auto& [name, sql] : indexes)
+            db_->exec("DROP INDEX " + quoteName(name));
+        work();
+        for (const auto& [name, sql] : indexes)
+            db_->exec(sql);
+    });
 }
 
 void Table::readTransaction(const std::function<void()>& work) {

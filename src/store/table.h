@@ -24,6 +24,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace mivora {
@@ -131,6 +132,11 @@ class Table {
     // Runs work in one transaction: on an exception everything is rolled back, the
     // view is read again and the exception goes on.
     void transaction(const std::function<void()>& work);
+    // The same for work that writes most of the records anew (a restore): the
+    // file's indexes are set aside and built again from their own statements at
+    // the end, inside the transaction, which is faster than keeping them in order
+    // record by record. The file's schema comes out as it was.
+    void loadTransaction(const std::function<void()>& work);
     // Runs work on one snapshot of the file: what other connections commit meanwhile
     // stays unseen until it ends. For reading the table more than once as a whole.
     void readTransaction(const std::function<void()>& work);
@@ -158,6 +164,7 @@ class Table {
     [[noreturn]] void refuseChangedRecord();
     void scrolled();
     void checkBrowseMode();
+    std::vector<std::pair<std::string, std::string>> indexStatements() const;
     const Row& rowOf(std::int64_t rowid) const;
     bool orderedByFields() const { return !orderColumns_.empty(); }
     std::string keyOf(const Row& row) const;

@@ -97,17 +97,26 @@ class Tables {
     // Appends the CP932 bytes of a code point; false when it has none. Every CP932
     // character lies in the Basic Multilingual Plane.
     bool encode(char32_t cp, std::string& out) const {
+        char bytes[2];
+        char* end = encode(cp, bytes);
+        if (!end)
+            return false;
+        out.append(bytes, end);
+        return true;
+    }
+    // The same written at out: the end of what was written, or nullptr.
+    char* encode(char32_t cp, char* out) const {
         if (cp == 0) {
-            out += '\0';
-            return true;
+            *out = '\0';
+            return out + 1;
         }
         std::uint16_t code = cp < encode_.size() ? encode_[cp] : 0;
         if (code == 0)
-            return false;
+            return nullptr;
         if (code > 0xFF)
-            out += static_cast<char>(code >> 8);
-        out += static_cast<char>(code & 0xFF);
-        return true;
+            *out++ = static_cast<char>(code >> 8);
+        *out = static_cast<char>(code & 0xFF);
+        return out + 1;
     }
 
   private:
@@ -139,22 +148,29 @@ const Tables& tables() {
     return instance;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
+// Writes the UTF-8 bytes of cp at out (at most four); returns their end.
+char* putUtf8(char* out, char32_t cp) {
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
+        *out++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | cp >> 6);
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *out++ = static_cast<char>(0xC0 | cp >> 6);
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | cp >> 12);
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *out++ = static_cast<char>(0xE0 | cp >> 12);
+        *out++ = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | cp >> 18);
-        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *out++ = static_cast<char>(0xF0 | cp >> 18);
+        *out++ = static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return out;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    char bytes[4];
+    out.append(bytes, putUtf8(bytes, cp));
 }
 
 // Reads one code point at pos; false for malformed UTF-8.
@@ -187,6 +203,23 @@ bool readUtf8(std::string_view text, std::size_t& pos, char32_t& cp) {
     return true;
 }
 
+// The common case of readUtf8 on its own, for the loops that convert whole
+// records: kana, kanji and full-width forms are all three bytes long. False,
+// with pos untouched, for anything else.
+inline bool readThreeByteUtf8(std::string_view text, std::size_t& pos, char32_t& cp) {
+    if (pos + 2 >= text.size())
+        return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data()) + pos;
+    if ((bytes[0] & 0xF0) != 0xE0 || (bytes[1] & 0xC0) != 0x80 || (bytes[2] & 0xC0) != 0x80)
+        return false;
+    cp = static_cast<char32_t>(bytes[0] & 0x0F) << 12 |
+         static_cast<char32_t>(bytes[1] & 0x3F) << 6 | (bytes[2] & 0x3F);
+    if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
+        return false;
+    pos += 3;
+    return true;
+}
+
 } // namespace
 
 std::string toUtf8(std::string_view cp932) {
@@ -197,41 +230,74 @@ std::string toUtf8(std::string_view cp932) {
 
 void toUtf8(std::string_view cp932, std::string& out) {
     const Tables& t = tables();
-    out.clear();
-    out.reserve(cp932.size() * 3 / 2);
+    // Written through a pointer into room for the longest outcome: a byte may
+    // become four (an escaped byte), a pair three.
+    out.resize(cp932.size() * 4);
+    char* end = out.data();
     for (std::size_t i = 0; i < cp932.size();) {
         unsigned char b = static_cast<unsigned char>(cp932[i]);
+        if (b < 0x80) { // the same in both
+            *end++ = static_cast<char>(b);
+            ++i;
+            continue;
+        }
         if (isCp932Lead(b) && i + 1 < cp932.size()) {
             if (char32_t cp = t.pair(b, static_cast<unsigned char>(cp932[i + 1]))) {
-                appendUtf8(out, cp);
+                end = putUtf8(end, cp);
                 i += 2;
                 continue;
             }
         }
-        char32_t cp = b == 0 ? 0 : t.single(b);
-        appendUtf8(out, b == 0 || cp ? cp : kEscapeBase + b);
+        char32_t cp = t.single(b);
+        end = putUtf8(end, cp ? cp : kEscapeBase + b);
         ++i;
     }
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 namespace {
 
-// Converts into out; on a failure returns the code point that failed (or
-// kMalformed for text that is not UTF-8), else 0 with cp untouched.
 constexpr char32_t kMalformed = 0xFFFFFFFF;
 
-char32_t convertFromUtf8(std::string_view utf8, std::string& out) {
+// Writes the CP932 bytes of utf8 at out, which has room for utf8.size() bytes (no
+// character has more CP932 bytes than UTF-8 bytes), up to the first code point
+// that does not convert. Returns where it stopped; failed is then that code
+// point (kMalformed for text that is not UTF-8), else left alone.
+std::size_t writeCp932(std::string_view utf8, char*& out, char32_t& failed) {
     const Tables& t = tables();
-    for (std::size_t i = 0; i < utf8.size();) {
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) { // the same in both
+            *out++ = utf8[i++];
+            continue;
+        }
+        const std::size_t start = i;
         char32_t cp;
-        if (!readUtf8(utf8, i, cp))
-            return kMalformed;
-        if (cp >= kEscapeBase && cp < kEscapeBase + 256)
-            out += static_cast<char>(cp - kEscapeBase);
-        else if (!t.encode(cp, out))
-            return cp;
+        if (!readThreeByteUtf8(utf8, i, cp) && !readUtf8(utf8, i, cp)) {
+            failed = kMalformed;
+            return start;
+        }
+        if (cp >= kEscapeBase && cp < kEscapeBase + 256) {
+            *out++ = static_cast<char>(cp - kEscapeBase);
+        } else if (char* end = t.encode(cp, out)) {
+            out = end;
+        } else {
+            failed = cp;
+            return start;
+        }
     }
-    return 0;
+    return i;
+}
+
+// Converts utf8 and appends it to out; returns where the conversion stopped
+// (utf8.size() when all of it converted), with failed set as writeCp932 does.
+std::size_t appendConverted(std::string_view utf8, std::string& out, char32_t& failed) {
+    const std::size_t before = out.size();
+    out.resize(before + utf8.size());
+    char* end = out.data() + before;
+    const std::size_t stopped = writeCp932(utf8, end, failed);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+    return stopped;
 }
 
 } // namespace
@@ -244,8 +310,8 @@ std::string fromUtf8(std::string_view utf8) {
 
 void fromUtf8(std::string_view utf8, std::string& out) {
     out.clear();
-    out.reserve(utf8.size());
-    char32_t failed = convertFromUtf8(utf8, out);
+    char32_t failed = 0;
+    appendConverted(utf8, out, failed);
     if (failed == kMalformed)
         throw ConversionError("文字列が UTF-8 として正しくありません。");
     if (failed != 0) {
@@ -324,21 +390,9 @@ int compareAsCp932(std::string_view utf8A, std::string_view utf8B) {
 }
 
 void appendAsCp932(std::string_view utf8, std::string& out) {
-    const Tables& t = tables();
-    for (std::size_t i = 0; i < utf8.size();) {
-        const std::size_t start = i;
-        char32_t cp;
-        if (readUtf8(utf8, i, cp)) {
-            if (cp >= kEscapeBase && cp < kEscapeBase + 256) {
-                out += static_cast<char>(cp - kEscapeBase);
-                continue;
-            }
-            if (t.encode(cp, out))
-                continue;
-        }
-        out.append(utf8.substr(start)); // as compareAsCp932 sees the rest
-        return;
-    }
+    char32_t failed = 0;
+    const std::size_t stopped = appendConverted(utf8, out, failed);
+    out.append(utf8.substr(stopped)); // as compareAsCp932 sees the rest
 }
 
 } // namespace mivora

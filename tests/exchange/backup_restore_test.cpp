@@ -66,6 +66,26 @@ TEST_F(BackupRestoreTest, CsvRoundTripGivesBackTheRecords) {
     EXPECT_EQ(allRecords(), before);
 }
 
+TEST_F(BackupRestoreTest, CsvLongerThanOneReadComesBackByteForByte) {
+    Table& vehicles = session_.vehicles;
+    vehicles.transaction([&] {
+        for (int i = 0; i < 1500; ++i) // fields that straddle the reads of 64 KiB
+            vehicles.insertRecord({sj("ﾃｽﾄ"), std::to_string(i * 7919 % 1500), sj("山田　太郎"),
+                                   sj("東京都千代田区丸の内") + std::to_string(i)});
+    });
+    vehicles.refresh();
+    DigitCountRow row = standardRow();
+    row.postal = 0;
+    backup(row, "first.CSV");
+    ASSERT_GT(bytesOf("first.CSV").size(), 2u << 16);
+    const auto before = allRecords();
+
+    EXPECT_EQ(restoreCsv(vehicles, dir() / "first.CSV", {}), static_cast<int>(before.size()));
+    EXPECT_EQ(allRecords(), before);
+    backup(row, "second.CSV");
+    EXPECT_EQ(bytesOf("second.CSV"), bytesOf("first.CSV"));
+}
+
 TEST_F(BackupRestoreTest, TxtRoundTripStripsBlanksAndRaisesWidthsOnce) {
     Table& vehicles = session_.vehicles;
     vehicles.first();

@@ -91,8 +91,11 @@ TEST(Codec, JisSymbolsTypedOnLinuxEnterAsTheirShiftJisCodes) {
 TEST(Codec, RefusesWhatShiftJisCannotHold) {
     EXPECT_THROW(fromUtf8("\xF0\x9F\x98\x80"), ConversionError); // an emoji
     EXPECT_THROW(fromUtf8("€"), ConversionError);
-    EXPECT_THROW(fromUtf8("\xE3\x81"), ConversionError); // cut UTF-8
-    EXPECT_THROW(fromUtf8("\xC0\xAF"), ConversionError); // overlong form
+    EXPECT_THROW(fromUtf8("\xE3\x81"), ConversionError);       // cut UTF-8
+    EXPECT_THROW(fromUtf8("\xC0\xAF"), ConversionError);       // overlong form
+    EXPECT_THROW(fromUtf8("\xE0\x80\xAF"), ConversionError);   // overlong three-byte form
+    EXPECT_THROW(fromUtf8("ｱ\xED\xA0\x80ｱ"), ConversionError); // a surrogate half
+    EXPECT_THROW(fromUtf8("ｱ\xE3\x81ｱ"), ConversionError);     // cut inside a text
 }
 
 TEST(Sjis, CharacterWalkNeverPassesTheEnd) {
@@ -125,8 +128,9 @@ TEST(Sjis, LeadingInteger) {
 TEST(Codec, BytesForSortingAgreeWithTheComparison) {
     // Convertible texts, an escaped byte, a character without a CP932 code and
     // malformed UTF-8, each against the others.
-    const std::vector<std::string> texts = {"",  "A",   "ｱ",      "亜", "漾", toUtf8("\xFF"),
-                                            "😀", "亜😀", "亜\xC3", "Ab", "ｱ亜"};
+    std::vector<std::string> texts = {"",  "A",   "ｱ",      "亜", "漾", toUtf8("\xFF"),
+                                      "😀", "亜😀", "亜\xC3", "Ab", "ｱ亜"};
+    texts.insert(texts.end(), {"亜\xED\xA0\x80", "\xE0\x80\xAF"}); // malformed three-byte forms
     auto sign = [](int value) { return (value > 0) - (value < 0); };
     for (const std::string& a : texts)
         for (const std::string& b : texts) {

@@ -1,0 +1,134 @@
+// A whole vehicle table at once, as backup reads it and restore writes it:
+// hundreds of records whose list order is not the order they were entered in.
+
+#include "sqliteshell.h"
+#include "storetest.h"
+
+#include "text/errors.h"
+
+#include <cstdio>
+
+namespace mivora::test {
+namespace {
+
+constexpr int kVehicles = 600; // more than one read of forEach
+
+class WholeTableTest : public StoreTest {
+  protected:
+    WholeTableTest() {
+        openVehicles(table_);
+        // Entered from the end of the list order to its start, so that the row ids
+        // run against the order; every third an Osaka number, for a filter.
+        table_.transaction([&] {
+            for (int i = kVehicles; i > 0; --i)
+                table_.insertRecord({sj("ﾃｽﾄ"), phone(i)});
+        });
+        table_.refresh();
+    }
+
+    static std::string phone(int i) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%s-%04d", i % 3 ? "03" : "06", i);
+        return text;
+    }
+
+    std::vector<std::string> walked() {
+        std::vector<std::string> phones;
+        for (table_.first(); !table_.eof() && table_.recordCount(); table_.next())
+            phones.push_back(phoneOf(table_));
+        return phones;
+    }
+
+    std::vector<std::string> visited() {
+        std::vector<std::string> phones;
+        const int field = table_.fieldIndex(sj("電話番号"));
+        table_.forEach([&](const std::vector<std::string>& row) { phones.push_back(row[field]); });
+        return phones;
+    }
+
+    std::string shell(const std::string& sql) {
+        ShellResult result = runSqliteShell(tableFile(vehicleTable()), sql);
+        EXPECT_EQ(result.status, 0) << result.output;
+        return result.output;
+    }
+
+    std::string schema() {
+        return shell("SELECT type, name, sql FROM sqlite_master ORDER BY name;");
+    }
+
+    Table table_{tableFile(vehicleTable())};
+};
+
+TEST_F(WholeTableTest, ForEachVisitsTheViewInItsOwnOrder) {
+    struct View {
+        const char* what;
+        std::function<void(Table&)> choose;
+        std::size_t count;
+    };
+    const View views[] = {
+        {"list order", [](Table&) {}, kVehicles},
+        {"order of entry", [](Table& t) { t.setIndexName(""); }, kVehicles},
+        {"filtered",
+         [](Table& t) {
+             t.setFilter("[" + sj("電話番号") + "] = '06*'");
+             t.setFiltered(true);
+         },
+         kVehicles / 3},
+    };
+    for (const View& view : views) {
+        SCOPED_TRACE(view.what);
+        view.choose(table_);
+        const auto phones = walked();
+        EXPECT_EQ(phones.size(), view.count);
+        EXPECT_EQ(visited(), phones);
+    }
+}
+
+TEST_F(WholeTableTest, ForEachLeavesOutWhatAnotherProcessDeletesMeanwhile) {
+    Table other(tableFile(vehicleTable()));
+    openVehicles(other);
+    other.setRecNo(kVehicles - 10); // read long after the first visit
+    const std::string deleted = phoneOf(other);
+
+    std::vector<std::string> expected = walked();
+    std::erase(expected, deleted);
+    std::vector<std::string> phones;
+    const int field = table_.fieldIndex(sj("電話番号"));
+    table_.forEach([&](const std::vector<std::string>& row) {
+        if (phones.empty())
+            other.remove();
+        phones.push_back(row[field]);
+    });
+    EXPECT_EQ(phones, expected);
+}
+
+TEST_F(WholeTableTest, LoadingKeepsTheSchemaAndIndexesOrRollsBackWhole) {
+    const std::string before = schema();
+    const auto listed = walked();
+
+    EXPECT_THROW(table_.loadTransaction([&] {
+        table_.removeAll();
+        table_.insertRecord({sj("ﾃｽﾄ"), "half"});
+        throw FileError("disk full");
+    }),
+                 FileError);
+    EXPECT_EQ(schema(), before);
+    EXPECT_EQ(walked(), listed);
+
+    table_.loadTransaction([&] {
+        table_.removeAll();
+        for (int i = 1; i <= kVehicles; ++i)
+            table_.insertRecord({sj("ﾘｽﾄｱ"), phone(i)});
+    });
+    table_.refresh();
+    EXPECT_EQ(schema(), before);
+    EXPECT_EQ(
+        shell("PRAGMA integrity_check;\nSELECT count(*) FROM records WHERE 電話番号 >= '06';"),
+        "ok\n" + std::to_string(kVehicles / 3) + "\n");
+    EXPECT_EQ(walked(), listed); // the same numbers, in the same order
+    table_.setIndexName(sj("電話番号順"));
+    EXPECT_EQ(walked(), listed);
+}
+
+} // namespace
+} // namespace mivora::test
