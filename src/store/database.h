@@ -99,6 +99,10 @@ class Database {
     // An SQL expression of the text expression that orders and compares as its
     // Shift-JIS bytes.
     virtual std::string inShiftJisOrder(const std::string& expression) const = 0;
+    // Inside a write transaction, before most records are written anew: drops the
+    // indexes that are faster built once afterwards, and returns the statements
+    // that build them again.
+    virtual std::vector<std::string> setIndexesAside() { return {}; }
     // True when other PCs work on the same records (a server).
     virtual bool shared() const = 0;
 

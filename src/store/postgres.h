@@ -4,7 +4,8 @@
 // under the names of their files ("INDATA", "PrtData", ...), each with a hidden
 // column rowid that numbers its records. A statement trigger counts the changes
 // of each table in mivora_versions, so that every PC notices the commits of the
-// others at its next move.
+// others at its next move. A restore keeps the indexes in place: dropping them
+// would stop the other PCs from reading until it ends.
 
 #include "store/database.h"
 #include "store/datafolder.h"

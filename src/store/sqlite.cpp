@@ -246,6 +246,22 @@ std::int64_t SqliteDatabase::dataVersion() {
     return version;
 }
 
+// Every index that the file's own schema declares (not those SQLite makes for
+// constraints); a rollback brings them back with everything else.
+std::vector<std::string> SqliteDatabase::setIndexesAside() {
+    Statement list = prepare("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
+                             "tbl_name = 'records' AND sql IS NOT NULL");
+    std::vector<std::pair<std::string, std::string>> indexes;
+    while (list.step())
+        indexes.emplace_back(list.columnText(0), list.columnText(1));
+    std::vector<std::string> rebuild;
+    for (const auto& [name, sql] : indexes) {
+        exec("DROP INDEX " + quoteName(name));
+        rebuild.push_back(sql);
+    }
+    return rebuild;
+}
+
 void SqliteDatabase::saveCopy(const std::filesystem::path& file) {
     SqliteDatabase copy(file, true);
     copyTo(copy);

@@ -38,6 +38,7 @@ class SqliteDatabase : public Database {
         return expression + " COLLATE CP932";
     }
     bool shared() const override { return false; }
+    std::vector<std::string> setIndexesAside() override;
 
     void saveCopy(const std::filesystem::path& file) override;
     void loadCopy(const std::filesystem::path& file) override;

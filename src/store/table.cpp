@@ -213,8 +213,8 @@ void Table::forEach(const std::function<void(const std::vector<std::string>&)>& 
     requireActive();
     noticeOtherCommits();
     // Row ids left unbound are NULL, which names no record.
-    Statement select = db_->prepare(std::string("SELECT *, rowid FROM ") + kTableName +
-                                    " WHERE rowid IN (" + rowidListMarks() + ")");
+    Statement select = db_->prepare("SELECT *, rowid FROM " + table_ + " WHERE rowid IN (" +
+                                    rowidListMarks() + ")");
     const int rowidColumn = static_cast<int>(fields_.size());
     std::vector<Row> rows(kRecordsPerRead, Row(fields_.size()));
     std::vector<bool> found(kRecordsPerRead);
@@ -802,25 +802,11 @@ void Table::transaction(const std::function<void()>& work) {
     }
 }
 
-// The name and statement of every index that the file's own schema declares (not
-// those SQLite makes for constraints).
-std::vector<std::pair<std::string, std::string>> Table::indexStatements() const {
-    Statement list = db_->prepare("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
-                                  "tbl_name = ? AND sql IS NOT NULL");
-    list.bindText(1, kTableName);
-    std::vector<std::pair<std::string, std::string>> indexes;
-    while (list.step())
-        indexes.emplace_back(list.columnText(0), list.columnText(1));
-    return indexes;
-}
-
 void Table::loadTransaction(const std::function<void()>& work) {
     transaction([&] {
-        const auto indexes = indexStatements();
-        for (const auto& [name, sql] : indexes)
-            db_->exec("DROP INDEX " + quoteName(name));
+        const std::vector<std::string> rebuild = db_->setIndexesAside();
         work();
-        for (const auto& [name, sql] : indexes)
+        for (const std::string& sql : rebuild)
             db_->exec(sql);
     });
 }

@@ -164,7 +164,6 @@ class Table {
     [[noreturn]] void refuseChangedRecord();
     void scrolled();
     void checkBrowseMode();
-    std::vector<std::pair<std::string, std::string>> indexStatements() const;
     const Row& rowOf(std::int64_t rowid) const;
     bool orderedByFields() const { return !orderColumns_.empty(); }
     std::string keyOf(const Row& row) const;

@@ -13,9 +13,9 @@ namespace {
 
 constexpr int kVehicles = 600; // more than one read of forEach
 
-class WholeTableTest : public StoreTest {
+class WholeTable : public StoreTest {
   protected:
-    WholeTableTest() {
+    explicit WholeTable(Engine engine) : StoreTest(engine) {
         openVehicles(table_);
         // Entered from the end of the list order to its start, so that the row ids
         // run against the order; every third an Osaka number, for a filter.
@@ -59,7 +59,17 @@ class WholeTableTest : public StoreTest {
     Table table_{tableFile(vehicleTable())};
 };
 
-TEST_F(WholeTableTest, ForEachVisitsTheViewInItsOwnOrder) {
+class WholeTableTest : public WholeTable, public ::testing::WithParamInterface<Engine> {
+  protected:
+    WholeTableTest() : WholeTable(GetParam()) {}
+};
+
+class WholeTableFileTest : public WholeTable {
+  protected:
+    WholeTableFileTest() : WholeTable(Engine::Sqlite) {}
+};
+
+TEST_P(WholeTableTest, ForEachVisitsTheViewInItsOwnOrder) {
     struct View {
         const char* what;
         std::function<void(Table&)> choose;
@@ -84,7 +94,7 @@ TEST_F(WholeTableTest, ForEachVisitsTheViewInItsOwnOrder) {
     }
 }
 
-TEST_F(WholeTableTest, ForEachLeavesOutWhatAnotherProcessDeletesMeanwhile) {
+TEST_P(WholeTableTest, ForEachLeavesOutWhatAnotherProcessDeletesMeanwhile) {
     Table other(tableFile(vehicleTable()));
     openVehicles(other);
     other.setRecNo(kVehicles - 10); // read long after the first visit
@@ -102,7 +112,7 @@ TEST_F(WholeTableTest, ForEachLeavesOutWhatAnotherProcessDeletesMeanwhile) {
     EXPECT_EQ(phones, expected);
 }
 
-TEST_F(WholeTableTest, LoadingKeepsTheSchemaAndIndexesOrRollsBackWhole) {
+TEST_F(WholeTableFileTest, LoadingKeepsTheSchemaAndIndexesOrRollsBackWhole) {
     const std::string before = schema();
     const auto listed = walked();
 
@@ -129,6 +139,8 @@ TEST_F(WholeTableTest, LoadingKeepsTheSchemaAndIndexesOrRollsBackWhole) {
     table_.setIndexName(sj("電話番号順"));
     EXPECT_EQ(walked(), listed);
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(WholeTableTest);
 
 } // namespace
 } // namespace mivora::test
