@@ -38,8 +38,10 @@ void rememberFolder(const fs::path& dir) {
 
 bool isProgramFolder(const fs::path& dir) {
     std::error_code ignored;
-    return fs::is_regular_file(findFile(dir, "CARDATA") / "INDATA.db", ignored) ||
-           fs::is_regular_file(findFile(dir, "CARDATA.conn"), ignored);
+    // Its data folder holds the tables, or the pointer to the server that does.
+    const fs::path tables = findFile(dir, "CARDATA");
+    return fs::is_regular_file(tables / "INDATA.db", ignored) ||
+           fs::is_regular_file(findFile(tables, "CARDATA.conn"), ignored);
 }
 
 std::optional<fs::path> findProgramFolder(const StartFolderOptions& options,

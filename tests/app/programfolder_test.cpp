@@ -64,8 +64,8 @@ class ProgramFolderTest : public ::testing::Test {
 TEST_F(ProgramFolderTest, AProgramFolderAtHandIsTakenWithoutAsking) {
     const fs::path tables = dir_.path() / "tables";
     const fs::path shared = dir_.path() / "shared";
-    fs::create_directories(shared);
-    std::ofstream(shared / "CARDATA.conn") << "host=server\n";
+    fs::create_directories(shared / "CARDATA");
+    std::ofstream(shared / "CARDATA" / "cardata.CONN") << "host=server\n";
     const fs::path named = dir_.path() / "named";
     fs::create_directories(named);
     createTables(tables / "CARDATA");
