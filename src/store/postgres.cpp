@@ -76,6 +76,11 @@ void appendCopyValue(std::string& line, const std::optional<std::string>& value)
     }
 }
 
+std::string sqlStateOf(const PGresult* result) {
+    const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+    return state ? state : "";
+}
+
 bool isConnectionFailure(const std::string& state) {
     return state.empty() || state.starts_with("08") || state.starts_with("57P");
 }
@@ -263,8 +268,7 @@ PostgresDatabase::run(const std::string& sql,
                                     pointers.data(), nullptr, nullptr, 0));
     const ExecStatusType status = PQresultStatus(rows->result.get());
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
-        const char* state = PQresultErrorField(rows->result.get(), PG_DIAG_SQLSTATE);
-        fail(state ? state : "", PQerrorMessage(conn_));
+        fail(sqlStateOf(rows->result.get()), PQerrorMessage(conn_));
     }
     return rows;
 }
@@ -303,14 +307,12 @@ void PostgresDatabase::sendQueuedRows() {
     }
     std::string state, message;
     if (PQresultStatus(start.get()) != PGRES_COPY_IN) {
-        const char* code = PQresultErrorField(start.get(), PG_DIAG_SQLSTATE);
-        state = code ? code : "";
+        state = sqlStateOf(start.get());
         message = PQerrorMessage(conn_);
     }
     while (PGresult* result = PQgetResult(conn_)) {
         if (PQresultStatus(result) != PGRES_COMMAND_OK && message.empty()) {
-            const char* code = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-            state = code ? code : "";
+            state = sqlStateOf(result);
             message = PQresultErrorMessage(result);
         }
         PQclear(result);

@@ -230,7 +230,7 @@ void Table::forEach(const std::function<void(const std::vector<std::string>&)>& 
         }
         std::sort(places.begin(), places.end());
         std::fill(found.begin(), found.end(), false);
-        // SQLite hands them back in any order; each goes to its place in the view.
+        // The engine hands them back in any order; each goes to its place in the view.
         while (select.step()) {
             const std::int64_t rowid = select.columnInt(rowidColumn);
             const std::size_t place = std::lower_bound(places.begin(), places.end(),
@@ -301,7 +301,7 @@ std::vector<std::int64_t> Table::rowidsInOrder() const {
 
 bool Table::catchUp() {
     requireActive();
-    if (db_->dataVersion() == seenDataVersion_)
+    if (!othersCommitted())
         return false;
     reload();
     return true;
@@ -660,8 +660,8 @@ void Table::refuseChangedRecord() {
                         "変更は保存せず、レコードを読み直しました。");
 }
 
-// Inside a write transaction, before the connection's own change: whether others
-// committed since the view was read.
+// Whether others committed since the view was read (inside a write transaction:
+// before the connection's own change).
 bool Table::othersCommitted() {
     return db_->dataVersion() != seenDataVersion_;
 }
