@@ -17,9 +17,9 @@ void forEachRecord(Table& vehicles, RecordValues& values, const Progress& progre
     const std::array<int, kColumnCount> columns = columnIndexes(vehicles);
     const int total = vehicles.recordCount();
     int done = 0;
-    vehicles.forEach([&](const std::vector<std::string>& record) {
+    vehicles.forEach([&](std::vector<std::string>& record) {
         for (int i = 0; i < kColumnCount; ++i)
-            values[i + 1] = record[columns[i]];
+            values[i + 1].swap(record[columns[i]]);
         visit();
         if (++done % 512 == 0 && progress && !progress(done, total))
             throw Cancelled();

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace mivora {
@@ -36,7 +37,12 @@ class BackupFiles {
     std::vector<std::filesystem::path> targets_;
     std::string token_; // the short name shared by the journal and the temporary files
     int journal_ = -1;  // open and locked for as long as the run lives
-    std::vector<int> files_;
+    struct Temporary {
+        int fd = -1;
+        off_t written = 0;
+        off_t handedToDisk = 0; // told to start writing up to here
+    };
+    std::vector<Temporary> files_;
     bool committed_ = false;
 };
 

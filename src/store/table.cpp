@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 #include "store/filter.h"
+#include "store/placesorter.h"
 #include "store/sortkey.h"
 #include "text/codec.h"
 #include "text/errors.h"
@@ -209,39 +210,53 @@ std::string rowidListMarks() {
 
 } // namespace
 
-void Table::forEach(const std::function<void(const std::vector<std::string>&)>& visit) {
+void Table::forEach(const std::function<void(std::vector<std::string>&)>& visit) {
     requireActive();
     noticeOtherCommits();
+    PlaceSorter inViewOrder(rowids_.size(), fields_.size());
+    onOneSnapshot([&] { readInFileOrder(inViewOrder); });
+    inViewOrder.visitInOrder(visit);
+}
+
+// The records of the view in ascending row ids, the order the file keeps them
+// in: the engine reads each page of the file once. A batch of row ids that lie
+// close together is read as their range, without a search for each.
+void Table::readInFileOrder(PlaceSorter& sorter) const {
+    std::vector<std::pair<std::int64_t, std::size_t>> places; // row id, place in the view
+    places.reserve(rowids_.size());
+    for (std::size_t place = 0; place < rowids_.size(); ++place)
+        places.emplace_back(rowids_[place], place);
+    std::sort(places.begin(), places.end());
+    const std::string select = "SELECT *, rowid FROM " + table_ + " WHERE rowid ";
     // Row ids left unbound are NULL, which names no record.
-    Statement select = db_->prepare("SELECT *, rowid FROM " + table_ + " WHERE rowid IN (" +
-                                    rowidListMarks() + ")");
+    Statement listed = db_->prepare(select + "IN (" + rowidListMarks() + ")");
+    Statement range = db_->prepare(select + "BETWEEN ? AND ?");
     const int rowidColumn = static_cast<int>(fields_.size());
-    std::vector<Row> rows(kRecordsPerRead, Row(fields_.size()));
-    std::vector<bool> found(kRecordsPerRead);
-    // The batch's row ids in ascending order with their places in the view.
-    std::vector<std::pair<std::int64_t, std::size_t>> places;
-    for (std::size_t begin = 0; begin < rowids_.size(); begin += kRecordsPerRead) {
-        const std::size_t count = std::min(kRecordsPerRead, rowids_.size() - begin);
-        select.reset();
-        places.clear();
-        for (std::size_t i = 0; i < count; ++i) {
-            select.bindInt(static_cast<int>(i) + 1, rowids_[begin + i]);
-            places.emplace_back(rowids_[begin + i], i);
+    Row row(fields_.size());
+    for (auto batch = places.begin(); batch != places.end();) {
+        const auto end = batch + std::min<std::ptrdiff_t>(kRecordsPerRead, places.end() - batch);
+        const std::int64_t first = batch->first, last = (end - 1)->first;
+        const bool close = last - first < 2 * (end - batch);
+        Statement& read = close ? range : listed;
+        read.reset();
+        if (close) {
+            range.bindInt(1, first);
+            range.bindInt(2, last);
+        } else {
+            for (auto it = batch; it != end; ++it)
+                listed.bindInt(static_cast<int>(it - batch) + 1, it->first);
         }
-        std::sort(places.begin(), places.end());
-        std::fill(found.begin(), found.end(), false);
-        // The engine hands them back in any order; each goes to its place in the view.
-        while (select.step()) {
-            const std::int64_t rowid = select.columnInt(rowidColumn);
-            const std::size_t place = std::lower_bound(places.begin(), places.end(),
-                                                       std::make_pair(rowid, std::size_t{0}))
-                                          ->second;
-            readRow(select, rows[place]);
-            found[place] = true;
+        // A record deleted since the view was read is not found, and left out; one
+        // that is not in the view is passed over.
+        while (read.step()) {
+            const std::int64_t rowid = read.columnInt(rowidColumn);
+            const auto found = std::lower_bound(batch, end, std::make_pair(rowid, std::size_t{0}));
+            if (found == end || found->first != rowid)
+                continue;
+            readRow(read, row);
+            sorter.add(found->second, row);
         }
-        for (std::size_t i = 0; i < count; ++i)
-            if (found[i]) // a record deleted meanwhile is left out
-                visit(rows[i]);
+        batch = end;
     }
 }
 
@@ -813,6 +828,14 @@ void Table::loadTransaction(const std::function<void()>& work) {
 
 void Table::readTransaction(const std::function<void()>& work) {
     checkBrowseMode();
+    onOneSnapshot(work);
+}
+
+void Table::onOneSnapshot(const std::function<void()>& work) const {
+    if (db_->inTransaction()) {
+        work();
+        return;
+    }
     db_->beginRead();
     try {
         work();

@@ -30,6 +30,7 @@
 namespace mivora {
 
 class Database;
+class PlaceSorter;
 class Statement;
 
 enum class TableState { Inactive, Browse, Edit, Insert };
@@ -116,8 +117,9 @@ class Table {
     bool catchUp();
 
     // Visits every record of the view in order, without moving the cursor: for
-    // reading a whole table at once. The values are in field order.
-    void forEach(const std::function<void(const std::vector<std::string>&)>& visit);
+    // reading a whole table at once. The values are in field order, as one snapshot
+    // of the table held when the visits begin; the visitor may take them.
+    void forEach(const std::function<void(std::vector<std::string>&)>& visit);
 
     // A field of any visible record without moving the cursor (for grids).
     std::string peek(int recordNumber, int fieldIndex) const;
@@ -159,6 +161,9 @@ class Table {
     void loadCurrent();
     Statement selectView(const std::string& columns, bool inRowidOrder) const;
     void readRow(const Statement& statement, Row& row) const;
+    void readInFileOrder(PlaceSorter& sorter) const;
+    // Runs work in a read transaction, or in the transaction already open.
+    void onOneSnapshot(const std::function<void()>& work) const;
     bool readFresh(std::int64_t rowid, Row& row) const;
     bool stillHolds(std::int64_t rowid, const Row& read) const;
     [[noreturn]] void refuseChangedRecord();

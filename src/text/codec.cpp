@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <iconv.h>
 #include <utility>
 
@@ -220,6 +221,22 @@ inline bool readThreeByteUtf8(std::string_view text, std::size_t& pos, char32_t&
     return true;
 }
 
+// Copies the run of ASCII at text[pos] to out eight bytes at a time, as far as
+// whole words go: most fields are digits, dates and plate numbers. Both encodings
+// write ASCII as it is.
+inline void copyAsciiWords(std::string_view text, std::size_t& pos, char*& out) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    while (pos + 8 <= text.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + pos, 8);
+        if (word & kHighBits)
+            return;
+        std::memcpy(out, &word, 8);
+        out += 8;
+        pos += 8;
+    }
+}
+
 } // namespace
 
 std::string toUtf8(std::string_view cp932) {
@@ -235,6 +252,9 @@ void toUtf8(std::string_view cp932, std::string& out) {
     out.resize(cp932.size() * 4);
     char* end = out.data();
     for (std::size_t i = 0; i < cp932.size();) {
+        copyAsciiWords(cp932, i, end);
+        if (i == cp932.size())
+            break;
         unsigned char b = static_cast<unsigned char>(cp932[i]);
         if (b < 0x80) { // the same in both
             *end++ = static_cast<char>(b);
@@ -267,6 +287,9 @@ std::size_t writeCp932(std::string_view utf8, char*& out, char32_t& failed) {
     const Tables& t = tables();
     std::size_t i = 0;
     while (i < utf8.size()) {
+        copyAsciiWords(utf8, i, out);
+        if (i == utf8.size())
+            break;
         if (static_cast<unsigned char>(utf8[i]) < 0x80) { // the same in both
             *out++ = utf8[i++];
             continue;

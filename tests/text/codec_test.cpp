@@ -40,12 +40,16 @@ TEST(Codec, BytesThatAreNoCharacterComeBackExactly) {
 
 TEST(Codec, RandomByteStringsRoundTrip) {
     std::mt19937 random(20261207);
-    std::uniform_int_distribution<int> byte(0, 255), length(0, 40);
-    for (int round = 0; round < 20000; ++round) {
-        std::string original;
-        for (int i = length(random); i > 0; --i)
-            original += static_cast<char>(byte(random));
-        ASSERT_EQ(fromUtf8(toUtf8(original)), original) << "round " << round;
+    std::uniform_int_distribution<int> byte(0, 255), ascii(0, 127), length(0, 40), percent(0, 99);
+    // Any bytes, and mostly ASCII with a few others: long runs of ASCII between them.
+    for (int asciiShare : {0, 90}) {
+        for (int round = 0; round < 20000; ++round) {
+            std::string original;
+            for (int i = length(random); i > 0; --i)
+                original +=
+                    static_cast<char>(percent(random) < asciiShare ? ascii(random) : byte(random));
+            ASSERT_EQ(fromUtf8(toUtf8(original)), original) << asciiShare << "% round " << round;
+        }
     }
 }
 
@@ -96,6 +100,8 @@ TEST(Codec, RefusesWhatShiftJisCannotHold) {
     EXPECT_THROW(fromUtf8("\xE0\x80\xAF"), ConversionError);   // overlong three-byte form
     EXPECT_THROW(fromUtf8("ｱ\xED\xA0\x80ｱ"), ConversionError); // a surrogate half
     EXPECT_THROW(fromUtf8("ｱ\xE3\x81ｱ"), ConversionError);     // cut inside a text
+    EXPECT_THROW(fromUtf8("12345678€"), ConversionError);      // after a run of ASCII
+    EXPECT_THROW(fromUtf8("1234567890123456\xE3\x81"), ConversionError);
 }
 
 TEST(Sjis, CharacterWalkNeverPassesTheEnd) {
