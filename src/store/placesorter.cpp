@@ -3,11 +3,15 @@
 #include "text/errors.h"
 
 #include <algorithm>
+#include <future>
 #include <limits>
 
 namespace mivora {
 
 namespace {
+
+// Records unpacked at a time while visiting a bucket.
+constexpr std::size_t kRecordsPerSlice = 512;
 
 // Neighbouring places share a bucket: one bucket in memory at a time while
 // visiting, a few hundred bytes a record.
@@ -40,17 +44,30 @@ std::size_t readNumber(const std::string& bytes, std::size_t& pos) {
 
 } // namespace
 
-PlaceSorter::PlaceSorter(std::size_t places, std::size_t fieldCount)
-    : places_(places), fieldCount_(fieldCount),
+PlaceSorter::PlaceSorter(std::size_t places, std::size_t fieldCount, Visit visit)
+    : places_(places), fieldCount_(fieldCount), visit_(std::move(visit)),
       buckets_((places + kPlacesPerBucket - 1) / kPlacesPerBucket) {}
 
-void PlaceSorter::add(std::size_t place, const std::vector<std::string>& fields) {
-    Bucket& bucket = buckets_[place / kPlacesPerBucket];
-    appendNumber(bucket.pending, place % kPlacesPerBucket);
-    for (std::size_t i = 0; i < fieldCount_; ++i) {
-        appendNumber(bucket.pending, fields[i].size());
-        bucket.pending += fields[i];
+void PlaceSorter::pack(std::size_t place, const std::vector<std::string>& fields,
+                       std::string& out) {
+    appendNumber(out, place % kPlacesPerBucket);
+    for (const std::string& field : fields) {
+        appendNumber(out, field.size());
+        out += field;
     }
+}
+
+void PlaceSorter::add(std::size_t place, std::vector<std::string>& fields,
+                      std::string_view packed) {
+    // Waiting records all have places beyond the turn, so that this one comes
+    // before them.
+    if (place == nextTurn_) {
+        ++nextTurn_;
+        visit_(fields);
+        return;
+    }
+    Bucket& bucket = buckets_[place / kPlacesPerBucket];
+    bucket.pending += packed;
     if (bucket.pending.size() >= kSpillBytes)
         spill(bucket);
 }
@@ -88,16 +105,15 @@ std::string PlaceSorter::takeWhole(Bucket& bucket) {
     return bytes;
 }
 
-void PlaceSorter::visitInOrder(const std::function<void(std::vector<std::string>&)>& visit) {
-    for (std::size_t b = 0; b < buckets_.size(); ++b) {
-        const std::size_t places = std::min(kPlacesPerBucket, places_ - b * kPlacesPerBucket);
-        visitBucket(takeWhole(buckets_[b]), places, visit);
-    }
+void PlaceSorter::finish() {
+    for (std::size_t b = 0; b < buckets_.size(); ++b)
+        visitBucket(takeWhole(buckets_[b]), b * kPlacesPerBucket);
 }
 
-void PlaceSorter::visitBucket(const std::string& bytes, std::size_t places,
-                              const std::function<void(std::vector<std::string>&)>& visit) {
-    std::vector<std::size_t> startOf(places, kNoRecord);
+// Where each waiting record of a bucket starts, in the order of their places.
+std::vector<std::size_t> PlaceSorter::recordStarts(const std::string& bytes,
+                                                   std::size_t firstPlace) const {
+    std::vector<std::size_t> startOf(std::min(kPlacesPerBucket, places_ - firstPlace), kNoRecord);
     for (std::size_t pos = 0; pos < bytes.size();) {
         const std::size_t place = readNumber(bytes, pos);
         startOf[place] = pos;
@@ -106,16 +122,44 @@ void PlaceSorter::visitBucket(const std::string& bytes, std::size_t places,
             pos += size;
         }
     }
-    std::vector<std::string> row(fieldCount_);
-    for (std::size_t start : startOf) {
-        if (start == kNoRecord)
-            continue;
-        for (std::size_t i = 0; i < fieldCount_; ++i) {
-            const std::size_t size = readNumber(bytes, start);
-            row[i].assign(bytes, start, size);
-            start += size;
+    std::erase(startOf, kNoRecord);
+    return startOf;
+}
+
+void PlaceSorter::unpack(const std::string& bytes, std::span<const std::size_t> starts,
+                         std::vector<std::vector<std::string>>& rows) const {
+    if (rows.size() < starts.size())
+        rows.resize(starts.size(), std::vector<std::string>(fieldCount_));
+    for (std::size_t record = 0; record < starts.size(); ++record) {
+        std::size_t pos = starts[record];
+        for (std::string& field : rows[record]) {
+            const std::size_t size = readNumber(bytes, pos);
+            field.assign(bytes, pos, size);
+            pos += size;
         }
-        visit(row);
+    }
+}
+
+// A slice of the records is unpacked on a second thread while the one before is
+// visited.
+void PlaceSorter::visitBucket(const std::string& bytes, std::size_t firstPlace) {
+    const std::vector<std::size_t> starts = recordStarts(bytes, firstPlace);
+    auto slice = [&](std::size_t from) {
+        return std::span(starts).subspan(from, std::min(kRecordsPerSlice, starts.size() - from));
+    };
+    std::vector<std::vector<std::string>> slices[2];
+    std::future<void> unpacking; // waits, if it must, for the thread before the slices go
+    if (!starts.empty())
+        unpack(bytes, slice(0), slices[0]);
+    for (std::size_t from = 0, s = 0; from < starts.size(); from += kRecordsPerSlice, s ^= 1) {
+        const std::size_t next = from + kRecordsPerSlice;
+        if (next < starts.size())
+            unpacking = std::async(std::launch::async,
+                                   [&, next, s] { unpack(bytes, slice(next), slices[s ^ 1]); });
+        for (std::size_t record = 0; record < slice(from).size(); ++record)
+            visit_(slices[s][record]);
+        if (unpacking.valid())
+            unpacking.get();
     }
 }
 

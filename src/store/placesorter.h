@@ -11,25 +11,36 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mivora {
 
 class PlaceSorter {
   public:
+    // The visitor may take the values: the row is filled anew for each record.
+    using Visit = std::function<void(std::vector<std::string>&)>;
+
     // places: how many places the view has (0 to places - 1); every record has
     // fieldCount fields.
-    PlaceSorter(std::size_t places, std::size_t fieldCount);
+    PlaceSorter(std::size_t places, std::size_t fieldCount, Visit visit);
 
-    // Takes a record for its place; each place at most once.
-    void add(std::size_t place, const std::vector<std::string>& fields);
+    // Appends a record in the form it waits in, which takes about as long as
+    // converting it: a reader packs on the thread that converts.
+    static void pack(std::size_t place, const std::vector<std::string>& fields, std::string& out);
 
-    // Visits the records in the order of their places; a place that no record was
-    // added for is left out. The visitor may take the values: the row is filled
-    // anew for each record. Throws FileError when the scratch file cannot be read
-    // back.
-    void visitInOrder(const std::function<void(std::vector<std::string>&)>& visit);
+    // Takes a record for its place, with what pack made of it; each place at most
+    // once. A record whose turn it is (every place before it visited) is visited
+    // at once: a table read in the order it was entered in goes through without
+    // waiting.
+    void add(std::size_t place, std::vector<std::string>& fields, std::string_view packed);
+
+    // Visits the records that wait, in the order of their places; a place that
+    // no record was added for is left out. Throws FileError when the scratch file
+    // cannot be read back.
+    void finish();
 
   private:
     struct Chunk {
@@ -43,11 +54,15 @@ class PlaceSorter {
 
     void spill(Bucket& bucket);
     std::string takeWhole(Bucket& bucket);
-    void visitBucket(const std::string& bytes, std::size_t places,
-                     const std::function<void(std::vector<std::string>&)>& visit);
+    std::vector<std::size_t> recordStarts(const std::string& bytes, std::size_t firstPlace) const;
+    void unpack(const std::string& bytes, std::span<const std::size_t> starts,
+                std::vector<std::vector<std::string>>& rows) const;
+    void visitBucket(const std::string& bytes, std::size_t firstPlace);
 
     std::size_t places_;
     std::size_t fieldCount_;
+    Visit visit_;
+    std::size_t nextTurn_ = 0; // every place before it is visited
     std::vector<Bucket> buckets_;
     // Opened at the first spill. Without one (no temporary folder, a full disk)
     // the records stay in memory.

@@ -137,9 +137,12 @@ class SqliteStatement : public Statement::Engine {
         return sqlite3_column_int64(stmt_, column);
     }
     std::string_view columnText(int column) const override {
-        const unsigned char* text = sqlite3_column_text(stmt_, column);
+        // One look-up of the column for both (a whole-table read makes millions);
+        // the value is used at once, by the one thread that uses the connection.
+        sqlite3_value* value = sqlite3_column_value(stmt_, column);
+        const unsigned char* text = sqlite3_value_text(value);
         return text ? std::string_view(reinterpret_cast<const char*>(text),
-                                       sqlite3_column_bytes(stmt_, column))
+                                       sqlite3_value_bytes(value))
                     : std::string_view();
     }
     int columnCount() const override { return sqlite3_column_count(stmt_); }

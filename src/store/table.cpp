@@ -3,6 +3,7 @@
 #include "store/database.h"
 #include "store/filter.h"
 #include "store/placesorter.h"
+#include "store/rowbatch.h"
 #include "store/sortkey.h"
 #include "text/codec.h"
 #include "text/errors.h"
@@ -10,6 +11,7 @@
 #include "text/sjis.h"
 
 #include <algorithm>
+#include <future>
 
 namespace mivora {
 
@@ -213,14 +215,15 @@ std::string rowidListMarks() {
 void Table::forEach(const std::function<void(std::vector<std::string>&)>& visit) {
     requireActive();
     noticeOtherCommits();
-    PlaceSorter inViewOrder(rowids_.size(), fields_.size());
+    PlaceSorter inViewOrder(rowids_.size(), fields_.size(), visit);
     onOneSnapshot([&] { readInFileOrder(inViewOrder); });
-    inViewOrder.visitInOrder(visit);
+    inViewOrder.finish();
 }
 
 // The records of the view in ascending row ids, the order the file keeps them
 // in: the engine reads each page of the file once. A batch of row ids that lie
-// close together is read as their range, without a search for each.
+// close together is read as their range, without a search for each. While the
+// engine reads a batch, a second thread turns the one before into rows.
 void Table::readInFileOrder(PlaceSorter& sorter) const {
     std::vector<std::pair<std::int64_t, std::size_t>> places; // row id, place in the view
     places.reserve(rowids_.size());
@@ -232,7 +235,28 @@ void Table::readInFileOrder(PlaceSorter& sorter) const {
     Statement listed = db_->prepare(select + "IN (" + rowidListMarks() + ")");
     Statement range = db_->prepare(select + "BETWEEN ? AND ?");
     const int rowidColumn = static_cast<int>(fields_.size());
-    Row row(fields_.size());
+
+    std::vector<bool> isText;
+    for (const FieldInfo& field : fields_)
+        isText.push_back(field.type == FieldType::Text);
+    RowBatch batches[2] = {RowBatch(isText), RowBatch(isText)};
+    RowBatch* filling = &batches[0];
+    RowBatch* converted = &batches[1];
+    std::future<void> converting; // waits, if it must, for the thread before the batches go
+    auto handOver = [&] {
+        if (converting.valid()) {
+            converting.get();
+            for (std::size_t record = 0; record < converted->size(); ++record)
+                sorter.add(converted->place(record), converted->row(record),
+                           converted->packed(record));
+        }
+        std::swap(filling, converted);
+        filling->clear();
+        if (!converted->empty())
+            converting = std::async(std::launch::async, [batch = converted] { batch->convert(); });
+    };
+
+    std::string number;
     for (auto batch = places.begin(); batch != places.end();) {
         const auto end = batch + std::min<std::ptrdiff_t>(kRecordsPerRead, places.end() - batch);
         const std::int64_t first = batch->first, last = (end - 1)->first;
@@ -253,11 +277,16 @@ void Table::readInFileOrder(PlaceSorter& sorter) const {
             const auto found = std::lower_bound(batch, end, std::make_pair(rowid, std::size_t{0}));
             if (found == end || found->first != rowid)
                 continue;
-            readRow(read, row);
-            sorter.add(found->second, row);
+            filling->startRecord(found->second);
+            for (std::size_t i = 0; i < fields_.size(); ++i)
+                filling->addField(storedText(read, i, number));
+            if (filling->full())
+                handOver();
         }
         batch = end;
     }
+    handOver(); // the last one read
+    handOver(); // the last one converted
 }
 
 void Table::appendKey(const Statement& select, int first, std::string& key,
@@ -360,21 +389,25 @@ const Table::Row& Table::rowOf(std::int64_t rowid) const {
     return cache_.emplace(rowid, std::move(row)).first->second;
 }
 
-void Table::readRow(const Statement& statement, Row& row) const {
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        int column = static_cast<int>(i);
-        switch (fields_[i].type) {
-        case FieldType::Text:
-            fromUtf8(statement.columnText(column), row[i]);
-            break;
-        case FieldType::Integer:
-            row[i] = statement.isNull(column) ? "" : std::to_string(statement.columnInt(column));
-            break;
-        case FieldType::Flag:
-            row[i] = statement.columnInt(column) ? "True" : "False";
-            break;
-        }
+std::string_view Table::storedText(const Statement& statement, std::size_t field,
+                                   std::string& number) const {
+    const int column = static_cast<int>(field);
+    switch (fields_[field].type) {
+    case FieldType::Text:
+        return statement.columnText(column);
+    case FieldType::Integer:
+        number = statement.isNull(column) ? "" : std::to_string(statement.columnInt(column));
+        return number;
+    case FieldType::Flag:
+        return statement.columnInt(column) ? "True" : "False";
     }
+    return {};
+}
+
+void Table::readRow(const Statement& statement, Row& row) const {
+    std::string number;
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        setRowValue(row[i], storedText(statement, i, number), fields_[i].type == FieldType::Text);
 }
 
 void Table::loadCurrent() {

@@ -118,7 +118,8 @@ class Table {
 
     // Visits every record of the view in order, without moving the cursor: for
     // reading a whole table at once. The values are in field order, as one snapshot
-    // of the table held when the visits begin; the visitor may take them.
+    // of the table taken when the visits begin; the visitor may take them. The
+    // visitor must not change this table.
     void forEach(const std::function<void(std::vector<std::string>&)>& visit);
 
     // A field of any visible record without moving the cursor (for grids).
@@ -160,6 +161,10 @@ class Table {
     bool othersCommitted();
     void loadCurrent();
     Statement selectView(const std::string& columns, bool inRowidOrder) const;
+    // A field as the engine gives it (UTF-8 for a text field); number holds the
+    // text of a number.
+    std::string_view storedText(const Statement& statement, std::size_t field,
+                                std::string& number) const;
     void readRow(const Statement& statement, Row& row) const;
     void readInFileOrder(PlaceSorter& sorter) const;
     // Runs work in a read transaction, or in the transaction already open.
