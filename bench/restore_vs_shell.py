@@ -47,6 +47,9 @@ def write_csv(path, count):
 
 
 def timed(command, cwd, stdout=subprocess.DEVNULL):
+    # Each run starts with nothing of the run before still being written to disk,
+    # which would otherwise slow whichever command comes next.
+    os.sync()
     start = time.perf_counter()
     subprocess.run(command, cwd=cwd, check=True, stdout=stdout)
     return time.perf_counter() - start
