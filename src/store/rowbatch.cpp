@@ -53,4 +53,25 @@ std::string_view RowBatch::packed(std::size_t record) const {
     return std::string_view(packed_).substr(begin, packedEnds_[record] - begin);
 }
 
+BatchConverter::BatchConverter(const std::vector<bool>& isText, PlaceSorter& sorter)
+    : batches_{RowBatch(isText), RowBatch(isText)}, sorter_(sorter) {}
+
+void BatchConverter::handOver() {
+    if (converting_.valid()) {
+        converting_.get();
+        for (std::size_t record = 0; record < converted_->size(); ++record)
+            sorter_.add(converted_->place(record), converted_->row(record),
+                        converted_->packed(record));
+    }
+    std::swap(filling_, converted_);
+    filling_->clear();
+    if (!converted_->empty())
+        converting_ = std::async(std::launch::async, [batch = converted_] { batch->convert(); });
+}
+
+void BatchConverter::finish() {
+    handOver(); // the last one filled
+    handOver(); // the last one converted
+}
+
 } // namespace mivora

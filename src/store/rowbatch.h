@@ -5,11 +5,14 @@
 // the engine reads the next batch.
 
 #include <cstddef>
+#include <future>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace mivora {
+
+class PlaceSorter;
 
 // One field as a row holds it: a stored text converted (ConversionError when it
 // has no Shift-JIS form), any other value as it is.
@@ -45,6 +48,27 @@ class RowBatch {
     std::vector<std::vector<std::string>> rows_;
     std::string packed_;
     std::vector<std::size_t> packedEnds_;
+};
+
+// Two batches taking turns: the reader fills one while a second thread converts
+// the other. Converted records go to the sorter in the order they were read.
+class BatchConverter {
+  public:
+    BatchConverter(const std::vector<bool>& isText, PlaceSorter& sorter);
+
+    RowBatch& filling() { return *filling_; }
+    // Starts converting the filled batch, once the one before is converted and
+    // handed on. Throws what converting threw.
+    void handOver();
+    // Hands on the batches that are left.
+    void finish();
+
+  private:
+    RowBatch batches_[2];
+    RowBatch* filling_ = &batches_[0];
+    RowBatch* converted_ = &batches_[1];
+    PlaceSorter& sorter_;
+    std::future<void> converting_; // the last member: waits for the thread before the batches go
 };
 
 } // namespace mivora

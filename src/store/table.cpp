@@ -11,7 +11,6 @@
 #include "text/sjis.h"
 
 #include <algorithm>
-#include <future>
 
 namespace mivora {
 
@@ -220,52 +219,39 @@ void Table::forEach(const std::function<void(std::vector<std::string>&)>& visit)
     inViewOrder.finish();
 }
 
-// The records of the view in ascending row ids, the order the file keeps them
-// in: the engine reads each page of the file once. A batch of row ids that lie
-// close together is read as their range, without a search for each. While the
-// engine reads a batch, a second thread turns the one before into rows.
-void Table::readInFileOrder(PlaceSorter& sorter) const {
-    std::vector<std::pair<std::int64_t, std::size_t>> places; // row id, place in the view
+// The places of the view by ascending row id, the order the file keeps them in.
+std::vector<std::pair<std::int64_t, std::size_t>> Table::placesByRowid() const {
+    std::vector<std::pair<std::int64_t, std::size_t>> places;
     places.reserve(rowids_.size());
     for (std::size_t place = 0; place < rowids_.size(); ++place)
         places.emplace_back(rowids_[place], place);
     std::sort(places.begin(), places.end());
+    return places;
+}
+
+// The records of the view in the order the file keeps them: the engine reads each
+// page of the file once. A batch of row ids that lie close together is read as
+// their range, without a search for each.
+void Table::readInFileOrder(PlaceSorter& sorter) const {
+    const auto places = placesByRowid();
     const std::string select = "SELECT *, rowid FROM " + table_ + " WHERE rowid ";
     // Row ids left unbound are NULL, which names no record.
     Statement listed = db_->prepare(select + "IN (" + rowidListMarks() + ")");
     Statement range = db_->prepare(select + "BETWEEN ? AND ?");
     const int rowidColumn = static_cast<int>(fields_.size());
-
     std::vector<bool> isText;
     for (const FieldInfo& field : fields_)
         isText.push_back(field.type == FieldType::Text);
-    RowBatch batches[2] = {RowBatch(isText), RowBatch(isText)};
-    RowBatch* filling = &batches[0];
-    RowBatch* converted = &batches[1];
-    std::future<void> converting; // waits, if it must, for the thread before the batches go
-    auto handOver = [&] {
-        if (converting.valid()) {
-            converting.get();
-            for (std::size_t record = 0; record < converted->size(); ++record)
-                sorter.add(converted->place(record), converted->row(record),
-                           converted->packed(record));
-        }
-        std::swap(filling, converted);
-        filling->clear();
-        if (!converted->empty())
-            converting = std::async(std::launch::async, [batch = converted] { batch->convert(); });
-    };
-
+    BatchConverter converter(isText, sorter);
     std::string number;
     for (auto batch = places.begin(); batch != places.end();) {
         const auto end = batch + std::min<std::ptrdiff_t>(kRecordsPerRead, places.end() - batch);
-        const std::int64_t first = batch->first, last = (end - 1)->first;
-        const bool close = last - first < 2 * (end - batch);
+        const bool close = (end - 1)->first - batch->first < 2 * (end - batch);
         Statement& read = close ? range : listed;
         read.reset();
         if (close) {
-            range.bindInt(1, first);
-            range.bindInt(2, last);
+            range.bindInt(1, batch->first);
+            range.bindInt(2, (end - 1)->first);
         } else {
             for (auto it = batch; it != end; ++it)
                 listed.bindInt(static_cast<int>(it - batch) + 1, it->first);
@@ -277,16 +263,15 @@ void Table::readInFileOrder(PlaceSorter& sorter) const {
             const auto found = std::lower_bound(batch, end, std::make_pair(rowid, std::size_t{0}));
             if (found == end || found->first != rowid)
                 continue;
-            filling->startRecord(found->second);
+            converter.filling().startRecord(found->second);
             for (std::size_t i = 0; i < fields_.size(); ++i)
-                filling->addField(storedText(read, i, number));
-            if (filling->full())
-                handOver();
+                converter.filling().addField(storedText(read, i, number));
+            if (converter.filling().full())
+                converter.handOver();
         }
         batch = end;
     }
-    handOver(); // the last one read
-    handOver(); // the last one converted
+    converter.finish();
 }
 
 void Table::appendKey(const Statement& select, int first, std::string& key,

@@ -166,6 +166,7 @@ class Table {
     std::string_view storedText(const Statement& statement, std::size_t field,
                                 std::string& number) const;
     void readRow(const Statement& statement, Row& row) const;
+    std::vector<std::pair<std::int64_t, std::size_t>> placesByRowid() const;
     void readInFileOrder(PlaceSorter& sorter) const;
     // Runs work in a read transaction, or in the transaction already open.
     void onOneSnapshot(const std::function<void()>& work) const;
