@@ -11,7 +11,7 @@
 namespace mivora::test {
 namespace {
 
-constexpr int kVehicles = 600; // more than one read of forEach
+constexpr int kVehicles = 2600; // forEach reads and converts them in several batches
 
 class WholeTable : public StoreTest {
   protected:
