@@ -156,7 +156,8 @@ void PlaceSorter::visitBucket(const std::string& bytes, std::size_t firstPlace) 
         if (next < starts.size())
             unpacking = std::async(std::launch::async,
                                    [&, next, s] { unpack(bytes, slice(next), slices[s ^ 1]); });
-        for (std::size_t record = 0; record < slice(from).size(); ++record)
+        const std::size_t records = slice(from).size();
+        for (std::size_t record = 0; record < records; ++record)
             visit_(slices[s][record]);
         if (unpacking.valid())
             unpacking.get();

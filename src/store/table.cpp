@@ -198,8 +198,8 @@ Statement Table::selectView(const std::string& columns, bool inRowidOrder) const
 
 namespace {
 
-// Records read by forEach with one statement: one search each, without setting
-// up a statement for every record.
+// Records read by forEach with one statement, by a list of their row ids or by
+// the range those span, without setting up a statement for every record.
 constexpr std::size_t kRecordsPerRead = 256;
 
 std::string rowidListMarks() {
