@@ -227,8 +227,11 @@ WindowPrintHost& TMivoraPtnForm::printHost() {
     return *printHost_;
 }
 
-// The grid follows the record printed last.
+// What is printed is the vehicle the grid shows, as it shows it; the grid then
+// follows the record printed last.
 void TMivoraPtnForm::SpeedButton3Click() {
+    if (!DBGrid1->holdShownRecord())
+        return;
     printHost().print();
     DBGrid1->followTable();
 }
@@ -260,8 +263,7 @@ void TMivoraPtnForm::NewSpeedClick() {
     if (!forms_.prompter->askYesNo("全てのデータが消去されます！\n新規作成してよろしいですか？"))
         return;
     try {
-        writeSafetyCopy(session_.vehicles);
-        session_.vehicles.removeAll();
+        replaceAfterSafetyCopy(session_.vehicles, [this] { session_.vehicles.removeAll(); });
     } catch (const Error& error) {
         forms_.prompter->showError(error.what());
     }

@@ -31,7 +31,6 @@ int replaceRecords(Table& vehicles, const std::filesystem::path& file, const Pro
     // Checked before the deletion: a missing file or field deletes nothing.
     const std::array<int, kColumnCount> columns = columnIndexes(vehicles);
     ByteReader in(file);
-    writeSafetyCopy(vehicles);
     int count = 0;
     std::vector<std::string> record(vehicles.fields().size());
     auto append = [&](const RecordValues& values) {
@@ -42,9 +41,11 @@ int replaceRecords(Table& vehicles, const std::filesystem::path& file, const Pro
             !progress(static_cast<int>(in.consumed() / 1024), static_cast<int>(in.size() / 1024)))
             throw Cancelled();
     };
-    vehicles.loadTransaction([&] {
-        vehicles.removeAll();
-        read(in, append);
+    replaceAfterSafetyCopy(vehicles, [&] {
+        vehicles.loadTransaction([&] {
+            vehicles.removeAll();
+            read(in, append);
+        });
     });
     vehicles.refresh();
     vehicles.first();

@@ -46,6 +46,20 @@ WriteTransaction::~WriteTransaction() {
     }
 }
 
+void Database::beginWriteAfter(const std::function<void()>& read) {
+    // Another program that writes without pause could keep this going for ever.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const std::int64_t seen = dataVersion();
+        read();
+        beginWrite();
+        if (dataVersion() == seen)
+            return;
+        exec("ROLLBACK");
+    }
+    throw DatabaseError("テーブル " + tableName() +
+                        " には他のプログラムが書き込み続けているため、処理を中止しました。");
+}
+
 void WriteTransaction::commit() {
     if (began_)
         db_.exec("COMMIT");

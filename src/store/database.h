@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -85,6 +86,10 @@ class Database {
     virtual void beginWrite() = 0;
     // A read transaction on one snapshot.
     virtual void beginRead() = 0;
+    // Runs read (which reads the table), then begins a write transaction in which
+    // the table still holds what read saw. A file's writers are locked out only
+    // from the transaction on: read runs again while others committed meanwhile.
+    virtual void beginWriteAfter(const std::function<void()>& read);
 
     // The table this connection serves, quoted for SQL, and what it holds.
     virtual std::string tableName() const = 0;
@@ -126,6 +131,8 @@ class WriteTransaction {
     WriteTransaction(const WriteTransaction&) = delete;
     WriteTransaction& operator=(const WriteTransaction&) = delete;
     void commit();
+    // Leaves the transaction open for the caller to end.
+    void release() { began_ = false; }
 
   private:
     Database& db_;

@@ -371,19 +371,31 @@ std::int64_t PostgresDatabase::dataVersion() {
     return version.step() ? version.columnInt(0) : 0;
 }
 
+void PostgresDatabase::beginWriteAfter(const std::function<void()>& read) {
+    WriteTransaction write(*this);
+    read();
+    write.release();
+}
+
 void PostgresDatabase::saveCopy(const fs::path& file) {
     SqliteDatabase copy(file, true);
     copy.exec(createTableSql("records", columns(), false));
-    beginRead();
+    // Inside a write transaction the copy is read under its lock, so that it holds
+    // every record the transaction goes on to delete.
+    const bool ownSnapshot = !inTransaction();
+    if (ownSnapshot)
+        beginRead();
     try {
         WriteTransaction write(copy);
         copyRecords(*this, copy, copy.tableName());
         write.commit();
     } catch (...) {
-        exec("ROLLBACK");
+        if (ownSnapshot)
+            exec("ROLLBACK");
         throw;
     }
-    exec("COMMIT");
+    if (ownSnapshot)
+        exec("COMMIT");
 }
 
 void PostgresDatabase::loadCopy(const fs::path& file) {

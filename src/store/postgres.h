@@ -33,6 +33,8 @@ class PostgresDatabase : public Database {
     bool readOnly() const override { return false; }
     bool inTransaction() const override;
     void beginWrite() override;
+    // Under the lock of the write transaction: writers of other PCs wait.
+    void beginWriteAfter(const std::function<void()>& read) override;
     void beginRead() override { exec("BEGIN ISOLATION LEVEL REPEATABLE READ"); }
 
     std::string tableName() const override { return quoteName(table_); }

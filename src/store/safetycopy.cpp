@@ -149,6 +149,10 @@ fs::path writeSafetyCopy(Table& table) {
     return file;
 }
 
+void replaceAfterSafetyCopy(Table& table, const std::function<void()>& replace) {
+    table.transactionAfter([&] { writeSafetyCopy(table); }, replace);
+}
+
 std::vector<SafetyCopy> listSafetyCopies(const Table& table) {
     std::vector<SafetyCopy> copies;
     for (const Found& found : copiesOf(table))

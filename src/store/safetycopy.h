@@ -7,6 +7,7 @@
 // copy within the same second gets "-2", "-3"...). The newest ten are kept.
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,12 @@ struct SafetyCopy {
 // A FileError naming the copy when it cannot be written: the caller then must
 // not delete anything.
 std::filesystem::path writeSafetyCopy(Table& table);
+
+// Runs replace, which deletes records, after a safety copy, in one transaction
+// in which the table still holds what the copy holds, whatever other PCs and
+// programs commit meanwhile: every record replace deletes is in the copy.
+// Nothing is replaced when the copy cannot be written.
+void replaceAfterSafetyCopy(Table& table, const std::function<void()>& replace);
 
 // The table's copies, newest first.
 std::vector<SafetyCopy> listSafetyCopies(const Table& table);

@@ -74,6 +74,7 @@ void Table::open() {
 }
 
 void Table::close() {
+    ++viewVersion_;
     readRow_.reset();
     insertRow_.reset();
     db_.reset();
@@ -342,6 +343,7 @@ void Table::reload(std::optional<std::int64_t> keep) {
     // Read before the records: a commit in between is noticed at the next move.
     seenDataVersion_ = db_->dataVersion();
     rowids_ = rowidsInOrder();
+    ++viewVersion_;
     cache_.clear();
     pos_ = 0;
     if (keep) {
@@ -464,6 +466,29 @@ int Table::recNo() const {
     if (rowids_.empty() || state_ == TableState::Insert)
         return 0;
     return static_cast<int>(pos_) + 1;
+}
+
+std::int64_t Table::currentRowid() const {
+    return recNo() == 0 ? 0 : rowids_[pos_];
+}
+
+bool Table::moveTo(std::int64_t rowid) {
+    checkBrowseMode();
+    const auto found = std::find(rowids_.begin(), rowids_.end(), rowid);
+    if (found == rowids_.end())
+        return false;
+    pos_ = static_cast<std::size_t>(found - rowids_.begin());
+    bof_ = eof_ = false;
+    loadCurrent();
+    scrolled();
+    return true;
+}
+
+void Table::holdAsShown(std::int64_t rowid, const Row& shown) {
+    if (!moveTo(rowid))
+        refuseOtherChange(true);
+    if (shown != current_)
+        refuseOtherChange(false);
 }
 
 void Table::setRecNo(int number) {
@@ -687,10 +712,19 @@ void Table::refuseChangedRecord() {
         loadCurrent();
     }
     if (db_->shared())
-        throw DatabaseError("他の端末で変更されました。最新の内容を読み込みます。");
+        refuseOtherChange(false);
     throw DatabaseError("テーブル " + pathText(file_.filename()) +
                         " のこのレコードは、読み込んだ後に別の操作で変更または削除されました。"
                         "変更は保存せず、レコードを読み直しました。");
+}
+
+void Table::refuseOtherChange(bool deleted) const {
+    if (db_->shared())
+        throw DatabaseError(deleted ? "他の端末で削除されました。"
+                                    : "他の端末で変更されました。最新の内容を読み込みます。");
+    throw DatabaseError("テーブル " + pathText(file_.filename()) +
+                        " のこのレコードは、表示した後に別の操作で" + (deleted ? "削除" : "変更") +
+                        "されました。何も変更していません。");
 }
 
 // Whether others committed since the view was read (inside a write transaction:
@@ -738,6 +772,7 @@ void Table::post() {
     }
     state_ = TableState::Browse;
     bof_ = eof_ = rowids_.empty();
+    ++viewVersion_;
     loadCurrent();
 }
 
@@ -775,6 +810,7 @@ void Table::remove() {
         seenDataVersion_ = version;
     cache_.erase(rowids_[pos_]);
     rowids_.erase(rowids_.begin() + static_cast<std::ptrdiff_t>(pos_));
+    ++viewVersion_;
     if (pos_ >= rowids_.size() && pos_ > 0)
         --pos_;
     eof_ = bof_ = rowids_.empty();
@@ -794,6 +830,7 @@ void Table::removeAll() {
         bindFilter(erase, 1, filterParameters_);
     erase.step();
     rowids_.clear();
+    ++viewVersion_;
     cache_.clear();
     pos_ = 0;
     eof_ = bof_ = true;
@@ -804,9 +841,13 @@ void Table::removeAll() {
 std::string Table::peek(int recordNumber, int fieldIndex) const {
     if (recordNumber < 1 || recordNumber > recordCount())
         return {};
-    if (state_ != TableState::Browse && recordNumber == recNo())
-        return current_.at(fieldIndex);
-    return rowOf(rowids_[recordNumber - 1]).at(fieldIndex);
+    return recordOf(rowids_[recordNumber - 1]).at(fieldIndex);
+}
+
+const Table::Row& Table::recordOf(std::int64_t rowid) const {
+    if (state_ == TableState::Edit && rowid == rowids_[pos_])
+        return current_;
+    return rowOf(rowid);
 }
 
 void Table::copyFileTo(const std::filesystem::path& target) {
@@ -823,7 +864,22 @@ void Table::replaceFileFrom(const std::filesystem::path& source) {
 
 void Table::transaction(const std::function<void()>& work) {
     checkBrowseMode();
+    if (db_->inTransaction()) {
+        work(); // part of the transaction already open, which commits or rolls back
+        return;
+    }
     db_->beginWrite();
+    finishTransaction(work);
+}
+
+void Table::transactionAfter(const std::function<void()>& first,
+                             const std::function<void()>& work) {
+    checkBrowseMode();
+    db_->beginWriteAfter(first);
+    finishTransaction(work);
+}
+
+void Table::finishTransaction(const std::function<void()>& work) {
     try {
         work();
         db_->exec("COMMIT");

@@ -125,6 +125,26 @@ class Table {
     // A field of any visible record without moving the cursor (for grids).
     std::string peek(int recordNumber, int fieldIndex) const;
 
+    // Records by their identity, for a list of the view: a record keeps its row id
+    // while the places in the view change under it (a post that moves it, what
+    // another PC committed). The view's row ids as last read, without catching up.
+    using Row = std::vector<std::string>;
+    const std::vector<std::int64_t>& viewRowids() const { return rowids_; }
+    std::int64_t currentRowid() const; // 0 when there is none or a record is being inserted
+    // The fields of a record by its row id (the pending edit for the current one);
+    // empty texts when it is gone.
+    const Row& recordOf(std::int64_t rowid) const;
+    // Makes the record current after catching up with what others committed; false
+    // when it is gone.
+    bool moveTo(std::int64_t rowid);
+    // The same for acting on the record as it was shown: when it is gone or no
+    // longer holds those values, a DatabaseError says so (a changed record is then
+    // current with its new values).
+    void holdAsShown(std::int64_t rowid, const Row& shown);
+    // Changes whenever the view or a record in it changed through this cursor or
+    // was read anew: a list laid out from an older value shows stale places.
+    std::uint64_t viewVersion() const { return viewVersion_; }
+
     // Writes a copy of every record into a SQLite file (a consistent state even
     // while others write), a plain file without journal.
     void copyFileTo(const std::filesystem::path& target);
@@ -133,8 +153,12 @@ class Table {
     void replaceFileFrom(const std::filesystem::path& source);
 
     // Runs work in one transaction: on an exception everything is rolled back, the
-    // view is read again and the exception goes on.
+    // view is read again and the exception goes on. Inside another transaction of
+    // this table, work is part of that one.
     void transaction(const std::function<void()>& work);
+    // Runs first, then work in one transaction in which the table still holds what
+    // first read, whatever other PCs and programs commit meanwhile.
+    void transactionAfter(const std::function<void()>& first, const std::function<void()>& work);
     // The same for work that writes most of the records anew (a restore): the
     // file's indexes are set aside and built again from their own statements at
     // the end, inside the transaction, which is faster than keeping them in order
@@ -148,8 +172,6 @@ class Table {
     std::function<void(Table&)> afterScroll;
 
   private:
-    using Row = std::vector<std::string>;
-
     void requireActive() const;
     void reload(std::optional<std::int64_t> keep = std::nullopt);
     std::vector<std::int64_t> rowidsInOrder() const;
@@ -173,6 +195,7 @@ class Table {
     bool readFresh(std::int64_t rowid, Row& row) const;
     bool stillHolds(std::int64_t rowid, const Row& read) const;
     [[noreturn]] void refuseChangedRecord();
+    [[noreturn]] void refuseOtherChange(bool deleted) const;
     void scrolled();
     void checkBrowseMode();
     const Row& rowOf(std::int64_t rowid) const;
@@ -186,6 +209,8 @@ class Table {
     void bindRow(Statement& statement, const Row& row);
     std::string insertSql() const;
     void useOrder(std::vector<int> columns);
+    // Runs work in the write transaction just begun, and ends it.
+    void finishTransaction(const std::function<void()>& work);
 
     std::filesystem::path file_;
     std::unique_ptr<Database> db_;
@@ -211,6 +236,7 @@ class Table {
     mutable std::unordered_map<std::int64_t, Row> cache_;
     mutable std::unique_ptr<Statement> readRow_;
     std::int64_t seenDataVersion_ = 0;
+    std::uint64_t viewVersion_ = 0;
     std::unique_ptr<Statement> insertRow_;
     Row insertBuffer_;
     std::vector<std::string> utf8Buffers_; // the bound texts of the last bindRow

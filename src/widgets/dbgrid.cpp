@@ -20,8 +20,13 @@ DBGrid::DBGrid(Table& table, QWidget* parent) : QTableView(parent), model_(table
                     QAbstractItemView::AnyKeyPressed);
     connect(&model_, &TableModel::editFailed, this, [this](const QString& message) {
         report(message);
+        // A refused edit may have read the table anew; the editor is still closing.
         if (!model_.adding())
-            followTable();
+            QMetaObject::invokeMethod(this, &DBGrid::followTable, Qt::QueuedConnection);
+    });
+    connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        if (currentIndex().isValid())
+            keptColumn_ = currentIndex().column();
     });
     connect(&model_, &QAbstractItemModel::modelReset, this, &DBGrid::followTable,
             Qt::QueuedConnection);
@@ -33,32 +38,67 @@ void DBGrid::refresh() {
 }
 
 // Coming back to the grid, from another window or another program, shows what
-// other PCs and programs have committed meanwhile.
+// other PCs and programs have committed meanwhile: once the click that brought
+// the focus has been taken by the row it was on.
 void DBGrid::focusInEvent(QFocusEvent* event) {
     QTableView::focusInEvent(event);
+    QMetaObject::invokeMethod(this, &DBGrid::catchUp, Qt::QueuedConnection);
+}
+
+void DBGrid::catchUp() {
     Table& table = model_.table();
     if (!table.active() || table.state() != TableState::Browse || model_.adding())
         return;
     try {
-        if (table.catchUp())
-            refresh();
+        table.catchUp();
     } catch (const Error& error) {
         report(QString::fromStdString(error.what()));
     }
+    followTable();
 }
 
 // An added row is no record of the table: the grid stays on it.
 void DBGrid::followTable() {
     Table& table = model_.table();
-    if (!table.active() || table.recNo() < 1 ||
-        (currentIndex().isValid() && model_.isAddedRow(currentIndex().row())))
+    if (!table.active() || (currentIndex().isValid() && model_.isAddedRow(currentIndex().row())))
+        return;
+    if (model_.stale())
+        model_.refresh();
+    const int row = model_.rowOf(table.currentRowid());
+    if (row < 0)
         return;
     following_ = true;
-    int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    QModelIndex index = model_.index(table.recNo() - 1, column);
+    int column = currentIndex().isValid() ? currentIndex().column() : keptColumn_;
+    QModelIndex index = model_.index(row, column);
     setCurrentIndex(index);
     scrollTo(index);
     following_ = false;
+}
+
+bool DBGrid::holdShownRecord() {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || model_.isAddedRow(current.row()))
+        return true;
+    return model_.holdTableAt(model_.shownAt(current.row()));
+}
+
+// Like a spreadsheet: Enter goes down a row, Tab and Shift+Tab to the next and the
+// previous column, without opening the cell there.
+void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (hint == QAbstractItemDelegate::SubmitModelCache)
+        moveCurrent(1, 0);
+    else if (hint == QAbstractItemDelegate::EditNextItem)
+        moveCurrent(0, 1);
+    else if (hint == QAbstractItemDelegate::EditPreviousItem)
+        moveCurrent(0, -1);
+}
+
+void DBGrid::moveCurrent(int rowStep, int columnStep) {
+    const QModelIndex current = currentIndex();
+    const QModelIndex next = model_.index(current.row() + rowStep, current.column() + columnStep);
+    if (current.isValid() && next.isValid() && !model_.isAddedRow(next.row()))
+        setCurrentIndex(next);
 }
 
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
@@ -70,13 +110,13 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
         QMetaObject::invokeMethod(this, &DBGrid::leaveAddedRow, Qt::QueuedConnection);
     Table& table = model_.table();
     if (following_ || !current.isValid() || !table.active() || model_.isAddedRow(current.row()) ||
-        current.row() + 1 == table.recNo())
+        model_.rowidAt(current.row()) == table.currentRowid())
         return;
-    try {
-        table.setRecNo(current.row() + 1);
-    } catch (const Error& error) {
-        report(QString::fromStdString(error.what()));
-    }
+    // The vehicle the row showed, wherever a catch-up has moved it; the rows are
+    // laid out anew once the view is done moving its current cell.
+    model_.moveTableTo(current.row());
+    if (model_.stale())
+        QMetaObject::invokeMethod(this, &DBGrid::followTable, Qt::QueuedConnection);
 }
 
 void DBGrid::keyPressEvent(QKeyEvent* event) {
@@ -94,6 +134,10 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
         followTable();
     } else if (ctrlDelete) {
         deleteCurrentRecord();
+    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+               (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+               state() != EditingState) {
+        moveCurrent(1, 0);
     } else {
         QTableView::keyPressEvent(event);
     }
@@ -119,12 +163,14 @@ void DBGrid::deleteCurrentRecord() {
     if (!current.isValid() || model_.readOnly() || !model_.table().active() ||
         model_.table().recordCount() == 0)
         return;
+    // Taken before the question: the rows may be laid out anew while it is asked.
+    const TableModel::Shown record = model_.shownAt(current.row());
     const QString question = QStringLiteral("レコードを削除しますか？");
     const bool yes = prompter_ ? prompter_->askYesNo(question.toStdString())
                                : QMessageBox::question(this, window()->windowTitle(), question,
                                                        QMessageBox::Yes | QMessageBox::No,
                                                        QMessageBox::No) == QMessageBox::Yes;
-    if (yes && model_.removeRecord(current.row()))
+    if (yes && model_.removeRecord(record))
         followTable();
 }
 

@@ -11,7 +11,7 @@ TableModel::TableModel(Table& table, QObject* parent)
     : QAbstractTableModel(parent), table_(table) {}
 
 int TableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !table_.active() ? 0 : table_.recordCount() + (adding_ ? 1 : 0);
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size()) + (adding_ ? 1 : 0);
 }
 
 int TableModel::columnCount(const QModelIndex& parent) const {
@@ -19,15 +19,59 @@ int TableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole) || !table_.active())
         return {};
     if (isAddedRow(index.row()))
         return QString::fromStdString(toUtf8(addedTexts_[index.column()]));
     try {
-        return QString::fromStdString(toUtf8(table_.peek(index.row() + 1, index.column())));
+        return QString::fromStdString(toUtf8(shownRecord(index.row()).at(index.column())));
     } catch (const Error& error) {
         return QString::fromStdString(error.what());
     }
+}
+
+const Table::Row& TableModel::shownRecord(int row) const {
+    const std::int64_t rowid = rows_.at(row);
+    auto found = shown_.find(rowid);
+    if (found != shown_.end())
+        return found->second;
+    // Far more than a window shows; scrolling through a large table must not grow it.
+    if (shown_.size() >= 1024)
+        shown_.clear();
+    return shown_.emplace(rowid, table_.recordOf(rowid)).first->second;
+}
+
+std::int64_t TableModel::rowidAt(int row) const {
+    return row >= 0 && row < static_cast<int>(rows_.size()) ? rows_[row] : 0;
+}
+
+int TableModel::rowOf(std::int64_t rowid) const {
+    auto found = std::find(rows_.begin(), rows_.end(), rowid);
+    return found == rows_.end() ? -1 : static_cast<int>(found - rows_.begin());
+}
+
+TableModel::Shown TableModel::shownAt(int row) const {
+    return {rowidAt(row), rowidAt(row) ? shownRecord(row) : Table::Row()};
+}
+
+bool TableModel::moveTableTo(int row) {
+    try {
+        return table_.moveTo(rowidAt(row));
+    } catch (const Error& error) {
+        reportFailure(error);
+        return false;
+    }
+    return true;
+}
+
+bool TableModel::holdTableAt(const Shown& record) {
+    try {
+        table_.holdAsShown(record.rowid, record.values);
+    } catch (const Error& error) {
+        reportFailure(error);
+        return false;
+    }
+    return true;
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -58,19 +102,25 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
         emit dataChanged(index, index);
         return true;
     }
+    // The view is still closing the cell's editor: the rows are laid out anew
+    // (a post can move the record in the order) once it is done.
+    relistLater();
+    std::string text;
     try {
-        std::string text = fromUtf8(value.toString().toStdString());
-        if (table_.recNo() != index.row() + 1)
-            table_.setRecNo(index.row() + 1);
+        text = fromUtf8(value.toString().toStdString());
+    } catch (const Error& error) {
+        reportFailure(error);
+        return false;
+    }
+    if (!holdTableAt(shownAt(index.row())))
+        return false;
+    try {
         table_.setTextAt(index.column(), text);
         table_.post();
     } catch (const Error& error) {
         reportFailure(error);
-        refresh(); // a refused post has read the records anew
         return false;
     }
-    // A post can move the record in the order: show the whole table anew.
-    refresh();
     return true;
 }
 
@@ -82,11 +132,27 @@ void TableModel::reportFailure(const Error& error) {
 
 void TableModel::refresh() {
     beginResetModel();
+    rows_ = table_.active() ? table_.viewRowids() : std::vector<std::int64_t>();
+    laidOut_ = table_.viewVersion();
+    shown_.clear();
     endResetModel();
 }
 
+void TableModel::relistLater() {
+    if (relistQueued_)
+        return;
+    relistQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            relistQueued_ = false;
+            refresh();
+        },
+        Qt::QueuedConnection);
+}
+
 int TableModel::addRow() {
-    const int row = table_.recordCount();
+    const int row = static_cast<int>(rows_.size());
     if (adding_ || readOnly_ || !table_.active())
         return adding_ ? row : -1;
     beginInsertRows({}, row, row);
@@ -99,7 +165,7 @@ int TableModel::addRow() {
 void TableModel::dropAddedRow() {
     if (!adding_)
         return;
-    const int row = table_.recordCount();
+    const int row = static_cast<int>(rows_.size());
     beginRemoveRows({}, row, row);
     adding_ = false;
     endRemoveRows();
@@ -128,9 +194,10 @@ bool TableModel::storeAddedRow() {
     return true;
 }
 
-bool TableModel::removeRecord(int row) {
+bool TableModel::removeRecord(const Shown& record) {
+    if (!holdTableAt(record))
+        return false;
     try {
-        table_.setRecNo(row + 1);
         table_.remove();
     } catch (const Error& error) {
         reportFailure(error);

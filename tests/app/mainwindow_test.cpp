@@ -3,6 +3,7 @@
 #include "scriptedprompter.h"
 #include "store/datafolder.h"
 #include "store/safetycopy.h"
+#include "store/storetest.h"
 #include "support/tempdir.h"
 #include "text/codec.h"
 #include "text/lines.h"
@@ -21,7 +22,9 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <tuple>
 
 namespace mivora::test {
 namespace {
@@ -115,7 +118,9 @@ TEST_F(MainWindowTest, GridEditOverARecordAnotherProcessRestoredIsRefused) {
     for (int i = 0; i < 50 && prompter_.errors.empty(); ++i)
         QTest::qWait(10);
     ASSERT_EQ(prompter_.errors.size(), 1u);
-    EXPECT_NE(prompter_.errors[0].find("別の操作で変更または削除されました"), std::string::npos)
+    EXPECT_NE(
+        prompter_.errors[0].find("表示した後に別の操作で変更されました。何も変更していません"),
+        std::string::npos)
         << prompter_.errors[0];
 
     other.refresh();
@@ -352,6 +357,200 @@ TEST_F(RecordGridTest, WhatAnotherPcAddedAppearsWhenTheGridHasTheFocusAgain) {
     ASSERT_EQ(rows(), count + 1);
     EXPECT_EQ(grid().model().index(0, 0).data().toString(), QStringLiteral("ｱｱｱ"));
 }
+
+// The edit ends with Enter or Tab: the grid moves on as a spreadsheet does, and
+// the record the program then acts on (prints) is the one the grid shows.
+TEST_F(RecordGridTest, EnterAndTabMoveOnFromTheEditedCellAndTheTableFollows) {
+    const int user = session_->vehicles.fieldIndex(sj("使用者"));
+    for (auto [key, row, column] :
+         {std::tuple{Qt::Key_Return, 5, user}, std::tuple{Qt::Key_Tab, 4, user + 1}}) {
+        grid().setCurrentIndex(grid().model().index(4, user));
+        const QString other = grid().model().index(row, column).data().toString();
+        QTest::keyClicks(&grid(), "X");
+        QTest::keyClick(QApplication::focusWidget(), key);
+        for (int i = 0; i < 4; ++i)
+            QCoreApplication::processEvents();
+        EXPECT_TRUE(prompter_.errors.empty());
+        EXPECT_EQ(grid().model().index(4, user).data().toString(), QStringLiteral("X"));
+        EXPECT_EQ(grid().currentIndex(), grid().model().index(row, column)) << key;
+        EXPECT_EQ(session_->vehicles.recNo(), row + 1) << key;
+        EXPECT_EQ(grid().model().index(row, column).data().toString(), other);
+        for (const QLineEdit* editor : grid().findChildren<QLineEdit*>())
+            EXPECT_FALSE(editor->isVisible()); // no cell left open
+    }
+}
+
+// Two PCs on one set of records. This one shows its list and clicks a vehicle;
+// the other adds, deletes, changes or restores vehicles before or after that
+// click; then this one edits, deletes or prints. What it does lands on the
+// vehicle it showed, wherever that one now stands, or is refused, changing
+// nothing, when the other changed or deleted that very vehicle after it was shown.
+enum class OtherMove { AddsFirst, DeletesAbove, ChangesIt, DeletesIt, Restores };
+enum class Action { Edit, Delete, Print };
+struct SharedCase {
+    OtherMove move;
+    bool beforeClick;
+    Action action;
+    bool refused;
+};
+
+std::vector<SharedCase> sharedCases() {
+    std::vector<SharedCase> cases;
+    for (Action action : {Action::Edit, Action::Delete, Action::Print}) {
+        for (OtherMove move : {OtherMove::AddsFirst, OtherMove::DeletesAbove, OtherMove::ChangesIt})
+            cases.push_back({move, true, action, false});
+        for (OtherMove move : {OtherMove::AddsFirst, OtherMove::DeletesAbove})
+            cases.push_back({move, false, action, false});
+        for (OtherMove move : {OtherMove::ChangesIt, OtherMove::DeletesIt, OtherMove::Restores})
+            cases.push_back({move, false, action, true});
+    }
+    return cases;
+}
+
+class SharedGridTest : public StoreTest,
+                       public ::testing::WithParamInterface<std::tuple<Engine, SharedCase>> {
+  protected:
+    SharedGridTest() : StoreTest(std::get<0>(GetParam())) {
+        openVehicles(shown_);
+        for (const auto& [reading, user] : kVehicles)
+            addVehicle(shown_, reading, "", user);
+        openVehicles(other_);
+        grid_.setPrompter(&prompter_);
+        grid_.resize(900, 400);
+        grid_.show();
+        grid_.refresh();
+    }
+
+    static constexpr std::pair<const char*, const char*> kVehicles[] = {
+        {"ｱﾍﾞ", "阿部"}, {"ｲﾄｳ", "伊藤"}, {"ｴﾝﾄﾞｳ", "遠藤"}, {"ｶﾄｳ", "加藤"}, {"ｻﾄｳ", "佐藤"}};
+
+    void otherMoves(OtherMove move) {
+        switch (move) {
+        case OtherMove::AddsFirst:
+            addVehicle(other_, "ｱｱ", "", "青木");
+            break;
+        case OtherMove::DeletesAbove:
+            other_.first();
+            other_.remove();
+            break;
+        case OtherMove::ChangesIt:
+            other_.setRecNo(3);
+            other_.setText(sj("使用者"), sj("他の編集"));
+            other_.post();
+            break;
+        case OtherMove::DeletesIt:
+            other_.setRecNo(3);
+            other_.remove();
+            break;
+        case OtherMove::Restores: // the same vehicles, entered in another order
+            other_.transaction([&] {
+                other_.removeAll();
+                for (std::size_t i = 1; i <= std::size(kVehicles); ++i) {
+                    const auto& [reading, user] = kVehicles[i % std::size(kVehicles)];
+                    other_.insertRecord({sj(reading), "", sj(user)});
+                }
+            });
+            break;
+        }
+    }
+
+    void settle() {
+        for (int i = 0; i < 4; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    void clickRow(int row) {
+        const QModelIndex index = grid_.model().index(row, user());
+        QTest::mouseClick(grid_.viewport(), Qt::LeftButton, {}, grid_.visualRect(index).center());
+        settle();
+    }
+
+    bool act(Action action) {
+        switch (action) {
+        case Action::Edit:
+            QTest::keyClicks(&grid_, "X");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            settle();
+            return true;
+        case Action::Delete:
+            prompter_.answers = {true};
+            QTest::keyClick(&grid_, Qt::Key_Delete, Qt::ControlModifier);
+            settle();
+            return true;
+        case Action::Print:
+            return grid_.holdShownRecord();
+        }
+        return false;
+    }
+
+    int user() const { return shown_.fieldIndex(sj("使用者")); }
+
+    // Reading and user of every stored vehicle, in list order.
+    std::vector<std::pair<std::string, std::string>> stored() {
+        Table fresh(tableFile(vehicleTable()));
+        openVehicles(fresh);
+        std::vector<std::pair<std::string, std::string>> vehicles;
+        for (fresh.first(); !fresh.eof() && fresh.recordCount(); fresh.next())
+            vehicles.emplace_back(toUtf8(fresh.text(sj("使用者ふりがな"))),
+                                  toUtf8(fresh.text(sj("使用者"))));
+        return vehicles;
+    }
+
+    ScriptedPrompter prompter_;
+    Table shown_{tableFile(vehicleTable())};
+    Table other_{tableFile(vehicleTable())};
+    DBGrid grid_{shown_};
+};
+
+TEST_P(SharedGridTest, WhatThisPcDoesLandsOnTheVehicleItShowed) {
+    const SharedCase c = std::get<1>(GetParam());
+    if (c.beforeClick)
+        otherMoves(c.move);
+    clickRow(2); // 遠藤 as shown
+    if (!c.beforeClick)
+        otherMoves(c.move);
+    auto expected = stored();
+    const auto endo = std::find_if(expected.begin(), expected.end(),
+                                   [](const auto& vehicle) { return vehicle.first == "ｴﾝﾄﾞｳ"; });
+    const std::string shownUser = c.beforeClick && endo != expected.end() ? endo->second : "遠藤";
+
+    const bool held = act(c.action);
+    if (c.refused) {
+        ASSERT_EQ(prompter_.errors.size(), 1u);
+        EXPECT_EQ(stored(), expected); // nothing changed by this PC
+        EXPECT_FALSE(held && c.action == Action::Print);
+        return;
+    }
+    EXPECT_TRUE(prompter_.errors.empty()) << prompter_.errors.front();
+    ASSERT_NE(endo, expected.end());
+    if (c.action == Action::Edit)
+        endo->second = "X";
+    else if (c.action == Action::Delete)
+        expected.erase(endo);
+    EXPECT_EQ(stored(), expected);
+    if (c.action == Action::Print) {
+        EXPECT_TRUE(held);
+        EXPECT_EQ(toUtf8(shown_.text(sj("使用者"))), shownUser);
+        EXPECT_EQ(grid_.model().index(grid_.currentIndex().row(), user()).data().toString(),
+                  QString::fromStdString(shownUser)); // the grid stays on it
+    }
+}
+
+std::string sharedCaseName(const ::testing::TestParamInfo<std::tuple<Engine, SharedCase>>& info) {
+    static const char* moves[] = {"AddsFirst", "DeletesAbove", "ChangesIt", "DeletesIt",
+                                  "Restores"};
+    static const char* actions[] = {"Edit", "Delete", "Print"};
+    const SharedCase c = std::get<1>(info.param);
+    return std::string(std::get<0>(info.param) == Engine::Sqlite ? "Sqlite" : "Postgres") +
+           "_Other" + moves[static_cast<int>(c.move)] +
+           (c.beforeClick ? "BeforeTheClick_" : "AfterTheClick_") +
+           actions[static_cast<int>(c.action)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, SharedGridTest,
+                         ::testing::Combine(::testing::Values(Engine::Sqlite, Engine::Postgres),
+                                            ::testing::ValuesIn(sharedCases())),
+                         sharedCaseName);
 
 TEST(SingleInstance, SecondCopyIsRefusedAndAStaleLockTakenOver) {
     TempDir dir;
