@@ -1,7 +1,8 @@
 // `mivora calibrate`: the printer calibration without windows. With --pdf the
 // calibration sheet of a group goes into a PDF (A4, 360 dpi, as `mivora print`);
 // with --measured the four distances measured on an A4 sheet printed with the
-// group give the values the group would take. ToolEdit.INI is only read.
+// group give the values the group would take, and --save stores them into the
+// group in ToolEdit.INI as the printer adjustment window's OK does.
 
 #include "app/commands.h"
 #include "app/headlessgui.h"
@@ -24,7 +25,7 @@ namespace {
 
 constexpr const char* kUsage =
     "使い方: mivora calibrate --pdf FILE [--group N] または mivora calibrate --group N "
-    "--measured X1,Y1,X2,Y2";
+    "--measured X1,Y1,X2,Y2 [--save]";
 
 std::string groupText(int number, const AdjustmentGroup& group) {
     return "グループ " + std::to_string(number) + " (プリンタ尺度 " +
@@ -60,19 +61,30 @@ void printSheet(const fs::path& file, const AdjustmentGroup& group, int number, 
     out << groupText(number, group) << " の調整用紙を " << pathText(file) << " に印刷しました。\n";
 }
 
-void showValues(const MeasuredMarks& measured, const AdjustmentGroup& group, int number,
+// The values a measurement gives; saved, they replace the group's numbers and the
+// printer name stays.
+void showValues(const MeasuredMarks& measured, PrinterAdjustment groups, int number, bool save,
                 std::ostream& out) {
+    AdjustmentGroup& group = groups.at(static_cast<std::size_t>(number - 1));
     const CalibrationResult result = calibrate(calibrationMarks(kA4Mm), group, measured);
     out << groupText(number, group) << " で印刷した調整用紙の実測値から、次の値になります。\n";
     for (const std::string& line : describeCalibration(result))
         out << line << "\n";
-    out << "(ToolEdit.INI は変更していません。)\n";
+    if (!save) {
+        out << "(ToolEdit.INI は変更していません。)\n";
+        return;
+    }
+    group = result.group;
+    writeToolEdit(fs::current_path(), groups);
+    out << "(ToolEdit.INI のグループ " << number << " に保存しました。)\n";
 }
 
 } // namespace
 
 int commandCalibrate(const Arguments& args, std::ostream& out, std::ostream&) {
-    const CommandLine line = parseCommandLine(args, {"--pdf", "--group", "--measured"});
+    Arguments rest = args;
+    const bool save = takeFlag(rest, "--save");
+    const CommandLine line = parseCommandLine(rest, {"--pdf", "--group", "--measured"});
     if (!line.words.empty())
         throw Error("「" + line.words.front() + "」は使えません。" + kUsage);
     const auto pdf = line.option("--pdf");
@@ -81,12 +93,15 @@ int commandCalibrate(const Arguments& args, std::ostream& out, std::ostream&) {
         throw Error(
             std::string("--pdf FILE か --measured X1,Y1,X2,Y2 のどちらか一つを指定してください。") +
             kUsage);
+    if (save && !measured)
+        throw Error(std::string("--save は --measured と一緒に指定してください。") + kUsage);
     const int number = line.number("--group").value_or(1);
-    const AdjustmentGroup group = groupOption(line, readToolEdit(fs::current_path()));
+    const PrinterAdjustment groups = readToolEdit(fs::current_path());
+    const AdjustmentGroup group = groupOption(line, groups);
     if (pdf)
         printSheet(fs::absolute(*pdf), group, number, out);
     else
-        showValues(measuredOption(*measured), group, number, out);
+        showValues(measuredOption(*measured), groups, number, save, out);
     return 0;
 }
 

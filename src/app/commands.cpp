@@ -2,8 +2,11 @@
 
 #include "app/version.h"
 #include "text/errors.h"
+#include "text/lines.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <new>
 #include <ostream>
 
 namespace mivora {
@@ -48,8 +51,9 @@ const Command kCommands[] = {
      "dpi) に印刷します",
      commandPrint},
     {"calibrate",
-     "calibrate --pdf FILE [--group N] | --measured X1,Y1,X2,Y2 [--group N]  "
-     "プリンタ調整用紙 (A4) を PDF に印刷し、その実測値から尺度と印字位置を求めます",
+     "calibrate --pdf FILE [--group N] | --measured X1,Y1,X2,Y2 [--group N] [--save]  "
+     "プリンタ調整用紙 (A4) を PDF に印刷し、その実測値から尺度と印字位置を求めます "
+     "(--save: ToolEdit.INI のそのグループに保存)",
      commandCalibrate},
     {"import-paradox",
      "import-paradox OLD NEW [--paradox DIR]  旧形式 (Paradox) のプログラムフォルダを取り込みます",
@@ -78,6 +82,14 @@ void printHelp(std::ostream& out) {
 
 bool isHelp(const std::string& word) {
     return word == "--help" || word == "-h";
+}
+
+// The system's own text is kept for the file named, as the program's file errors do.
+std::string fileSystemFailure(const std::filesystem::filesystem_error& error) {
+    std::string files = pathText(error.path1());
+    if (!error.path2().empty())
+        files += " と " + pathText(error.path2());
+    return "ファイル " + files + " を操作できません (" + error.code().message() + ")。";
 }
 
 // Any word after the command: "--help" is never an address or a file name.
@@ -112,16 +124,32 @@ int runCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
             out << "使い方: mivora " << command.usage << "\n";
             return 0;
         }
-        try {
-            return command.run(Arguments(args.begin() + 1, args.end()), out, err);
-        } catch (const Error& error) {
-            err << "mivora " << command.name << ": " << error.what() << "\n";
-            return 1;
-        }
+        return runReportingFailures(
+            command.name,
+            [&] { return command.run(Arguments(args.begin() + 1, args.end()), out, err); }, err);
     }
     err << "mivora: 「" << args[0]
         << "」というコマンドはありません。mivora --help をご覧ください。\n";
     return 2;
+}
+
+int runReportingFailures(const std::string& name, const std::function<int()>& body,
+                         std::ostream& err) {
+    const std::string prefix = "mivora " + name + ": ";
+    try {
+        return body();
+    } catch (const Error& error) {
+        err << prefix << error.what() << "\n";
+    } catch (const std::filesystem::filesystem_error& error) {
+        err << prefix << fileSystemFailure(error) << "\n";
+    } catch (const std::bad_alloc&) {
+        err << prefix << "メモリが足りないため、処理を中止しました。\n";
+    } catch (const std::exception& error) {
+        err << prefix << "予期しないエラーのため、処理を中止しました (" << error.what() << ")。\n";
+    } catch (...) {
+        err << prefix << "予期しないエラーのため、処理を中止しました。\n";
+    }
+    return 1;
 }
 
 } // namespace mivora

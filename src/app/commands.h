@@ -2,6 +2,7 @@
 // The headless commands of `mivora COMMAND ...`: the same core as the desktop
 // program, without windows. Output is UTF-8.
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -15,6 +16,13 @@ bool isCommand(const std::string& word);
 
 // Runs `mivora args...`; the exit code of the process.
 int runCommand(const Arguments& args, std::ostream& out, std::ostream& err);
+
+// The outermost frame of a command: whatever its body throws (the program's own
+// errors, a failing file system call, memory running out, anything else) ends as
+// a Japanese message on err, after "mivora NAME: ", and exit code 1, never as an
+// uncaught exception that aborts the process.
+int runReportingFailures(const std::string& name, const std::function<int()>& body,
+                         std::ostream& err);
 
 // The commands; args are those after the command's name.
 int commandInit(const Arguments& args, std::ostream& out, std::ostream& err);

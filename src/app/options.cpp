@@ -24,6 +24,14 @@ std::optional<int> CommandLine::number(const std::string& name) const {
     return static_cast<int>(value);
 }
 
+bool takeFlag(Arguments& args, const std::string& flag) {
+    const auto found = std::find(args.begin(), args.end(), flag);
+    if (found == args.end())
+        return false;
+    args.erase(found);
+    return true;
+}
+
 CommandLine parseCommandLine(const Arguments& args, const std::vector<std::string>& valueOptions) {
     CommandLine line;
     for (std::size_t i = 0; i < args.size(); ++i) {

@@ -23,6 +23,9 @@ struct CommandLine {
     std::optional<int> number(const std::string& name) const;
 };
 
+// Removes a flag (an option without a value) from the arguments; whether it was there.
+bool takeFlag(Arguments& args, const std::string& flag);
+
 // Throws Error with a message for the user when an option is unknown or lacks its value.
 CommandLine parseCommandLine(const Arguments& args, const std::vector<std::string>& valueOptions);
 

@@ -25,10 +25,10 @@ QString joined(const std::vector<std::string>& lines) {
     return shownLines.join(QLatin1Char('\n'));
 }
 
-// Full-width digits and points, as a Japanese input method types them, become
-// the half-width ones the computation reads.
+// Full-width digits, as a Japanese input method types them, are read by the
+// computation itself, as from the command line.
 std::string entryText(const QLineEdit& edit) {
-    return edit.text().normalized(QString::NormalizationForm_KC).toStdString();
+    return edit.text().toStdString();
 }
 
 } // namespace

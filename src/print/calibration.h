@@ -1,10 +1,11 @@
 #pragma once
 // Printer calibration: a sheet with two cross marks far apart is printed with an
 // adjustment group's values, the clerk measures where the marks landed, and the
-// measurements give the group's scale numerator and its two offsets. Each axis of
-// the paper is taken as a straight line from device units to millimetres, found
-// from the two marks; the new values are the ones whose marks land closest to
-// their places on that line, computed with the print run's own integer positions.
+// measurements give the group's scale (numerator and denominator) and its two
+// offsets. Each axis of the paper is taken as a straight line from device units to
+// millimetres, found from the two marks; the new values are the ones whose marks
+// land closest to their places on that line, computed with the print run's own
+// integer positions. One sheet is enough whatever the printer's resolution.
 
 #include "session/printeradjustment.h"
 #include "text/errors.h"
@@ -53,25 +54,26 @@ using MeasuredMarks = std::array<QPointF, 2>;
 // The name of an entry as the clerk sees it ("印1 左端から"), UTF-8.
 std::string measurementFieldName(int field);
 
-// One entry as typed (ASCII digits with an optional decimal point; blanks around
-// it are ignored). Throws MeasurementError for an empty, non-numeric, negative or
-// unreadably large entry.
+// One entry as typed: digits with an optional decimal point, full-width ones as a
+// Japanese input method types them too; blanks around it are ignored. Throws
+// MeasurementError for an empty, non-numeric, negative or unreadably large entry.
 double parseMillimetres(const std::string& text, int field);
 
 // The four entries in the order of measurementFieldName.
 MeasuredMarks parseMeasuredMarks(const std::array<std::string, 4>& texts);
 
 struct CalibrationResult {
-    AdjustmentGroup group;      // the new values; denominator and printer name kept
-    double horizontalNumerator; // what each direction alone would take
+    AdjustmentGroup group;      // the new values; the printer name kept
+    double horizontalNumerator; // what each direction alone would take over group's denominator
     double verticalNumerator;
     double expectedErrorMm;         // how far from its place the worse mark should land
     std::vector<std::string> notes; // UTF-8: directions that disagree, shifts beyond range
 };
 
-// The values for the group that printed the sheet. Throws MeasurementError when
-// the marks are in the wrong order, imply a numerator outside 1 … 1000, or were
-// printed on one spot by a scale too small to measure.
+// The values for the group that printed the sheet. Throws MeasurementError when a
+// mark lies beyond the paper, the marks are in the wrong order, the sheet came out
+// smaller than any printer makes it (under 1/8 of what the group meant), or
+// its marks were printed on one spot by a scale too small to measure.
 CalibrationResult calibrate(const CalibrationMarks& marks, const AdjustmentGroup& printedWith,
                             const MeasuredMarks& measured);
 

@@ -8,8 +8,7 @@
 #include "print/printrun.h"
 #include "sampleprogramfolder.h"
 #include "session/printeradjustment.h"
-
-#include <QRegularExpression>
+#include "text/lines.h"
 
 namespace mivora::test {
 namespace {
@@ -75,12 +74,15 @@ TEST_F(CalibrateCommandTest, TheSheetShowsItsGroupAndItsMarksLandWhereTheGroupPu
         std::string::npos);
 }
 
-// A group 6.5 % too small and shifted, printed, measured off the page to a tenth of
-// a millimetre, its values taken into ToolEdit.INI, printed again.
-TEST_F(CalibrateCommandTest, MeasuredValuesPutTheMarksInPlaceOnTheNextSheet) {
-    const AdjustmentGroup off{700, 200, 3, -2, ""};
-    useGroup(1, off);
-    ASSERT_EQ(sample_.command({"calibrate", "--pdf", pdf("first.pdf")}), 0) << sample_.err.str();
+// A group that prints the sheet at about half its size, as the defaults do on a
+// printer of 680 dpi, and shifted: printed, measured off the page to a tenth of a
+// millimetre, shown, then saved into its group, printed again.
+TEST_F(CalibrateCommandTest, MeasuredValuesSavedPutTheMarksInPlaceOnTheNextSheet) {
+    const AdjustmentGroup off{700, 350, 3, -2, "P2"};
+    useGroup(2, off);
+    const PrinterAdjustment before = readToolEdit(sample_.folder());
+    ASSERT_EQ(sample_.command({"calibrate", "--pdf", pdf("first.pdf"), "--group", "2"}), 0)
+        << sample_.err.str();
     const std::vector<QPointF> first = marksOf(pdf("first.pdf"), off);
     ASSERT_EQ(first.size(), 2u);
 
@@ -88,23 +90,30 @@ TEST_F(CalibrateCommandTest, MeasuredValuesPutTheMarksInPlaceOnTheNextSheet) {
     for (QPointF mark : first)
         measured += millimetreText(mark.x()) + "," + millimetreText(mark.y()) + ",";
     measured.pop_back();
-    ASSERT_EQ(sample_.command({"calibrate", "--measured", measured}), 0) << sample_.err.str();
-    const QString said = QString::fromStdString(sample_.out.str());
-    const auto scale =
-        QRegularExpression(QStringLiteral("プリンタ尺度：(\\d+)／200\\n")).match(said);
-    const auto shift =
-        QRegularExpression(QStringLiteral("印字位置縦：(-?\\d+) mm　横：(-?\\d+) mm\\n"))
-            .match(said);
-    ASSERT_TRUE(scale.hasMatch() && shift.hasMatch()) << sample_.out.str();
-    EXPECT_TRUE(said.endsWith(QStringLiteral("(ToolEdit.INI は変更していません。)\n")));
-    EXPECT_EQ(readToolEdit(sample_.folder())[0], off);
+    ASSERT_EQ(sample_.command({"calibrate", "--measured", measured, "--group", "2"}), 0)
+        << sample_.err.str();
+    const std::string shown = sample_.out.str();
+    EXPECT_TRUE(shown.ends_with("(ToolEdit.INI は変更していません。)\n")) << shown;
+    EXPECT_EQ(readToolEdit(sample_.folder()), before);
 
-    // 360 dpi is the true size at 1000/267: 749 over 200; the page has no margin.
-    const AdjustmentGroup computed{scale.captured(1).toInt(), 200, shift.captured(1).toInt(),
-                                   shift.captured(2).toInt(), ""};
-    EXPECT_NEAR(computed.numerator, 749, 1);
-    useGroup(1, computed);
-    ASSERT_EQ(sample_.command({"calibrate", "--pdf", pdf("second.pdf")}), 0);
+    ASSERT_EQ(sample_.command({"calibrate", "--measured", measured, "--group", "2", "--save"}), 0)
+        << sample_.err.str();
+    EXPECT_TRUE(sample_.out.str().ends_with("(ToolEdit.INI のグループ 2 に保存しました。)\n"));
+    const PrinterAdjustment after = readToolEdit(sample_.folder());
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(after[2], before[2]);
+    EXPECT_EQ(readLines(toolEditFile(sample_.folder())).value().size(), 15u);
+    // 360 dpi is the true size at 1000/267; over 350 the numerator would pass 1000.
+    const AdjustmentGroup computed = after[1];
+    EXPECT_EQ(computed.printerName, "P2");
+    EXPECT_NEAR(static_cast<double>(computed.numerator) / computed.denominator, 1000.0 / 267,
+                0.005);
+    EXPECT_NE(shown.find("プリンタ尺度：" + std::to_string(computed.numerator) + "／" +
+                         std::to_string(computed.denominator) + "\n"),
+              std::string::npos)
+        << shown;
+
+    ASSERT_EQ(sample_.command({"calibrate", "--pdf", pdf("second.pdf"), "--group", "2"}), 0);
     const std::vector<QPointF> second = marksOf(pdf("second.pdf"), computed);
     ASSERT_EQ(second.size(), 2u);
     const CalibrationMarks sheet = calibrationMarks();
@@ -125,6 +134,8 @@ TEST_F(CalibrateCommandTest, RefusesWhatCannotBeMeasuredAndSaysWhy) {
         {{"--measured", "20,20,180"}, "X1,Y1,X2,Y2 の 4 つの値"},
         {{"--measured", "20,20,180,270,"}, "X1,Y1,X2,Y2 の 4 つの値"},
         {{"--measured", "20,,180,270"}, "「印1 上端から」を入力してください。"},
+        {{"--measured", "20.6,19.8,1810,2703"}, "「印2 左端から」の 1810.0 mm は用紙の幅"},
+        {{"--pdf", "x.pdf", "--save"}, "--save は --measured と一緒に"},
         {{"--measured", "20,20,180,270", "--group", "4"}, "--group は 1～3 で指定してください。"},
         {{"--pdf", "x.pdf", "--measured", "20,20,180,270"}, "どちらか一つ"},
         {{}, "どちらか一つ"},

@@ -2,12 +2,15 @@
 // they leave alone.
 
 #include "sampleprogramfolder.h"
+#include "text/errors.h"
 #include "text/lines.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include <fstream>
+#include <functional>
+#include <new>
 #include <unistd.h>
 
 namespace mivora::test {
@@ -64,6 +67,38 @@ TEST_F(CommandsTest, BackupReportsTheLinesItWrote) {
     EXPECT_LT(lines, 20);
     EXPECT_EQ(out_.str().rfind(std::to_string(lines) + " 行をバックアップしました: ", 0), 0u)
         << out_.str();
+}
+
+// Whatever a command throws ends as a message and a failing exit code, never as
+// an exception that aborts the process.
+TEST(CommandFailures, EveryExceptionEndsAsAMessage) {
+    struct Case {
+        const char* what;
+        std::function<void()> fail;
+        const char* told;
+    };
+    const Case cases[] = {
+        {"the program's own", [] { throw FileError("ファイル x を読み込めません。"); },
+         "ファイル x を読み込めません。"},
+        {"the file system",
+         [] {
+             throw std::filesystem::filesystem_error(
+                 "rename", "from", "to", std::make_error_code(std::errc::permission_denied));
+         },
+         "ファイル from と to を操作できません ("},
+        {"memory", [] { throw std::bad_alloc(); }, "メモリが足りないため"},
+        {"another standard one", [] { throw std::out_of_range("at"); },
+         "予期しないエラーのため、処理を中止しました (at)"},
+        {"anything", [] { throw 42; }, "予期しないエラーのため"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ostringstream err;
+        EXPECT_EQ(runReportingFailures(
+                      "copy-data", [&] { return c.fail(), 0; }, err),
+                  1);
+        EXPECT_EQ(err.str().rfind(std::string("mivora copy-data: ") + c.told, 0), 0u) << err.str();
+    }
 }
 
 // A settings file that cannot be read (here a folder in its place) stops only the

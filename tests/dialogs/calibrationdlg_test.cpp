@@ -102,8 +102,9 @@ class CalibrationWindowTest : public ::testing::Test {
 
     TempDir dir_;
     TToolEditForm form_;
-    // 300 dpi, 1.5 % too small, 3.2 mm right and 1.7 mm down.
-    SimulatedPrinter paper_{300, 0.985, QPointF(3.2, 1.7)};
+    // 1,200 dpi, 1.5 % too small, 3.2 mm right and 1.7 mm down: no numerator over
+    // the default denominator makes it print true.
+    SimulatedPrinter paper_{1200, 0.985, QPointF(3.2, 1.7)};
     AdjustmentGroup printedWith_;
     int printedGroup_ = 0;
 };
@@ -128,9 +129,10 @@ TEST_F(CalibrationWindowTest, OnePrintOneMeasurementAndOneOk) {
         {typed(marks[0].x()), typed(marks[0].y()), typed(marks[1].x()), typed(marks[1].y())}};
     measure(form_, 1, clerk);
     EXPECT_FALSE(clerk.stayedOpen);
+    // 1200 / 25.4 / 0.985 × 100 / 379 = 12.656 units per dot.
     const std::array<int, 4> computed = groupBoxes(1);
-    EXPECT_NEAR(computed[0], 845, 1);
-    EXPECT_EQ(computed[1], 267);
+    EXPECT_NEAR(static_cast<double>(computed[0]) / computed[1], 12.656, 0.01);
+    EXPECT_LT(computed[1], 80);
     EXPECT_TRUE(clerk.shown.contains(QStringLiteral("予想される残りのずれ")))
         << clerk.shown.toStdString();
     EXPECT_EQ(groupBoxes(0), (std::array<int, 4>{1000, 267, 0, 1})); // other groups untouched
@@ -149,6 +151,7 @@ TEST_F(CalibrationWindowTest, OnePrintOneMeasurementAndOneOk) {
     QTest::mouseClick(form_.OKBtn, Qt::LeftButton);
     const std::vector<std::string> lines = readLines(toolEditFile(dir_.path())).value();
     EXPECT_EQ(lines[5], std::to_string(computed[0]));
+    EXPECT_EQ(lines[6], std::to_string(computed[1]));
     EXPECT_EQ(lines[7], std::to_string(computed[2]));
     EXPECT_EQ(lines[8], std::to_string(computed[3]));
 }
@@ -176,10 +179,11 @@ TEST_F(CalibrationWindowTest, EntriesThatCannotBeUsedAreToldAndChangeNothing) {
 
 TEST_F(CalibrationWindowTest, CancelLeavesTheBoxesAndFullWidthDigitsAreRead) {
     // Measured on a sheet of a true 360 dpi printer with the defaults (no sheet
-    // printed in this run: an A4 sheet with the values shown).
+    // printed in this run: an A4 sheet with the values shown); read as 0.2 % large,
+    // which 86/23 takes back more nearly than any numerator over 267.
     Clerk cancelled{{"20.5", "19.8", "181.0", "270.3"}, false};
     measure(form_, 0, cancelled);
-    EXPECT_TRUE(cancelled.shown.contains(QStringLiteral("プリンタ尺度：999／267")))
+    EXPECT_TRUE(cancelled.shown.contains(QStringLiteral("プリンタ尺度：86／23")))
         << cancelled.shown.toStdString();
     EXPECT_EQ(groupBoxes(0), (std::array<int, 4>{1000, 267, 0, 1}));
 
@@ -187,7 +191,7 @@ TEST_F(CalibrationWindowTest, CancelLeavesTheBoxesAndFullWidthDigitsAreRead) {
                      QStringLiteral("１８１．０"), QStringLiteral("２７０．３")}};
     measure(form_, 0, fullWidth);
     EXPECT_FALSE(fullWidth.stayedOpen) << fullWidth.shown.toStdString();
-    EXPECT_EQ(groupBoxes(0), (std::array<int, 4>{999, 267, 0, 0}));
+    EXPECT_EQ(groupBoxes(0), (std::array<int, 4>{86, 23, 0, 0}));
 }
 
 TEST_F(CalibrationWindowTest, TheWindowShowsWhereEachMarkBelongs) {
