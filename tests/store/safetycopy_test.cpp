@@ -3,7 +3,9 @@
 #include "store/safetycopy.h"
 #include "text/errors.h"
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 namespace mivora::test {
 namespace {
@@ -47,6 +49,31 @@ TEST_P(SafetyCopyTest, OnlyCopiesOfTheListCanBeRecovered) {
     for (const char* name : {"INDATA-20261207-153000", "../INDATA.db", "INDATA"})
         EXPECT_THROW(recoverSafetyCopy(vehicles_, name), FileError) << name;
     EXPECT_EQ(listSafetyCopies(vehicles_).size(), 1u); // a refused name copies nothing
+}
+
+// Another PC adds a vehicle while the copy before a deletion is written: the
+// vehicle is either in the copy or left standing, never deleted without a copy.
+TEST_P(SafetyCopyTest, AVehicleAddedDuringTheCopyIsInItOrKept) {
+    std::thread other;
+    vehicles_.transactionAfter(
+        [&] {
+            writeSafetyCopy(vehicles_);
+            if (other.joinable())
+                return;
+            other = std::thread([this] {
+                Table table(tableFile(vehicleTable()));
+                openVehicles(table);
+                addVehicle(table, "ｱ", "0", "割り込み");
+            });
+            // Long enough for the other to commit, or to wait for the lock on a server.
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        },
+        [&] { vehicles_.removeAll(); });
+    other.join();
+    vehicles_.refresh();
+    const long long copied = listSafetyCopies(vehicles_).front().records;
+    EXPECT_TRUE(copied == 2 || vehicles_.recordCount() == 1)
+        << copied << " copied, " << vehicles_.recordCount() << " kept";
 }
 
 INSTANTIATE_ON_BOTH_ENGINES(SafetyCopyTest);
