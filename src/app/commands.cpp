@@ -21,8 +21,9 @@ struct Command {
 
 const Command kCommands[] = {
     {"init",
-     "init [--server 接続文字列] DIR  サンプルデータ入りのプログラムフォルダを作成します "
-     "(--server: テーブルを PostgreSQL サーバーに作成)",
+     "init [--server 接続文字列 | --join 接続文字列] DIR  サンプルデータ入りのプログラムフォルダを"
+     "作成します (--server: テーブルを PostgreSQL サーバーに作成、--join: 他の端末がサーバーに"
+     "作成したテーブルを使う 2 台目以降の端末のフォルダ)",
      commandInit},
     {"copy-data",
      "copy-data FROM TO         データフォルダの全テーブルを別のデータフォルダまたはサーバーへ"

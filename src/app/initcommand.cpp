@@ -6,6 +6,7 @@
 #include "app/options.h"
 #include "app/programfolder.h"
 
+#include "store/database.h"
 #include "store/datafolder.h"
 #include "store/postgres.h"
 #include "text/codec.h"
@@ -96,8 +97,8 @@ void writeSettingsFiles(const fs::path& dir) {
 namespace {
 
 // The folder's pointer to the server is written first, so that the tables are
-// made there, and taken back when they cannot be.
-void createServerTables(const fs::path& tables, const std::string& server) {
+// made (or found) there, and taken back when they cannot be.
+void pointToServer(const fs::path& tables, const std::string& server, FolderContent content) {
     const fs::path pointer = findFile(tables, "CARDATA.conn");
     if (present(pointer))
         throw FileError(pathText(pointer) + " は既にあります。既存の設定は上書きしません。");
@@ -107,7 +108,10 @@ void createServerTables(const fs::path& tables, const std::string& server) {
                     "に書いてください。");
     writeLines(pointer, {server});
     try {
-        createTables(tables);
+        if (content == FolderContent::Joined)
+            openTable(tablePath(tables, vehicleTable())); // made by the first PC
+        else
+            createTables(tables);
     } catch (...) {
         std::error_code ignored;
         fs::remove(pointer, ignored);
@@ -122,25 +126,42 @@ void createProgramFolder(const fs::path& dir, FolderContent content, const std::
     if (server.empty()) {
         createTables(tables);
     } else {
+        // A refused server leaves no folder behind that would pass for a program folder.
+        const bool newDir = !fs::exists(dir), newTables = !fs::exists(tables);
         fs::create_directories(tables);
-        createServerTables(tables, server);
+        try {
+            pointToServer(tables, server, content);
+        } catch (...) {
+            std::error_code ignored;
+            if (newTables)
+                fs::remove(tables, ignored);
+            if (newDir)
+                fs::remove(dir, ignored);
+            throw;
+        }
     }
     if (content == FolderContent::Empty)
         return;
-    fillSampleData(tables);
+    if (content == FolderContent::Sample)
+        fillSampleData(tables);
     writeSampleImages(dir);
     writeSettingsFiles(dir);
 }
 
 int commandInit(const Arguments& args, std::ostream& out, std::ostream& err) {
-    const CommandLine line = parseCommandLine(args, {"--server"});
-    if (line.words.size() != 1) {
-        err << "使い方: mivora init [--server 接続文字列] DIR\n";
+    const CommandLine line = parseCommandLine(args, {"--server", "--join"});
+    const std::optional<std::string> join = line.option("--join");
+    if (line.words.size() != 1 || (join && line.option("--server"))) {
+        err << "使い方: mivora init [--server 接続文字列 | --join 接続文字列] DIR\n";
         return 2;
     }
     const fs::path dir = fs::absolute(line.words[0]);
-    const std::string server = line.option("--server").value_or("");
-    createProgramFolder(dir, FolderContent::Sample, server);
+    const std::string server = join ? *join : line.option("--server").value_or("");
+    if (join && server.empty()) {
+        err << "mivora init: --join には接続文字列を指定してください。\n";
+        return 2;
+    }
+    createProgramFolder(dir, join ? FolderContent::Joined : FolderContent::Sample, server);
     out << "プログラムフォルダ " << pathText(dir) << " を作成しました。\n";
     if (!server.empty())
         out << "テーブルはデータベースサーバー上にあります (" << pathText(dir / "CARDATA")

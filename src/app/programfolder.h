@@ -20,11 +20,12 @@ bool isProgramFolder(const std::filesystem::path& dir);
 enum class FolderContent {
     Sample, // tables with fictional vehicles and two layouts, form images, settings files
     Empty,  // the six tables, empty
+    Joined, // another PC's tables on a server; form images, settings files
 };
 
 // Creates the folder with its content; throws Error, also when it holds tables.
-// With a server (a libpq connection string), the tables are made on it, and the
-// folder's CARDATA.conn points there.
+// With a server (a libpq connection string), the tables are made on it (or, when
+// joined, must be there already), and the folder's CARDATA.conn points there.
 void createProgramFolder(const std::filesystem::path& dir, FolderContent content,
                          const std::string& server = "");
 

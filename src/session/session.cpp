@@ -42,12 +42,16 @@ Session::Session(ProgramSettings settingsIn, fs::path tableFolderIn)
 }
 
 // Each table opens on its own, so that a missing INDATA.db still leaves the
-// digit counts usable, and the message names every file that failed.
+// digit counts usable, and the message names every file that failed. A server
+// that cannot be reached is told once, without waiting for it again.
 void Session::openMainTables() {
     std::string failures;
     for (Table* table : {&vehicles, &digitCounts}) {
         try {
             table->open();
+        } catch (const ConnectionError& error) {
+            failures += (failures.empty() ? "" : "\n") + std::string(error.what());
+            break;
         } catch (const DatabaseError& error) {
             failures += (failures.empty() ? "" : "\n") + std::string(error.what());
         }

@@ -5,6 +5,7 @@
 #include "text/filenames.h"
 #include "text/lines.h"
 
+#include <cctype>
 #include <charconv>
 #include <fstream>
 #include <libpq-fe.h>
@@ -209,15 +210,15 @@ void PostgresDatabase::connect() {
                           "application_name",
                           "dbname",
                           nullptr};
-    const char* values[] = {"10", "30", "10", "3", "30000", "mivora", connection_.c_str(), nullptr};
+    const char* values[] = {"4", "30", "10", "3", "30000", "mivora", connection_.c_str(), nullptr};
     conn_ = PQconnectdbParams(keys, values, 1);
     if (PQstatus(conn_) != CONNECTION_OK) {
         std::string message = trimmed(PQerrorMessage(conn_));
         PQfinish(conn_);
         conn_ = nullptr;
-        throw DatabaseError("データベースサーバーに接続できません。サーバーが動いているか、"
-                            "CARDATA.conn の接続先が正しいか確かめてください (" +
-                            message + ")。");
+        throw ConnectionError("データベースサーバーに接続できません。サーバーが動いているか、"
+                              "CARDATA.conn の接続先が正しいか確かめてください (" +
+                              message + ")。");
     }
     PQsetClientEncoding(conn_, "UTF8");
     Result settings(PQexec(conn_, kSessionSettings), &PQclear);
@@ -239,12 +240,14 @@ std::unique_ptr<Database> PostgresDatabase::openTable(const std::string& connect
 }
 
 void PostgresDatabase::fail(const std::string& state, const std::string& message) const {
-    const std::string table = "サーバーのテーブル " + (table_.empty() ? "" : table_ + " ");
+    const std::string table =
+        table_.empty() ? std::string("データベースサーバー") : "サーバーのテーブル " + table_ + " ";
     std::string sentence;
     if (isConnectionFailure(state) && (!conn_ || PQstatus(conn_) != CONNECTION_OK))
-        sentence = "データベースサーバーとの接続が切れました。変更は保存されていません。"
-                   "サーバーが動いていることを確かめてから、もう一度操作してください";
-    else if (state == "55P03" || state == "40P01")
+        throw ConnectionError("データベースサーバーとの接続が切れました。変更は保存されていません。"
+                              "サーバーが動いていることを確かめてから、もう一度操作してください (" +
+                              trimmed(message) + ")。");
+    if (state == "55P03" || state == "40P01")
         sentence = table + "は他の端末が使用中です";
     else if (state == "42501")
         sentence = table + "を変更する権限がありません";
@@ -443,14 +446,22 @@ void PostgresDatabase::createIndexes() {
     }
 }
 
+// Notepad starts a file with a byte order mark and may leave blanks at the end.
 std::optional<std::string> serverOf(const fs::path& dataFolder) {
     const fs::path file = findFile(dataFolder, "CARDATA.conn");
     std::ifstream in(file);
-    std::string line;
-    if (!in || !std::getline(in, line))
+    if (!in)
         return std::nullopt;
-    if (!line.empty() && line.back() == '\r')
+    std::string line;
+    std::getline(in, line);
+    if (line.starts_with("\xEF\xBB\xBF"))
+        line.erase(0, 3);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
         line.pop_back();
+    if (line.empty())
+        throw ConnectionError(pathText(file) +
+                              " の 1 行目が空です。データベースサーバーの接続文字列 "
+                              "(例: host=server dbname=mivora user=clerk) を書いてください。");
     return line;
 }
 
@@ -458,9 +469,11 @@ bool holdsPassword(const std::string& connection) {
     char* error = nullptr;
     PQconninfoOption* options = PQconninfoParse(connection.c_str(), &error);
     if (!options) {
-        std::string message = error ? trimmed(error) : "";
+        // Neither the string nor libpq's message, which quotes it: it may hold a password.
         PQfreemem(error);
-        throw DatabaseError("接続文字列「" + connection + "」を読めません (" + message + ")。");
+        throw DatabaseError(
+            "接続文字列を読めません。「キーワード=値」を空白で区切って書いてください "
+            "(例: host=server dbname=mivora user=clerk)。");
     }
     bool found = false;
     for (const PQconninfoOption* option = options; option->keyword; ++option)

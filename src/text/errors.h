@@ -19,6 +19,12 @@ class DatabaseError : public Error {
     using Error::Error;
 };
 
+// The database server cannot be reached: the other tables on it need not be tried.
+class ConnectionError : public DatabaseError {
+  public:
+    using DatabaseError::DatabaseError;
+};
+
 // Reading or writing a file.
 class FileError : public Error {
   public:

@@ -7,6 +7,12 @@
 
 namespace mivora {
 
+namespace {
+
+constexpr const char* kNotSaved = "変更は保存されていません。";
+
+} // namespace
+
 TableModel::TableModel(Table& table, QObject* parent)
     : QAbstractTableModel(parent), table_(table) {}
 
@@ -117,6 +123,13 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
     try {
         table_.setTextAt(index.column(), text);
         table_.post();
+    } catch (const ConnectionError& error) {
+        // The typed text stays in the record and its cell; the next move posts it.
+        std::string message = error.what();
+        if (message.find(kNotSaved) == std::string::npos)
+            message += kNotSaved;
+        emit editFailed(QString::fromStdString(message));
+        return true;
     } catch (const Error& error) {
         reportFailure(error);
         return false;

@@ -118,10 +118,9 @@ TEST_F(MainWindowTest, GridEditOverARecordAnotherProcessRestoredIsRefused) {
     for (int i = 0; i < 50 && prompter_.errors.empty(); ++i)
         QTest::qWait(10);
     ASSERT_EQ(prompter_.errors.size(), 1u);
-    EXPECT_NE(
-        prompter_.errors[0].find("表示した後に別の操作で変更されました。何も変更していません"),
-        std::string::npos)
+    EXPECT_NE(prompter_.errors[0].find("表示した後に別の操作で"), std::string::npos)
         << prompter_.errors[0];
+    QCoreApplication::processEvents(); // the rows are laid out anew once the editor is closed
 
     other.refresh();
     std::vector<std::string> users;

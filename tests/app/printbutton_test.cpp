@@ -9,6 +9,7 @@
 #include "scriptedprompter.h"
 #include "text/codec.h"
 #include "text/sjis.h"
+#include "widgets/dbgrid.h"
 
 #include <QApplication>
 #include <QPrintDialog>
@@ -72,7 +73,7 @@ bool printed(const std::filesystem::path& pdf, const std::string& utf8) {
 TEST_F(PrintButtonTest, TheButtonPrintsTheCurrentRecord) {
     open();
     ASSERT_TRUE(main_->SpeedButton3->isEnabled());
-    session_->vehicles.setRecNo(4);
+    main_->DBGrid1->setCurrentIndex(main_->DBGrid1->model().index(3, 0)); // a click on row 4
     const std::string user = toUtf8(session_->vehicles.text(sj("使用者")));
     const auto pdf = sample_.file("button.pdf");
     printInto(pdf);

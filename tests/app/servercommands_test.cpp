@@ -35,9 +35,11 @@ TEST_F(ServerCommandsTest, TwoFoldersOnOneServerShareTheirRecords) {
     EXPECT_EQ(readBytes(first / "CARDATA" / "CARDATA.conn"), server + "\r\n");
     EXPECT_FALSE(fs::exists(first / "CARDATA" / "INDATA.db")); // the tables are on the server
 
-    // The second PC: its own folder and settings, the same server.
-    fs::create_directories(second / "CARDATA");
-    std::ofstream(second / "CARDATA" / "CARDATA.conn") << server << "\n";
+    // The second PC joins: its own folder and settings, the same server. Its
+    // pointer saved by Notepad (a byte order mark, CR LF) reads the same.
+    ASSERT_EQ(run(dir_.path(), {"init", "--join", server, second.string()}), 0) << err_.str();
+    EXPECT_TRUE(fs::exists(second / "User.INI"));
+    std::ofstream(second / "CARDATA" / "CARDATA.conn") << "\xEF\xBB\xBF" << server << " \r\n";
     ASSERT_EQ(run(first, {"backup", "all.CSV", "--row", "1"}), 0) << err_.str();
 
     // A restore on the second PC is what the first then backs up.
@@ -52,7 +54,20 @@ TEST_F(ServerCommandsTest, TwoFoldersOnOneServerShareTheirRecords) {
                                 (dir_.path() / "pc4").string()}),
               1);
     EXPECT_NE(err_.str().find("~/.pgpass"), std::string::npos) << err_.str();
-    EXPECT_FALSE(fs::exists(dir_.path() / "pc4" / "CARDATA" / "CARDATA.conn"));
+    EXPECT_FALSE(fs::exists(dir_.path() / "pc4")); // a refused folder is not left behind
+    // Nor is a password shown back when the string cannot be read.
+    EXPECT_EQ(run(dir_.path(), {"init", "--server", server + " password secret",
+                                (dir_.path() / "pc4").string()}),
+              1);
+    EXPECT_EQ(err_.str().find("secret"), std::string::npos) << err_.str();
+    // Joining a server without the tables, or with an empty pointer, says so.
+    EXPECT_EQ(
+        run(dir_.path(), {"init", "--join", freshServerSchema(), (dir_.path() / "pc5").string()}),
+        1);
+    EXPECT_NE(err_.str().find("INDATA"), std::string::npos) << err_.str();
+    std::ofstream(second / "CARDATA" / "CARDATA.conn") << "\r\n";
+    EXPECT_EQ(run(second, {"backup", "x.CSV", "--row", "1"}), 1);
+    EXPECT_NE(err_.str().find("1 行目が空です"), std::string::npos) << err_.str();
 
     // The server's tables are made once.
     EXPECT_EQ(run(dir_.path(), {"init", "--server", server, (dir_.path() / "pc3").string()}), 1);
