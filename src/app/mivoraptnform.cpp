@@ -123,10 +123,20 @@ void TMivoraPtnForm::buildWindow() {
     connect(PostalSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::PostalSpeedClick);
 }
 
+// A server may take seconds to answer: the clerk sees what the program waits for.
 void TMivoraPtnForm::openTables() {
+    std::unique_ptr<QLabel> connecting;
+    if (session_.tablesOnServer()) {
+        connecting = std::make_unique<QLabel>(
+            QStringLiteral("データベースサーバーに接続しています…"), nullptr, Qt::SplashScreen);
+        connecting->setMargin(24);
+        connecting->show();
+        QCoreApplication::processEvents();
+    }
     try {
         session_.openMainTables();
     } catch (const Error& error) {
+        connecting.reset();
         forms_.prompter->showError(error.what());
     }
     DBGrid1->refresh();

@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include "store/datafolder.h"
+#include "store/postgres.h"
 #include "text/errors.h"
 #include "text/filenames.h"
 #include "text/sjis.h"
@@ -58,6 +59,14 @@ void Session::openMainTables() {
     }
     if (!failures.empty())
         throw DatabaseError(failures);
+}
+
+bool Session::tablesOnServer() const {
+    try {
+        return serverOf(tableFolder).has_value();
+    } catch (const Error&) {
+        return true; // an unreadable pointer: opening the tables tells why
+    }
 }
 
 void Session::openDesignerTables() {

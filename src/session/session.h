@@ -41,6 +41,8 @@ class Session {
     PreparationState preparation;
 
     void openMainTables();
+    // Whether the tables stand on a database server, which may take seconds to answer.
+    bool tablesOnServer() const;
     void openDesignerTables();
     void openFeeTables();
 

@@ -103,7 +103,7 @@ class Database {
     virtual std::int64_t dataVersion() = 0;
     // An SQL expression of the text expression that orders and compares as its
     // Shift-JIS bytes.
-    virtual std::string inShiftJisOrder(const std::string& expression) const = 0;
+    virtual std::string inShiftJisOrder(const std::string& expression) = 0;
     // Inside a write transaction, before most records are written anew: drops the
     // indexes that are faster built once afterwards, and returns the statements
     // that build them again.

@@ -239,6 +239,48 @@ std::unique_ptr<Database> PostgresDatabase::openTable(const std::string& connect
     return db;
 }
 
+namespace {
+
+// The server's SJIS lacks what the program stores as private-use characters: a
+// byte without a character (U+F0000 + byte) and the user-defined area (F040 to
+// F9FC, U+E000 on). Texts that hold one are converted a character at a time, so
+// that a filter works on every record and orders them as their CP932 bytes.
+constexpr const char* kShiftJisFunction = R"(
+CREATE OR REPLACE FUNCTION mivora_sjis(v text) RETURNS bytea
+LANGUAGE plpgsql IMMUTABLE STRICT AS $body$
+BEGIN
+    IF v !~ '[\uE000-\uE757\U000F0000-\U000F00FF]' THEN
+        RETURN convert_to(v, 'SJIS');
+    END IF;
+    RETURN (SELECT string_agg(CASE
+        WHEN ascii(c) BETWEEN 983040 AND 983295 THEN set_byte('\x00'::bytea, 0, ascii(c) - 983040)
+        WHEN ascii(c) BETWEEN 57344 AND 59223 THEN set_byte(set_byte('\x0000'::bytea,
+            0, 240 + (ascii(c) - 57344) / 188),
+            1, (ascii(c) - 57344) % 188 + CASE WHEN (ascii(c) - 57344) % 188 < 63 THEN 64 ELSE 65 END)
+        ELSE convert_to(c, 'SJIS') END, ''::bytea ORDER BY n)
+        FROM regexp_split_to_table(v, '') WITH ORDINALITY AS s(c, n));
+END $body$)";
+
+} // namespace
+
+// Tables made before the function get it at their first filter; a clerk who may
+// not make it filters with the server's own SJIS.
+std::string PostgresDatabase::inShiftJisOrder(const std::string& expression) {
+    if (!shiftJisFunction_) {
+        Statement exists = prepare("SELECT to_regprocedure('mivora_sjis(text)') IS NOT NULL");
+        shiftJisFunction_ = exists.step() && exists.columnInt(0);
+        if (!*shiftJisFunction_ && !inTransaction()) {
+            try {
+                exec(kShiftJisFunction);
+                shiftJisFunction_ = true;
+            } catch (const DatabaseError&) {
+            }
+        }
+    }
+    return (*shiftJisFunction_ ? "mivora_sjis(" : "convert_to(") + expression +
+           (*shiftJisFunction_ ? ")" : ", 'SJIS')");
+}
+
 void PostgresDatabase::fail(const std::string& state, const std::string& message) const {
     const std::string table =
         table_.empty() ? std::string("データベースサーバー") : "サーバーのテーブル " + table_ + " ";
@@ -352,7 +394,20 @@ std::vector<ColumnInfo> PostgresDatabase::columns() {
     return columns;
 }
 
+// The named orders of tables made before mivora_orders were indexes of the server.
 std::optional<std::vector<std::string>> PostgresDatabase::indexColumns(const std::string& name) {
+    std::vector<std::string> columns;
+    Statement orders = prepare("SELECT to_regclass('mivora_orders') IS NOT NULL");
+    if (orders.step() && orders.columnInt(0)) {
+        Statement fields = prepare("SELECT field FROM mivora_orders WHERE table_name = ? AND "
+                                   "order_name = ? ORDER BY place");
+        fields.bindText(1, table_);
+        fields.bindText(2, name);
+        while (fields.step())
+            columns.emplace_back(fields.columnText(0));
+        if (!columns.empty())
+            return columns;
+    }
     Statement info =
         prepare("SELECT a.attname FROM pg_class c JOIN pg_index i ON i.indexrelid = c.oid "
                 "CROSS JOIN LATERAL unnest(i.indkey::int2[]) WITH ORDINALITY AS k(attnum, place) "
@@ -360,7 +415,6 @@ std::optional<std::vector<std::string>> PostgresDatabase::indexColumns(const std
                 "WHERE c.relname = ? AND c.relnamespace = current_schema()::regnamespace "
                 "ORDER BY k.place");
     info.bindText(1, table_ + "." + name);
-    std::vector<std::string> columns;
     while (info.step())
         columns.emplace_back(info.columnText(0));
     if (columns.empty())
@@ -421,6 +475,7 @@ void PostgresDatabase::createTables(Indexes indexes) {
     }
     exec("CREATE TABLE IF NOT EXISTS mivora_versions (name text PRIMARY KEY, "
          "version bigint NOT NULL DEFAULT 0)");
+    exec(kShiftJisFunction);
     exec("CREATE OR REPLACE FUNCTION mivora_count_change() RETURNS trigger LANGUAGE plpgsql AS "
          "$$ BEGIN UPDATE mivora_versions SET version = version + 1 WHERE name = TG_TABLE_NAME; "
          "RETURN NULL; END $$");
@@ -438,11 +493,24 @@ void PostgresDatabase::createTables(Indexes indexes) {
     write.commit();
 }
 
+// The program orders the records itself: the server keeps only which fields each
+// named order has. An index of the server would refuse a record whose fields are
+// longer together than a third of a page (a long address), which a file takes.
 void PostgresDatabase::createIndexes() {
+    exec("CREATE TABLE IF NOT EXISTS mivora_orders (table_name text, order_name text, "
+         "place integer, field text, PRIMARY KEY (table_name, order_name, place))");
+    Statement add = prepare("INSERT INTO mivora_orders VALUES (?, ?, ?, ?)");
     for (const TableDef* table : allTables()) {
-        const std::string name = serverTableName(*table);
-        for (const IndexDef& index : table->indexes)
-            exec(createIndexSql(quoteName(name + "." + index.name), quoteName(name), index));
+        for (const IndexDef& index : table->indexes) {
+            for (std::size_t place = 0; place < index.fields.size(); ++place) {
+                add.reset();
+                add.bindText(1, serverTableName(*table));
+                add.bindText(2, index.name);
+                add.bindInt(3, static_cast<std::int64_t>(place));
+                add.bindText(4, index.fields[place]);
+                add.step();
+            }
+        }
     }
 }
 

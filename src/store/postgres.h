@@ -41,9 +41,7 @@ class PostgresDatabase : public Database {
     std::vector<ColumnInfo> columns() override;
     std::optional<std::vector<std::string>> indexColumns(const std::string& name) override;
     std::int64_t dataVersion() override;
-    std::string inShiftJisOrder(const std::string& expression) const override {
-        return "convert_to(" + expression + ", 'SJIS')";
-    }
+    std::string inShiftJisOrder(const std::string& expression) override;
     bool shared() const override { return true; }
 
     void saveCopy(const std::filesystem::path& file) override;
@@ -69,6 +67,7 @@ class PostgresDatabase : public Database {
     std::string connection_;
     std::string table_;
     pg_conn* conn_ = nullptr;
+    std::optional<bool> shiftJisFunction_; // whether the server has mivora_sjis, once asked
     std::string copySql_;
     std::string queued_; // rows for COPY, in its text format
 };

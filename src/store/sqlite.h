@@ -34,7 +34,7 @@ class SqliteDatabase : public Database {
     std::vector<ColumnInfo> columns() override;
     std::optional<std::vector<std::string>> indexColumns(const std::string& name) override;
     std::int64_t dataVersion() override;
-    std::string inShiftJisOrder(const std::string& expression) const override {
+    std::string inShiftJisOrder(const std::string& expression) override {
         return expression + " COLLATE CP932";
     }
     bool shared() const override { return false; }

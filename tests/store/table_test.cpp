@@ -163,12 +163,17 @@ TEST_P(TableTest, TextsKeepEveryByte) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
     std::string odd = std::string("\xED\x40\x87\x90\x80\xFD", 6) + "\x82";
+    std::string address; // longer than any index of the server takes
+    for (int i = 0; i < 1500; ++i)
+        address += sj("東");
     table.append();
     table.setText(sj("備考"), odd);
+    table.setText(sj("使用者住所"), address);
     table.post();
     table.close();
     openVehicles(table);
     EXPECT_EQ(table.text(sj("備考")), odd);
+    EXPECT_EQ(table.text(sj("使用者住所")), address);
 }
 
 TEST_P(TableTest, MissingTablesAndFieldsAreClearErrors) {
@@ -237,9 +242,19 @@ TEST_P(TableTest, FilterComparesTextsAsShiftJisBytes) {
     openVehicles(table);
     addVehicle(table, "ｱ", "kana");    // 0xB1, but U+FF71 in Unicode
     addVehicle(table, "漾", "kanji3"); // 0xE0xx, but U+6F3E
+    // Bytes without a character and the user-defined area: stored all the same.
+    for (auto [reading, phone] : {std::pair{"\x80\x41", "byte"}, std::pair{"\xF0\x40", "user"},
+                                  std::pair{"\xFD", "undefined"}}) {
+        table.append();
+        table.setText(sj("使用者ふりがな"), reading);
+        table.setText(sj("電話番号"), phone);
+        table.post();
+    }
     table.setFilter("[" + sj("使用者ふりがな") + "] < '" + sj("漾") + "'");
     table.setFiltered(true);
-    EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"kana"}));
+    EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"byte", "kana"}));
+    table.setFilter("[" + sj("使用者ふりがな") + "] > '" + sj("漾") + "'");
+    EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"user", "undefined"}));
 }
 
 TEST_P(TableTest, FilterThatDoesNotParseLeavesTheTableUnfiltered) {
