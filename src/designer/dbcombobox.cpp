@@ -1,5 +1,7 @@
 #include "designer/dbcombobox.h"
 
+#include "widgets/numberentry.h"
+
 #include <QEvent>
 #include <QLineEdit>
 
@@ -23,6 +25,7 @@ void DBComboBox::setChoices(const QStringList& choices) {
 
 // The list marks the entry of the field's value, if it offers one.
 void DBComboBox::showField() {
+    validateAsInteger(*lineEdit(), link_.isInteger());
     const QString text = link_.text();
     const int entry = findText(text);
     if (text == currentText() && entry == currentIndex())

@@ -1,21 +1,9 @@
 #include "designer/dbedit.h"
 
 #include "designer/datasource.h"
-
-#include <QRegularExpressionValidator>
+#include "widgets/numberentry.h"
 
 namespace mivora {
-
-namespace {
-
-// Nine digits always fit the field's 32 bits.
-const QRegularExpression& integerPattern(bool negativeAllowed) {
-    static const QRegularExpression withSign(QStringLiteral("[+-]?[0-9]{0,9}"));
-    static const QRegularExpression digitsOnly(QStringLiteral("[0-9]{0,9}"));
-    return negativeAllowed ? withSign : digitsOnly;
-}
-
-} // namespace
 
 DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), link_(*this, [this] { showField(); }) {
     connect(this, &QLineEdit::textChanged, this, &DBEdit::textWasChanged);
@@ -31,14 +19,7 @@ void DBEdit::setNegativeAllowed(bool allowed) {
 }
 
 void DBEdit::useValidator() {
-    if (!link_.isInteger()) {
-        setValidator(nullptr);
-        return;
-    }
-    if (auto* current = qobject_cast<const QRegularExpressionValidator*>(validator());
-        current && current->regularExpression() == integerPattern(negativeAllowed_))
-        return;
-    setValidator(new QRegularExpressionValidator(integerPattern(negativeAllowed_), this));
+    validateAsInteger(*this, link_.isInteger(), negativeAllowed_);
 }
 
 void DBEdit::showField() {

@@ -9,6 +9,7 @@
 #include "designer/mivoraform.h"
 #include "dialogs/placement.h"
 #include "items/vocabulary.h"
+#include "widgets/numberentry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +19,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -133,6 +136,7 @@ void buildTopPanel(TMivoraForm& form, QWidget* parent) {
     form.ScaleComboBox->setInsertPolicy(QComboBox::NoInsert);
     form.ScaleComboBox->addItems(numbers({1, 2, 3, 4, 5}));
     form.ScaleComboBox->setEditText(QStringLiteral("2"));
+    validateAsInteger(*form.ScaleComboBox->lineEdit(), true, false);
     form.ScaleComboBox->setFixedWidth(44);
     scaleRow->addWidget(form.ScaleComboBox);
     grid->addLayout(scaleRow, 1, 6, 1, 2);
@@ -269,6 +273,15 @@ void buildButtonPanel(TMivoraForm& form, QWidget* parent) {
     form.RedoButton->setGeometry(38, 10, 25, 25);
 }
 
+void buildMenu(TMivoraForm& form) {
+    form.MenuBar = new QMenuBar(&form);
+    form.EditMenu = form.MenuBar->addMenu(QStringLiteral("編集(&E)"));
+    form.UndoAction = form.EditMenu->addAction(QStringLiteral("元に戻す"));
+    form.UndoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    form.RedoAction = form.EditMenu->addAction(QStringLiteral("やり直し"));
+    form.RedoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+}
+
 void buildDialogs(TMivoraForm& form) {
     form.OpenDialog1 =
         new QFileDialog(&form, QString(), QString(), QStringLiteral("ｲﾒｰｼﾞﾌｧｲﾙ (*.jpg *.bmp)"));
@@ -284,6 +297,8 @@ void buildDesignerWindow(TMivoraForm& form) {
     auto* layout = new QVBoxLayout(&form);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    buildMenu(form);
+    layout->setMenuBar(form.MenuBar);
     buildTopPanel(form, &form);
     layout->addWidget(form.TopPanel);
 

@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -207,6 +208,8 @@ void TMivoraForm::connectHandlers() {
     });
     connect(UndoButton, &QToolButton::clicked, this, &TMivoraForm::UndoBtnClick);
     connect(RedoButton, &QToolButton::clicked, this, &TMivoraForm::RedoBtnClick);
+    connect(UndoAction, &QAction::triggered, this, &TMivoraForm::UndoBtnClick);
+    connect(RedoAction, &QAction::triggered, this, &TMivoraForm::RedoBtnClick);
     connect(XScrollBar, &QScrollBar::valueChanged, this, &TMivoraForm::XScrollBarChange);
     connect(YScrollBar, &QScrollBar::valueChanged, this, &TMivoraForm::YScrollBarChange);
     connect(XPosDBEdit, &DBEdit::changed, this, &TMivoraForm::XPosDBEditChange);
@@ -376,7 +379,11 @@ void TMivoraForm::CancelBtnClick() {
             source->table().cancel();
             source->recordChanged();
         }
-    reject();
+    QDialog::reject();
+}
+
+void TMivoraForm::reject() {
+    CancelBtnClick();
 }
 
 void TMivoraForm::FormResize() {
@@ -769,6 +776,8 @@ void TMivoraForm::notePlacement() {
 void TMivoraForm::showHistoryButtons() {
     UndoButton->setEnabled(history_.canUndo());
     RedoButton->setEnabled(history_.canRedo());
+    UndoAction->setEnabled(history_.canUndo());
+    RedoAction->setEnabled(history_.canRedo());
 }
 
 void TMivoraForm::UndoBtnClick() {
@@ -814,28 +823,46 @@ void TMivoraForm::restorePlacement(const PlacementHistory::Values& values) {
     restoring_ = false;
 }
 
-bool TMivoraForm::historyKeyPress(const QKeyEvent& key) {
-    if (key.modifiers() != Qt::ControlModifier)
+namespace {
+
+// The box the person types in that has the key, if the key went to one.
+QLineEdit* textBox(QObject* watched) {
+    if (auto* box = qobject_cast<QComboBox*>(watched); box && box->isEditable())
+        return box->lineEdit();
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    return edit && !edit->isReadOnly() ? edit : nullptr;
+}
+
+} // namespace
+
+// A text box undoes its own typing with Ctrl+Z; Ctrl+Y, which is no redo key of
+// the text boxes here, is taken from the window's menu for the box as well.
+bool TMivoraForm::textBoxKeyPress(QObject* watched, QEvent& event) {
+    const auto& key = static_cast<const QKeyEvent&>(event);
+    if (key.modifiers() != Qt::ControlModifier || key.key() != Qt::Key_Y)
         return false;
-    if (key.key() == Qt::Key_Z)
-        UndoBtnClick();
-    else if (key.key() == Qt::Key_Y)
-        RedoBtnClick();
+    QLineEdit* edit = textBox(watched);
+    if (!edit)
+        return false;
+    if (event.type() == QEvent::ShortcutOverride)
+        event.accept();
     else
-        return false;
+        edit->redo();
     return true;
 }
 
 // ---- Events ------------------------------------------------------------------------
 
 bool TMivoraForm::eventFilter(QObject* watched, QEvent* event) {
+    const bool ours = watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
+    if (ours && event->type() == QEvent::ShortcutOverride && textBoxKeyPress(watched, *event))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (watched == ScrollBox1 && previewKeyPress(key->key(), key->modifiers()))
             return true;
-        // The window's undo goes before an edit's own undo of its text.
-        if (watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this)
-            return historyKeyPress(*key) || FormKeyPress(key->key());
+        if (ours)
+            return textBoxKeyPress(watched, *event) || FormKeyPress(key->key());
     }
     if (watched == Edit1 && event->type() == QEvent::MouseButtonPress) {
         QMetaObject::invokeMethod(this, &TMivoraForm::Edit1Click, Qt::QueuedConnection);

@@ -24,6 +24,8 @@ class QFontDialog;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QMenuBar;
 class QPushButton;
 class QScrollArea;
 class QScrollBar;
@@ -75,7 +77,8 @@ class TMivoraForm : public QDialog {
     void LenDBComboBoxChange();
     void FreeDBComboBoxChange();
 
-    // Undo and redo of the placement changes of the current layout (Ctrl+Z, Ctrl+Y),
+    // Undo and redo of the placement changes of the current layout (Ctrl+Z, Ctrl+Y
+    // where the focus is in no text box, whose typing the keys undo and redo there),
     // from its showing, the last move to another layout, OK or ｷｬﾝｾﾙ on.
     void UndoBtnClick();
     void RedoBtnClick();
@@ -105,6 +108,10 @@ class TMivoraForm : public QDialog {
     Session& session() const { return session_; }
 
     // The window's controls.
+    QMenuBar* MenuBar;
+    QMenu* EditMenu;
+    QAction* UndoAction;
+    QAction* RedoAction;
     DataSource* DataSource1; // PrtData.DB
     DataSource* DataSource2; // PrtFreeData.DB
     QWidget* TopPanel;
@@ -161,6 +168,8 @@ class TMivoraForm : public QDialog {
 
     // Every close, by a button or the close box, goes through FormCloseQuery.
     void done(int result) override;
+    // Esc and the close box drop what is pending, as ｷｬﾝｾﾙ does.
+    void reject() override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -217,7 +226,7 @@ class TMivoraForm : public QDialog {
     void notePlacement();
     void restorePlacement(const PlacementHistory::Values& values);
     void showHistoryButtons();
-    bool historyKeyPress(const QKeyEvent& key);
+    bool textBoxKeyPress(QObject* watched, QEvent& event);
 
     void postLayoutIfEdited();
     void postAndEditLayout();

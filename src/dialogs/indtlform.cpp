@@ -8,6 +8,7 @@
 #include "text/lines.h"
 #include "text/sjis.h"
 #include "widgets/dbgrid.h"
+#include "widgets/numberentry.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +46,8 @@ void TInDTLForm::buildWindow() {
     Panel1->setFrameShape(QFrame::StyledPanel);
     Edit1 = new QLineEdit(QStringLiteral("1"), Panel1);
     Edit1->setFixedWidth(48);
+    // Any text is taken, as before, and full-width digits as the half-width ones.
+    Edit1->setValidator(new NumberValidator(QRegularExpression(QStringLiteral(".*")), Edit1));
     UpDown1 = new UpDown(*Edit1, 1, 100, Panel1);
     Panel1->row().addWidget(Edit1);
     Panel1->row().addWidget(UpDown1);

@@ -4,8 +4,10 @@
 #include "dialogs/placement.h"
 #include "text/codec.h"
 #include "text/errors.h"
+#include "widgets/numberentry.h"
 
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,12 +26,15 @@ namespace {
 
 // A box that takes any whole number while it is typed and replaces one outside
 // its range by the nearest bound when the edit ends: dropping the keystroke that
-// leaves the range would turn 1500 into a plausible-looking 150.
+// leaves the range would turn 1500 into a plausible-looking 150. Its text is
+// selected whenever the box is entered other than by a click, so what is typed
+// replaces it: a full box (four characters) would refuse every key otherwise.
 class BoundedSpinBox : public QSpinBox {
   public:
     using QSpinBox::QSpinBox;
 
     QValidator::State validate(QString& input, int& pos) const override {
+        toHalfWidthNumber(input);
         const QValidator::State state = QSpinBox::validate(input, pos);
         if (state == QValidator::Invalid && wholeNumber(input))
             return QValidator::Intermediate;
@@ -39,6 +44,13 @@ class BoundedSpinBox : public QSpinBox {
     void fixup(QString& input) const override {
         if (const auto number = wholeNumber(input))
             input = QString::number(std::clamp(*number, minimum(), maximum()));
+    }
+
+  protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QSpinBox::focusInEvent(event);
+        if (event->reason() != Qt::MouseFocusReason)
+            selectAll();
     }
 
   private:

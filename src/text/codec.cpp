@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iconv.h>
 #include <utility>
+#include <vector>
 
 namespace mivora {
 
@@ -49,64 +50,121 @@ class Iconv {
     iconv_t handle_;
 };
 
-// Code points of every CP932 character that survives the trip there and back,
-// and the way back for each of them.
+// Two-byte codes that Windows reads as the same character as another code
+// (NEC row 13 and both IBM extension blocks repeat each other and JIS rows) read
+// as that character followed by one of these variation selectors, which fonts
+// draw as nothing: the text shows, searches and prints as the character, and the
+// selector takes it back to the code it was read from. Text typed without one
+// enters as the code Windows itself writes. FE00 marks a code in the NEC rows
+// (0x87, 0xED, 0xEE), FE01 one in the IBM rows (0xFA-0xFC); no character has two
+// other codes in the same kind of row.
+constexpr char32_t kAlternateMarker = 0xFE00;
+constexpr int kAlternateMarkers = 2;
+// Where a pair's table entry keeps which marker follows its code point (0: none).
+constexpr int kMarkerShift = 24;
+constexpr char32_t kCodePointMask = (char32_t{1} << kMarkerShift) - 1;
+
+// 1 or 2 when text holds the first or second marker at pos, else 0.
+int markerAt(std::string_view text, std::size_t pos) {
+    if (pos + 3 > text.size() || text[pos] != '\xEF' || text[pos + 1] != '\xB8')
+        return 0;
+    const unsigned char last = static_cast<unsigned char>(text[pos + 2]);
+    const unsigned char first = 0x80 | (kAlternateMarker & 0x3F);
+    return last >= first && last < first + kAlternateMarkers ? last - first + 1 : 0;
+}
+
+// Which of a character's codes Windows writes: the lowest rank.
+int windowsRank(std::uint16_t code) {
+    const int lead = code >> 8;
+    if (lead == 0x87)
+        return 1;
+    if (lead >= 0xFA && lead <= 0xFC)
+        return 2;
+    if (lead == 0xED || lead == 0xEE)
+        return 3;
+    return 0;
+}
+
+// The marker of a code that Windows does not write, counted from 1.
+int markerOf(std::uint16_t code) {
+    return code >> 8 >= 0xFA ? 2 : 1;
+}
+
+// Code points of every CP932 character, and the way back for each of them.
 class Tables {
   public:
     Tables() {
         Iconv decoder("UTF-32LE", "CP932");
         Iconv encoder("CP932", "UTF-32LE");
-        auto learn = [&](const std::string& bytes, char32_t& slot) {
-            std::string utf32, back;
+        // The code point of bytes, 0 when they are no single character.
+        auto decode = [&](const std::string& bytes, std::string& utf32) -> char32_t {
             if (!decoder.convert(bytes, utf32) || utf32.size() != 4)
-                return;
-            char32_t cp = static_cast<unsigned char>(utf32[0]) |
-                          static_cast<unsigned char>(utf32[1]) << 8 |
-                          static_cast<unsigned char>(utf32[2]) << 16 |
-                          static_cast<char32_t>(static_cast<unsigned char>(utf32[3])) << 24;
-            if (!encoder.convert(utf32, back) || back != bytes)
-                return;
-            slot = cp;
-            if (cp < encode_.size())
-                encode_[cp] = static_cast<std::uint16_t>(
-                    bytes.size() == 2 ? static_cast<unsigned char>(bytes[0]) << 8 |
-                                            static_cast<unsigned char>(bytes[1])
-                                      : static_cast<unsigned char>(bytes[0]));
+                return 0;
+            return static_cast<unsigned char>(utf32[0]) |
+                   static_cast<unsigned char>(utf32[1]) << 8 |
+                   static_cast<unsigned char>(utf32[2]) << 16 |
+                   static_cast<char32_t>(static_cast<unsigned char>(utf32[3])) << 24;
         };
         single_.fill(0);
         pair_.fill(0);
         encode_.fill(0);
-        for (int b = 0; b < 256; ++b)
-            if (!isCp932Lead(static_cast<unsigned char>(b)))
-                learn(std::string(1, static_cast<char>(b)), single_[b]);
+        std::string utf32, back;
+        for (int b = 1; b < 256; ++b) {
+            const std::string bytes(1, static_cast<char>(b));
+            if (isCp932Lead(static_cast<unsigned char>(b)))
+                continue;
+            const char32_t cp = decode(bytes, utf32);
+            if (cp == 0 || cp >= encode_.size() || !encoder.convert(utf32, back) || back != bytes)
+                continue;
+            single_[b] = cp;
+            encode_[cp] = static_cast<std::uint16_t>(b);
+        }
+        // Every code first, so that each character's code for writing is known
+        // before the others are marked.
         for (int lead = 0x81; lead <= 0xFC; ++lead) {
             if (!isCp932Lead(static_cast<unsigned char>(lead)))
                 continue;
-            for (int trail = 0x40; trail <= 0xFC; ++trail)
-                learn(std::string{static_cast<char>(lead), static_cast<char>(trail)},
-                      pair_[lead << 8 | trail]);
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
+                const char32_t cp =
+                    decode(std::string{static_cast<char>(lead), static_cast<char>(trail)}, utf32);
+                if (cp == 0 || cp >= encode_.size())
+                    continue;
+                pair_[code] = cp;
+                std::uint16_t& written = encode_[cp];
+                if (written == 0 || (written > 0xFF && windowsRank(code) < windowsRank(written)))
+                    written = code;
+            }
         }
-        single_[0] = 0; // NUL decodes to U+0000, which is also "unknown" in the table
+        for (std::size_t code = 0; code < pair_.size(); ++code) {
+            const char32_t cp = pair_[code];
+            if (cp == 0 || encode_[cp] == code)
+                continue;
+            const int marker = markerOf(static_cast<std::uint16_t>(code));
+            const std::uint32_t key = alternateKey(cp, marker);
+            if (alternate(key) != 0) {
+                pair_[code] = 0; // travels escaped, as a code without a character does
+                continue;
+            }
+            alternates_.insert(std::upper_bound(alternates_.begin(), alternates_.end(),
+                                                std::pair{key, std::uint16_t{0}}),
+                               {key, static_cast<std::uint16_t>(code)});
+            pair_[code] = cp | static_cast<char32_t>(marker) << kMarkerShift;
+        }
         learnJisVariants();
     }
 
     // 0 when the byte is no character of its own (NUL is handled by the caller).
     char32_t single(unsigned char b) const { return single_[b]; }
+    // The code point, with the marker that follows it above kMarkerShift.
     char32_t pair(unsigned char lead, unsigned char trail) const {
         return pair_[lead << 8 | trail];
     }
-    // Appends the CP932 bytes of a code point; false when it has none. Every CP932
-    // character lies in the Basic Multilingual Plane.
-    bool encode(char32_t cp, std::string& out) const {
-        char bytes[2];
-        char* end = encode(cp, bytes);
-        if (!end)
-            return false;
-        out.append(bytes, end);
-        return true;
-    }
-    // The same written at out: the end of what was written, or nullptr.
-    char* encode(char32_t cp, char* out) const {
+    // Writes the CP932 bytes of cp, read from text just before pos, at out: a
+    // marker at pos that takes cp to another code is taken too. Returns the end
+    // of what was written, or nullptr when cp has no code. Every CP932 character
+    // lies in the Basic Multilingual Plane.
+    char* encode(char32_t cp, std::string_view text, std::size_t& pos, char* out) const {
         if (cp == 0) {
             *out = '\0';
             return out + 1;
@@ -114,6 +172,12 @@ class Tables {
         std::uint16_t code = cp < encode_.size() ? encode_[cp] : 0;
         if (code == 0)
             return nullptr;
+        if (int marker = markerAt(text, pos)) {
+            if (std::uint16_t other = alternate(alternateKey(cp, marker))) {
+                code = other;
+                pos += 3;
+            }
+        }
         if (code > 0xFF)
             *out++ = static_cast<char>(code >> 8);
         *out = static_cast<char>(code & 0xFF);
@@ -139,9 +203,20 @@ class Tables {
                 encode_[cp] = code;
     }
 
+    static std::uint32_t alternateKey(char32_t cp, int marker) {
+        return static_cast<std::uint32_t>(cp) << 2 | static_cast<std::uint32_t>(marker);
+    }
+    std::uint16_t alternate(std::uint32_t key) const {
+        auto it = std::lower_bound(alternates_.begin(), alternates_.end(),
+                                   std::pair{key, std::uint16_t{0}});
+        return it != alternates_.end() && it->first == key ? it->second : 0;
+    }
+
     std::array<char32_t, 256> single_;
     std::array<char32_t, 65536> pair_;
     std::array<std::uint16_t, 0x10000> encode_; // code point -> CP932 code, 0 for none
+    // (code point, marker) -> the code Windows does not write, sorted
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> alternates_;
 };
 
 const Tables& tables() {
@@ -263,7 +338,9 @@ void toUtf8(std::string_view cp932, std::string& out) {
         }
         if (isCp932Lead(b) && i + 1 < cp932.size()) {
             if (char32_t cp = t.pair(b, static_cast<unsigned char>(cp932[i + 1]))) {
-                end = putUtf8(end, cp);
+                end = putUtf8(end, cp & kCodePointMask);
+                if (cp > kCodePointMask)
+                    end = putUtf8(end, kAlternateMarker + (cp >> kMarkerShift) - 1);
                 i += 2;
                 continue;
             }
@@ -302,7 +379,7 @@ std::size_t writeCp932(std::string_view utf8, char*& out, char32_t& failed) {
         }
         if (cp >= kEscapeBase && cp < kEscapeBase + 256) {
             *out++ = static_cast<char>(cp - kEscapeBase);
-        } else if (char* end = t.encode(cp, out)) {
+        } else if (char* end = t.encode(cp, utf8, i, out)) {
             out = end;
         } else {
             failed = cp;
@@ -362,26 +439,24 @@ class Cp932Bytes {
             return static_cast<unsigned char>(utf8_[pos_++]);
         std::size_t start = pos_;
         char32_t cp;
-        std::string bytes;
-        if (!readUtf8(utf8_, pos_, cp) || !encodeOne(cp, bytes)) {
+        char* end = nullptr;
+        if (!readUtf8(utf8_, pos_, cp) || !(end = encodeOne(cp, pendingBytes_))) {
             raw_ = true;
             pos_ = start;
             return static_cast<unsigned char>(utf8_[pos_++]);
         }
-        pendingSize_ = bytes.size();
-        pendingBytes_[0] = bytes[0];
-        pendingBytes_[1] = bytes.size() > 1 ? bytes[1] : 0;
+        pendingSize_ = static_cast<std::size_t>(end - pendingBytes_);
         pending_ = 1;
         return static_cast<unsigned char>(pendingBytes_[0]);
     }
 
   private:
-    static bool encodeOne(char32_t cp, std::string& bytes) {
+    char* encodeOne(char32_t cp, char* bytes) {
         if (cp >= kEscapeBase && cp < kEscapeBase + 256) {
-            bytes += static_cast<char>(cp - kEscapeBase);
-            return true;
+            *bytes = static_cast<char>(cp - kEscapeBase);
+            return bytes + 1;
         }
-        return tables().encode(cp, bytes);
+        return tables().encode(cp, utf8_, pos_, bytes);
     }
 
     std::string_view utf8_;
@@ -402,6 +477,15 @@ int compareAsCp932(std::string_view utf8A, std::string_view utf8B) {
     while (same > 0 && same < utf8A.size() && same < utf8B.size() &&
            (static_cast<unsigned char>(utf8A[same]) & 0xC0) == 0x80)
         --same;
+    // A marker right after the equal part changes the code of the code point before
+    // it: start one code point earlier, or two when that one is a marker itself.
+    for (int step = 0; step < 2 && same > 0; ++step) {
+        do
+            --same;
+        while (same > 0 && (static_cast<unsigned char>(utf8A[same]) & 0xC0) == 0x80);
+        if (!markerAt(utf8A, same))
+            break;
+    }
     Cp932Bytes a(utf8A.substr(same)), b(utf8B.substr(same));
     for (;;) {
         int x = a.next(), y = b.next();

@@ -1,8 +1,11 @@
 #pragma once
 // CP932 <-> UTF-8 at the boundaries of the core (the tables, the windows, the
-// command line). Every byte string comes back exactly: bytes that are no CP932
-// character, and the duplicate codes that would come back as another code, travel
-// as one private-use code point each (U+F0000 + byte), which CP932 never uses.
+// command line), reading every code as Windows does. Every byte string comes back
+// exactly: bytes that are no CP932 character travel as one private-use code point
+// each (U+F0000 + byte), which CP932 never uses, and a character read from a code
+// that Windows would not write for it (0xED95 for 﨑, which Windows writes as
+// 0xFAB1) is followed by a variation selector (U+FE00 or U+FE01) that takes it
+// back to the code it came from.
 
 #include <string>
 #include <string_view>

@@ -114,14 +114,64 @@ TEST_F(KeepingTest, APaperSizeIsTakenWhenItsEditIsFinished) {
     }
 }
 
-TEST_F(KeepingTest, ACancelledPaperSizeMovesNothing) {
-    storeLayout(1, {{"印刷サイズＹ", "297"}, {"Ｙ座標1", "1000"}});
+// Esc drops what was typed as ｷｬﾝｾﾙ does: a half-typed paper size moves no item,
+// and a name typed is no pending change that a later store (a print run) takes.
+TEST_F(KeepingTest, CancelAndEscDropWhatWasTyped) {
+    const FinishCase cases[] = {
+        {"ｷｬﾝｾﾙ", [](KeepingTest&,
+                     TMivoraForm& form) { QTest::mouseClick(form.CancelBtn, Qt::LeftButton); }},
+        {"Esc", [](KeepingTest&,
+                   TMivoraForm&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); }},
+    };
+    for (const FinishCase& c : cases) {
+        SCOPED_TRACE(c.title);
+        storeLayout(1, {{"印刷サイズＹ", "297"}, {"Ｙ座標1", "1000"}});
+        const std::string name = storedText(1, sj("印刷名"));
+        TMivoraForm& form = openForEditing();
+        typeInto(form.DBEdit1, "XYZ");
+        retype(form.DBEdit4, "20");
+        c.finish(*this, form);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(storedInteger(1, sj("印刷サイズＹ")), 297);
+        EXPECT_EQ(storedInteger(1, slotName("Ｙ座標", 1)), 1000);
+        EXPECT_EQ(form.DBEdit4->text(), QStringLiteral("297"));
+        EXPECT_EQ(layouts().state(), TableState::Browse);
+        EXPECT_EQ(text("印刷名"), name);
+        form_.reset();
+    }
+}
+
+// "１５０" as the input method commits it in full-width mode is 150 in every
+// number box.
+TEST_F(KeepingTest, NumberBoxesTakeFullWidthDigits) {
+    storeLayout(1, {{"項目1", sj("登録年月日")}, {"日付の表示", "False"}});
     TMivoraForm& form = openForEditing();
-    retype(form.DBEdit4, "2");
-    QTest::mouseClick(form.CancelBtn, Qt::LeftButton);
-    EXPECT_EQ(storedInteger(1, sj("印刷サイズＹ")), 297);
-    EXPECT_EQ(storedInteger(1, slotName("Ｙ座標", 1)), 1000);
-    EXPECT_EQ(form.DBEdit4->text(), QStringLiteral("297"));
+    struct Case {
+        const char* title;
+        QWidget* box;
+        const char* typed;
+        std::function<int()> value;
+        int expected;
+    };
+    const Case cases[] = {
+        {"Ｘ座標", form.XPosDBEdit, "１５０",
+         [&] { return storedInteger(1, slotName("Ｘ座標", 1)); }, 150},
+        {"Ｙ座標", form.YPosDBEdit, "２０３",
+         [&] { return storedInteger(1, slotName("Ｙ座標", 1)); }, 203},
+        {"印刷横サイズ", form.DBEdit3, "２００",
+         [&] { return storedInteger(1, sj("印刷サイズＸ")); }, 200},
+        {"印刷縦サイズ", form.DBEdit4, "２５０",
+         [&] { return storedInteger(1, sj("印刷サイズＹ")); }, 250},
+        {"文字サイズ", form.FSizDBComboBox, "１４", [&] { return integer("サイズ1"); }, 14},
+        {"日付の幅", form.LenDBComboBox, "７", [&] { return storedInteger(1, sj("日付の幅")); }, 7},
+        {"尺度", form.ScaleComboBox, "３", [&] { return form.scale(); }, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        retype(c.box, c.typed);
+        pressEnter(c.box);
+        EXPECT_EQ(c.value(), c.expected);
+    }
 }
 
 TEST_F(KeepingTest, APaperSizeOutOfBoundsIsRefusedWithAMessage) {

@@ -8,7 +8,9 @@
 #include "designertest.h"
 #include "text/sjis.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -55,7 +57,7 @@ TEST_F(UndoTest, KeysAndButtonsWalkTheHistory) {
 
     // Neither the size nor the name was stored yet; undoing the name stores the
     // record with the name before.
-    keys(form.MenuDBComboBox, Qt::Key_Z);
+    keys(form.ScrollBox1, Qt::Key_Z);
     EXPECT_EQ(stored2(), sized);
     EXPECT_EQ(form.MenuDBComboBox->currentText(), QStringLiteral("登録年月日"));
     keys(form.ScrollBox1, Qt::Key_Z);
@@ -71,7 +73,7 @@ TEST_F(UndoTest, KeysAndButtonsWalkTheHistory) {
     EXPECT_EQ(form.PrintLabel(2)->pos(), QPoint(start.x / 2, start.y / 2));
     EXPECT_FALSE(form.UndoButton->isEnabled());
 
-    keys(form.XPosDBEdit, Qt::Key_Y);
+    keys(form.ScrollBox1, Qt::Key_Y);
     EXPECT_EQ(stored2(), dragged);
     QTest::mouseClick(form.RedoButton, Qt::LeftButton);
     EXPECT_EQ(stored2(), typed);
@@ -79,7 +81,7 @@ TEST_F(UndoTest, KeysAndButtonsWalkTheHistory) {
     // A change after an undo drops what was left to redo.
     retype(form.YPosDBEdit, "50");
     EXPECT_FALSE(form.RedoButton->isEnabled());
-    keys(form.YPosDBEdit, Qt::Key_Z);
+    keys(form.ScrollBox1, Qt::Key_Z);
     EXPECT_EQ(stored2(), typed);
 }
 
@@ -112,12 +114,43 @@ TEST_F(UndoTest, AFreeContentAndAWidthGoBackToo) {
     retype(form.FreeDBComboBox, "自家用");
     retype(form.LenDBComboBox, "6");
     ASSERT_EQ(storedInteger(1, sj("用途○印")), 6);
-    keys(form.LenDBComboBox, Qt::Key_Z);
+    keys(form.ScrollBox1, Qt::Key_Z);
     EXPECT_EQ(storedText(1, sj("用途○印")), width);
     EXPECT_EQ(session().freeData.text(slotName("項目", 1)), sj("自家用"));
-    keys(form.LenDBComboBox, Qt::Key_Z);
+    keys(form.ScrollBox1, Qt::Key_Z);
     EXPECT_EQ(session().freeData.text(slotName("項目", 1)), "");
     EXPECT_EQ(session().freeData.state(), TableState::Browse);
+}
+
+// In a text box Ctrl+Z and Ctrl+Y undo and redo its typing and leave the item
+// moved just before alone; the 編集 menu undoes the move from anywhere.
+TEST_F(UndoTest, InATextBoxTheKeysUndoItsTyping) {
+    TMivoraForm& form = openForEditing();
+    EXPECT_EQ(form.EditMenu->title(), QStringLiteral("編集(&E)"));
+    EXPECT_EQ(form.UndoAction->text(), QStringLiteral("元に戻す"));
+    EXPECT_EQ(form.UndoAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    EXPECT_EQ(form.RedoAction->text(), QStringLiteral("やり直し"));
+    EXPECT_EQ(form.RedoAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Y")));
+    const std::string name = text("印刷名");
+    const int x = storedInteger(1, slotName("Ｘ座標", 1));
+    QTest::mouseClick(form.PrintLabel(1), Qt::LeftButton);
+    QTest::keyClick(form.ScrollBox1, Qt::Key_Right);
+    ASSERT_EQ(storedInteger(1, slotName("Ｘ座標", 1)), x + 1);
+
+    QTest::mouseClick(form.DBEdit1, Qt::LeftButton);
+    QTest::keyClick(form.DBEdit1, Qt::Key_End);
+    typeKeys(form.DBEdit1, "XYZ");
+    keys(form.DBEdit1, Qt::Key_Z);
+    EXPECT_EQ(text("印刷名"), name);
+    EXPECT_EQ(storedInteger(1, slotName("Ｘ座標", 1)), x + 1);
+    keys(form.DBEdit1, Qt::Key_Y);
+    EXPECT_EQ(text("印刷名"), name + "XYZ");
+    keys(form.DBEdit1, Qt::Key_Z);
+
+    form.UndoAction->trigger();
+    EXPECT_EQ(storedInteger(1, slotName("Ｘ座標", 1)), x);
+    QTest::mouseClick(form.OKBtn, Qt::LeftButton);
+    EXPECT_EQ(storedText(1, sj("印刷名")), name);
 }
 
 } // namespace

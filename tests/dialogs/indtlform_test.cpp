@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -57,6 +58,13 @@ TEST_F(InDTLFormTest, RowNumberSelectsTheRowWithinTheTable) {
         EXPECT_EQ(data_.currentUse(), c.row) << c.typed;
         EXPECT_EQ(form_.DBGrid1->currentIndex().row() + 1, data_.table.recNo()) << c.typed;
     }
+    // A full-width digit as the input method commits it.
+    form_.Edit1->clear();
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("２"));
+    QApplication::sendEvent(form_.Edit1, &commit);
+    EXPECT_EQ(form_.Edit1->text(), QStringLiteral("2"));
+    EXPECT_EQ(data_.currentUse(), "row2");
 }
 
 TEST_F(InDTLFormTest, UpDownStepsWithoutWrappingAndStaysWithinTheRows) {

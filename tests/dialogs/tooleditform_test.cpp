@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -113,7 +114,8 @@ TEST_F(ToolEditFormTest, NameWithoutShiftJisCodeIsRefusedAndTheFileKept) {
 }
 
 // Typed digit by digit, a value outside the range stays as typed until the edit
-// ends, and then becomes the nearest bound.
+// ends, and then becomes the nearest bound. Full-width digits and minus signs,
+// committed by the input method, count as their half-width forms.
 TEST_F(ToolEditFormTest, ATypedValueOutsideTheRangeBecomesTheNearestBound) {
     TToolEditForm form(dir_.path());
     form.show();
@@ -121,18 +123,29 @@ TEST_F(ToolEditFormTest, ATypedValueOutsideTheRangeBecomesTheNearestBound) {
     struct TypedCase {
         QSpinBox* box;
         const char* typed;
+        const char* shown;
         int value;
     };
     const TypedCase cases[] = {
-        {form.SpinEdit1, "1500", 1000}, {form.SpinEdit2, "0", 1},   {form.SpinEdit2, "250", 250},
-        {form.SpinEdit3, "-15", -10},   {form.SpinEdit4, "99", 10}, {form.SpinEdit4, "-3", -3},
+        {form.SpinEdit1, "1500", "1500", 1000}, {form.SpinEdit2, "0", "0", 1},
+        {form.SpinEdit2, "250", "250", 250},    {form.SpinEdit3, "-15", "-15", -10},
+        {form.SpinEdit4, "99", "99", 10},       {form.SpinEdit4, "-3", "-3", -3},
+        {form.SpinEdit2, "２５０", "250", 250}, {form.SpinEdit3, "－５", "-5", -5},
+        {form.SpinEdit4, "−２", "-2", -2}, // the minus sign of Linux input methods
     };
     for (const TypedCase& c : cases) {
         SCOPED_TRACE(c.typed);
         c.box->setFocus();
         c.box->selectAll();
-        QTest::keyClicks(c.box, QString::fromLatin1(c.typed));
-        EXPECT_EQ(c.box->text(), QString::fromLatin1(c.typed));
+        const QString typed = QString::fromUtf8(c.typed);
+        if (typed.toLatin1() == c.typed) {
+            QTest::keyClicks(c.box, typed);
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(typed);
+            QApplication::sendEvent(QApplication::focusWidget(), &commit);
+        }
+        EXPECT_EQ(c.box->text(), QString::fromLatin1(c.shown));
         QTest::keyClick(c.box, Qt::Key_Tab); // leaves the box
         EXPECT_EQ(c.box->value(), c.value);
     }
@@ -142,6 +155,25 @@ TEST_F(ToolEditFormTest, ATypedValueOutsideTheRangeBecomesTheNearestBound) {
     QTest::keyClicks(form.SpinEdit1, QStringLiteral("2000"));
     form.OKBtn->click();
     EXPECT_EQ(written()[0], "1000");
+}
+
+// The window opens in the numerator box, whose four characters fill it, and later
+// in the box left last: what is typed first replaces what the box holds.
+TEST_F(ToolEditFormTest, TypingAtOnceReplacesTheBoxTheWindowOpensIn) {
+    TToolEditForm form(dir_.path());
+    for (int showing = 0; showing < 2; ++showing) {
+        SCOPED_TRACE(showing);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        auto* box = qobject_cast<QSpinBox*>(QApplication::focusWidget());
+        ASSERT_TRUE(box);
+        EXPECT_TRUE(showing > 0 || box == form.SpinEdit1);
+        QTest::keyClicks(box, QStringLiteral("98%1").arg(showing));
+        QTest::keyClick(box, Qt::Key_Tab);
+        EXPECT_EQ(box->value(), 980 + showing);
+        form.CancelBtnClick();
+    }
 }
 
 TEST_F(ToolEditFormTest, OkAndCancelStandAtThirdsOfTheButtonPanel) {

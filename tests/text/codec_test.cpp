@@ -2,7 +2,9 @@
 #include "text/errors.h"
 #include "text/sjis.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 
 namespace mivora {
@@ -26,16 +28,92 @@ TEST(Codec, BytesThatAreNoCharacterComeBackExactly) {
     const std::string cases[] = {
         bytes({0x82}), // a lone lead byte at the end
         bytes({0x80, 0xA0, 0xFD, 0xFE, 0xFF}),
-        bytes({0x81, 0x20}),             // a lead byte before a byte that cannot follow it
-        bytes({0xED, 0x40}),             // NEC-selected duplicate that iconv folds to 0xFA5C
-        bytes({0x87, 0x90}),             // NEC duplicate of 0x81E0
-        bytes({0xFA, 0x5C, 0xED, 0x40}), // both forms of the same character side by side
+        bytes({0x81, 0x20}), // a lead byte before a byte that cannot follow it
         bytes({0x00, 0x41, 0x00}),
     };
     for (const std::string& original : cases) {
         SCOPED_TRACE(toUtf8(original));
         EXPECT_EQ(fromUtf8(toUtf8(original)), original);
     }
+}
+
+// Python's cp932 codec is the reference, except that it writes a character of
+// both IBM extension blocks with its NEC-selected code (0xED, 0xEE), where
+// Windows writes the IBM code (0xFA-0xFC). One line per code: code, code point,
+// the code Windows writes for that code point.
+constexpr const char* kWindowsTable = R"(python3 -c '
+chars = {}
+for lead in [*range(0x81, 0xA0), *range(0xE0, 0xFD)]:
+    for trail in range(256):
+        try:
+            chars[lead << 8 | trail] = bytes([lead, trail]).decode("cp932")
+        except UnicodeDecodeError:
+            pass
+ibm = {}
+for code, c in chars.items():
+    if code >= 0xFA00:
+        ibm.setdefault(c, code)
+for code, c in chars.items():
+    written = int.from_bytes(c.encode("cp932"), "big")
+    if written >> 8 in (0xED, 0xEE) and c in ibm:
+        written = ibm[c]
+    print("%04X %X %04X" % (code, ord(c), written))
+')";
+
+TEST(Codec, EveryTwoByteCodeAsWindowsReadsAndWritesIt) {
+    std::map<int, std::pair<std::string, std::string>> windows; // code -> UTF-8, code written
+    FILE* python = popen(kWindowsTable, "r");
+    if (!python)
+        GTEST_SKIP() << "python3 is needed for the reference table";
+    unsigned code, cp, written;
+    while (std::fscanf(python, "%X %X %X", &code, &cp, &written) == 3) {
+        // Every CP932 character is one of the Basic Multilingual Plane.
+        const std::string character =
+            cp < 0x80 ? bytes({static_cast<int>(cp)})
+            : cp < 0x800
+                ? bytes({static_cast<int>(0xC0 | cp >> 6), static_cast<int>(0x80 | (cp & 0x3F))})
+                : bytes({static_cast<int>(0xE0 | cp >> 12),
+                         static_cast<int>(0x80 | (cp >> 6 & 0x3F)),
+                         static_cast<int>(0x80 | (cp & 0x3F))});
+        windows[static_cast<int>(code)] = {
+            character, written > 0xFF ? bytes({static_cast<int>(written >> 8),
+                                               static_cast<int>(written & 0xFF)})
+                                      : bytes({static_cast<int>(written)})};
+    }
+    ASSERT_EQ(pclose(python), 0);
+    ASSERT_GT(windows.size(), 9000u);
+
+    std::vector<std::string> faults;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (lead >= 0xA0 && lead < 0xE0)
+            continue;
+        for (int trail = 0; trail <= 0xFF; ++trail) {
+            const std::string original = bytes({lead, trail});
+            const std::string read = toUtf8(original);
+            std::string fault;
+            if (fromUtf8(read) != original)
+                fault = "does not come back";
+            if (auto it = windows.find(lead << 8 | trail); it != windows.end()) {
+                const auto& [character, code] = it->second;
+                // Nothing after the character but the selector of the code it came from.
+                const std::string rest = read.compare(0, character.size(), character) == 0
+                                             ? read.substr(character.size())
+                                             : "?";
+                if (rest != "" && rest != "\uFE00" && rest != "\uFE01")
+                    fault += " reads as " + read;
+                if (fromUtf8(character) != code)
+                    fault += " written as " + toUtf8(fromUtf8(character));
+            } else if (read.compare(0, 4, toUtf8(bytes({lead}))) != 0) {
+                fault += " reads as a character";
+            }
+            if (!fault.empty() && faults.size() < 20) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "%04X", lead << 8 | trail);
+                faults.push_back(hex + fault);
+            }
+        }
+    }
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
 }
 
 TEST(Codec, RandomByteStringsRoundTrip) {
@@ -61,6 +139,7 @@ TEST(Codec, ComparesAsTheShiftJisBytesWould) {
     for (const char* utf8 : {"A", "a", "ｱ", "ｶﾞ", "亜", "弌", "漾", "１", "　", "ソ"})
         alphabet.push_back(fromUtf8(utf8));
     alphabet.push_back(bytes({0xED, 0x40}));
+    alphabet.push_back(bytes({0xFA, 0x5C})); // the code Windows writes for 0xED40's character
     alphabet.push_back(bytes({0x80}));
     auto text = [&] {
         std::string cp932;
