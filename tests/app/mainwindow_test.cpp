@@ -605,7 +605,10 @@ TEST(SingleInstance, OneLockPerUserAndProgramFolder) {
     EXPECT_EQ(lockProgramFolder(folder / "."), nullptr);
     EXPECT_TRUE(shown.contains(QStringLiteral("既に"))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QString::fromStdString(pathText(folder)))) << shown.toStdString();
-    qputenv("XDG_RUNTIME_DIR", saved);
+    if (saved.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", saved);
 }
 
 } // namespace
