@@ -1,7 +1,8 @@
 # What `cmake --install` puts where a desktop finds it (the program, its menu entry,
-# its icon at the sizes of the hicolor theme, its AppStream description), and the
-# Debian package made of the same files with `cpack -G DEB`. Nothing else is
-# installed: the libraries of src/ are static and linked into the program.
+# its icon at the sizes of the hicolor theme, its AppStream description, its
+# manual page, copyright and changelog), and the Debian package made of the same
+# files with `cpack -G DEB`. Nothing else is installed: the libraries of src/ are
+# static and linked into the program.
 
 include(GNUInstallDirs)
 
@@ -41,4 +42,25 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # by dpkg-shlibdeps; what it loads by name or only shows is declared here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n")
+
+# The manual page lists what the program's --help says, so it is made from the
+# program just built; a cross-built program cannot run here and has none.
+set(docs ${CMAKE_INSTALL_DATADIR}/doc/${CPACK_PACKAGE_NAME})
+install(FILES ${packaging}/copyright DESTINATION ${docs})
+if(NOT CMAKE_CROSSCOMPILING AND NOT WIN32)
+    set(made ${CMAKE_CURRENT_BINARY_DIR}/packagedocs)
+    file(GENERATE OUTPUT ${made}/settings.cmake CONTENT "\
+set(MIVORA_EXE [==[$<TARGET_FILE:mivora>]==])
+set(MIVORA_VERSION [==[${PROJECT_VERSION}]==])
+set(SUMMARY [==[${CPACK_PACKAGE_DESCRIPTION_SUMMARY}]==])
+set(DESCRIPTION [==[${CPACK_PACKAGE_DESCRIPTION}]==])
+set(TEMPLATE [==[${packaging}/mivora.1.in]==])
+set(CHANGELOG [==[${packaging}/changelog]==])
+set(OUTPUT_DIR [==[${made}]==])
+")
+    install(CODE "include([==[${made}/settings.cmake]==])
+                  include([==[${packaging}/packagedocs.cmake]==])")
+    install(FILES ${made}/changelog.gz DESTINATION ${docs})
+    install(FILES ${made}/mivora.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 include(CPack)

@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     poppler-utils xvfb xauth
     cups printer-driver-cups-pdf
-    libzip-dev dpkg-dev appstream desktop-file-utils
+    libzip-dev dpkg-dev appstream desktop-file-utils lintian
     clang libclang-rt-14-dev strace
 )
 

@@ -78,10 +78,6 @@ int runDesktop(int argc, char** argv) {
         runCommand({"--help"}, std::cerr, std::cerr);
         return 1;
     }
-    SingleInstance instance;
-    if (!instance.acquire())
-        return 0;
-
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mivora　For　Win32"));
     // The icon and menu entry that the package installs.
@@ -98,6 +94,10 @@ int runDesktop(int argc, char** argv) {
     }
     if (!programDir)
         return 0;
+    // Taken before an import of old tables, so that two copies never import at once.
+    const auto instance = lockProgramFolder(*programDir);
+    if (!instance)
+        return 1;
 
     MessageBoxPrompter prompter;
     const std::filesystem::path here = *programDir;
@@ -105,6 +105,9 @@ int runDesktop(int argc, char** argv) {
         {here, resolveTableFolder(here, optionValue(argc, argv, "--cardata"))}, prompter, nullptr);
     if (!start)
         return 0;
+    std::unique_ptr<SingleInstance> importedInstance;
+    if (start->program != here && !(importedInstance = lockProgramFolder(start->program)))
+        return 1;
     std::filesystem::current_path(start->program);
     ProgramSettings settings;
     settings.programDir = start->program;

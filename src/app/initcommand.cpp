@@ -70,11 +70,17 @@ QImage certificateForm() {
     return image;
 }
 
-void writeSampleImages(const fs::path& dir) {
+// Every layout without a form image of its own is drawn over the blank page, so
+// even a folder with empty tables needs it.
+void writeBlankForm(const fs::path& dir) {
     const HeadlessGui gui;
     QImage blank(kA4Width, kA4Height, QImage::Format_RGB32);
     blank.fill(Qt::white);
     saveImage(blank, pathOf(dir, "白地.jpg"));
+}
+
+void writeSampleImages(const fs::path& dir) {
+    const HeadlessGui gui;
     saveImage(certificateForm(), pathOf(dir, "車検証様式.jpg"));
 }
 
@@ -140,6 +146,7 @@ void createProgramFolder(const fs::path& dir, FolderContent content, const std::
             throw;
         }
     }
+    writeBlankForm(dir);
     if (content == FolderContent::Empty)
         return;
     if (content == FolderContent::Sample)

@@ -313,7 +313,7 @@ void TMivoraPtnForm::PostalSpeedClick() {
     try {
         const InstalledPostalList installed = installPostalList(*zipFile, programDir);
         auto* box = new QMessageBox(QMessageBox::Information, windowTitle(),
-                                    QString::fromStdString(installedMessage(installed, programDir)),
+                                    QString::fromStdString(installedMessage(installed)),
                                     QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();

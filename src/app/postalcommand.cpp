@@ -6,6 +6,7 @@
 // in place of the folder's KEN_ALL.CSV.
 
 #include "app/commands.h"
+#include "app/programfolder.h"
 
 #include "items/postal.h"
 #include "items/postalupdate.h"
@@ -15,6 +16,7 @@
 #include "text/sjis.h"
 
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 
@@ -99,9 +101,19 @@ bool printPostalCode(const std::string& address, int mode, const PostalList& lis
     return !code.empty();
 }
 
-void installList(const std::string& zipFile, const std::filesystem::path& programDir,
-                 std::ostream& out) {
-    out << installedMessage(installPostalList(zipFile, programDir), programDir) << "\n";
+// The list belongs beside the settings files of a program folder; anywhere else
+// the program would never read it.
+bool installList(const std::string& zipFile, const std::filesystem::path& programDir,
+                 std::ostream& out, std::ostream& err) {
+    const char* tables = std::getenv("CARDATA");
+    if (!isProgramFolder(programDir) && !(tables && *tables)) {
+        err << "mivora postal: " << pathText(programDir)
+            << " はプログラムフォルダではありません (CARDATA/INDATA.db も CARDATA/CARDATA.conn "
+               "もありません)。郵便番号簿はプログラムフォルダで更新してください。\n";
+        return false;
+    }
+    out << installedMessage(installPostalList(zipFile, programDir)) << "\n";
+    return true;
 }
 
 } // namespace
@@ -111,8 +123,8 @@ int commandPostal(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (!parsePostalRequest(args, request, err))
         return 2;
     const std::filesystem::path programDir = std::filesystem::current_path();
-    if (!request.zipFile.empty())
-        installList(request.zipFile, programDir, out);
+    if (!request.zipFile.empty() && !installList(request.zipFile, programDir, out, err))
+        return 1;
     if (request.addresses.empty())
         return 0;
     const auto list = postalListIn(programDir);

@@ -1,22 +1,38 @@
 #pragma once
-// One copy of the program per user: a lock file named after "EX_Mivora" in the
-// temp folder. The lock of a copy that crashed is taken over.
+// One copy of the program per user and program folder: a lock file in the
+// user's own runtime folder, named after "EX_Mivora" and the program folder.
+// A folder everyone shares (/tmp) would let one user's copy, or the lock it left
+// behind when killed, keep every other user out. The lock of a copy that
+// crashed is taken over.
 
 #include <QLockFile>
 #include <QString>
+
+#include <filesystem>
+#include <memory>
+
+class QWidget;
 
 namespace mivora {
 
 class SingleInstance {
   public:
-    explicit SingleInstance(const QString& lockPath = defaultLockPath());
-    // False when another running copy holds the lock.
+    explicit SingleInstance(const QString& lockPath);
+    // False when another running copy holds the lock, or the lock file cannot be made.
     bool acquire();
+    bool heldByAnother() const { return lock_.error() == QLockFile::LockFailedError; }
 
-    static QString defaultLockPath();
+    // The same folder, however it is spelled, gives the same lock.
+    static QString lockPathFor(const std::filesystem::path& programFolder);
 
   private:
     QLockFile lock_;
 };
+
+// The held lock of the program folder; nothing, after a message box that says
+// why, when another copy of this user already runs there. A lock file that
+// cannot be made at all does not keep the program from starting.
+std::unique_ptr<SingleInstance> lockProgramFolder(const std::filesystem::path& programFolder,
+                                                  QWidget* parent = nullptr);
 
 } // namespace mivora

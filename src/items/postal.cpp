@@ -428,7 +428,7 @@ bool PostalList::matchListed(const AreaField& area, std::string_view rest,
     return false;
 }
 
-bool containsPrefectureName(std::string_view address) {
+const std::vector<std::string>& prefectureNames() {
     static const std::vector<std::string> names = [] {
         const char* const utf8[] = {
             "北海道", "青森県", "岩手県", "宮城県", "秋田県", "山形県",   "福島県", "茨城県",
@@ -442,6 +442,11 @@ bool containsPrefectureName(std::string_view address) {
             cp932.push_back(sj(name));
         return cp932;
     }();
+    return names;
+}
+
+bool containsPrefectureName(std::string_view address) {
+    const std::vector<std::string>& names = prefectureNames();
     return std::any_of(names.begin(), names.end(),
                        [&](const std::string& name) { return contains(address, name); });
 }

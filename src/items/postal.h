@@ -110,6 +110,9 @@ class PostalList {
 // file's size or modification time has changed; null when there is no such file.
 std::shared_ptr<const PostalList> postalListIn(const std::filesystem::path& programDir);
 
+// The 47 prefectures (CP932), in the order of their codes as the list has them.
+const std::vector<std::string>& prefectureNames();
+
 // Whether the address names one of the 47 prefectures.
 bool containsPrefectureName(std::string_view address);
 

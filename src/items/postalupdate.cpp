@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -35,6 +36,13 @@ constexpr zip_uint64_t kMaxListBytes = 64u << 20;
 // A month changes a few hundred lines of some 125,000. A list that shrinks by a
 // tenth has lost part of itself on the way.
 constexpr std::size_t kMaxShrinkPercent = 10;
+// A list that lost one prefecture is still 97 % of the whole: each prefecture is
+// weighed on its own. The smallest has some 700 lines; a month takes a few of
+// them, never a twentieth.
+constexpr std::size_t kMaxPrefectureShrinkPercent = 5;
+constexpr std::size_t kUsualChurnLines = 10;
+
+constexpr std::size_t kPrefectureField = 6;
 
 constexpr const char* kUnchanged = "今の KEN_ALL.CSV はそのままです。";
 
@@ -167,11 +175,51 @@ std::size_t countLines(std::string_view bytes) {
     return forEachLine(bytes, [](std::string_view, std::size_t) { return true; });
 }
 
-std::size_t linesOfCurrentList(const fs::path& file) {
-    std::error_code error;
-    if (!fs::exists(file, error))
-        return 0;
-    return countLines(readBytes(file));
+// The lines of each prefecture, by the CP932 name in the line; lines without the
+// field are not counted.
+std::map<std::string, std::size_t, std::less<>> linesPerPrefecture(std::string_view bytes) {
+    std::map<std::string, std::size_t, std::less<>> lines;
+    forEachLine(bytes, [&](std::string_view line, std::size_t) {
+        std::size_t start = 0;
+        for (std::size_t field = 0; field < kPrefectureField; ++field) {
+            const std::size_t comma = line.find(',', start);
+            if (comma == std::string_view::npos)
+                return true;
+            start = comma + 1;
+        }
+        std::string_view name = line.substr(start, line.find(',', start) - start);
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+            name = name.substr(1, name.size() - 2);
+        const auto found = lines.find(name);
+        if (found == lines.end())
+            lines.emplace(name, 1);
+        else
+            ++found->second;
+        return true;
+    });
+    return lines;
+}
+
+// The first prefecture that is missing or lost more than its usual churn; empty
+// when none did.
+std::string prefectureFault(std::string_view bytes, std::string_view previous) {
+    const auto lines = linesPerPrefecture(bytes);
+    const auto before = linesPerPrefecture(previous);
+    const auto count = [](const auto& counts, const std::string& name) {
+        const auto found = counts.find(name);
+        return found == counts.end() ? std::size_t{0} : found->second;
+    };
+    for (const std::string& name : prefectureNames()) {
+        const std::string prefecture = toUtf8(name);
+        const std::size_t now = count(lines, name), was = count(before, name);
+        if (now == 0)
+            return prefecture + "の行がありません";
+        if (now + kUsualChurnLines < was && now * 100 < was * (100 - kMaxPrefectureShrinkPercent))
+            return prefecture + "の行が " + std::to_string(now) +
+                   " 行しかなく、今の KEN_ALL.CSV の " + std::to_string(was) + " 行より " +
+                   std::to_string(kMaxPrefectureShrinkPercent) + " % を超えて少なくなります";
+    }
+    return {};
 }
 
 #ifndef _WIN32
@@ -247,7 +295,7 @@ bool replaceList(const std::string& bytes, const fs::path& programDir) {
 
 } // namespace
 
-std::string postalListFault(const std::string& bytes, std::size_t previousLines) {
+std::string postalListFault(const std::string& bytes, const std::string& previous) {
     std::string fault;
     const std::size_t lines = forEachLine(bytes, [&](std::string_view line, std::size_t number) {
         fault = lineFault(line, number);
@@ -263,31 +311,37 @@ std::string postalListFault(const std::string& bytes, std::size_t previousLines)
                " 行がシフトJIS (CP932) の文字になっていません";
     if (list.brokenLineCount() > 0)
         return std::to_string(list.brokenLineCount()) + " 行に都道府県名か市区町村名がありません";
+    if (std::string fault = prefectureFault(bytes, previous); !fault.empty())
+        return fault;
     for (const KnownAddress& known : kKnownAddresses)
         if (list.lookup(fromUtf8(known.address), 1).code != known.code)
             return std::string("「") + known.address + "」の郵便番号が " + known.code +
                    " になりません";
+    const std::size_t previousLines = countLines(previous);
     if (lines * 100 < previousLines * (100 - kMaxShrinkPercent))
         return std::to_string(lines) + " 行しかなく、今の KEN_ALL.CSV の " +
                std::to_string(previousLines) + " 行より 1 割以上少なくなります";
     return {};
 }
 
-std::string installedMessage(const InstalledPostalList& installed, const fs::path& programDir) {
-    std::string message = "郵便番号簿 " + pathText(programDir / kListName) + " を " +
+std::string installedMessage(const InstalledPostalList& installed) {
+    std::string message = "郵便番号簿 " + pathText(installed.list) + " を " +
                           std::to_string(installed.lines) + " 行の新しいものにしました。";
     if (installed.keptPrevious)
-        message += "前のものは KEN_ALL.CSV.bak に残しました。";
+        message += "前のものは " + pathText(installed.backup.filename()) + " に残しました。";
     return message;
 }
 
 InstalledPostalList installPostalList(const fs::path& zipFile, const fs::path& programDir) {
     const std::string bytes = unpackList(zipFile);
-    const std::size_t previousLines = linesOfCurrentList(programDir / kListName);
-    if (const std::string fault = postalListFault(bytes, previousLines); !fault.empty())
+    // The list the lookup reads, whatever the case of its name.
+    const fs::path list = findFile(programDir, kListName);
+    std::error_code error;
+    const std::string previous = fs::exists(list, error) ? readBytes(list) : std::string();
+    if (const std::string fault = postalListFault(bytes, previous); !fault.empty())
         refuse(zipFile, "の KEN_ALL.CSV は郵便番号簿として使えません（" + fault + "）。");
     const bool keptPrevious = replaceList(bytes, programDir);
-    return {countLines(bytes), keptPrevious};
+    return {countLines(bytes), keptPrevious, list, findFile(programDir, "KEN_ALL.CSV.bak")};
 }
 
 } // namespace mivora

@@ -14,11 +14,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -567,6 +570,45 @@ TEST(SingleInstance, SecondCopyIsRefusedAndAStaleLockTakenOver) {
     stale.close();
     SingleInstance next(lockPath);
     EXPECT_TRUE(next.acquire());
+}
+
+// In the user's own runtime folder, one lock per program folder: another user, or
+// another folder of the same user, is never kept out, and a refused start says why.
+TEST(SingleInstance, OneLockPerUserAndProgramFolder) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const fs::path runtime = dir.path() / "run";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.string()));
+    const fs::path folder = pathOf(dir.path(), "事務所"), other = dir.path() / "other";
+    fs::create_directories(folder / "CARDATA");
+    fs::create_directories(other);
+
+    const QString lockPath = SingleInstance::lockPathFor(folder);
+    EXPECT_EQ(QFileInfo(lockPath).absolutePath(), QString::fromStdString(runtime.string()));
+    for (const fs::path& spelling : {folder / "", folder / ".", folder / "CARDATA" / ".."})
+        EXPECT_EQ(SingleInstance::lockPathFor(spelling), lockPath) << spelling;
+    EXPECT_NE(SingleInstance::lockPathFor(other), lockPath);
+
+    const auto first = lockProgramFolder(folder);
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(lockProgramFolder(other), nullptr);
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shown = box->text();
+        box->accept();
+    });
+    EXPECT_EQ(lockProgramFolder(folder / "."), nullptr);
+    EXPECT_TRUE(shown.contains(QStringLiteral("既に"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QString::fromStdString(pathText(folder)))) << shown.toStdString();
+    if (saved.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", saved);
 }
 
 } // namespace

@@ -46,7 +46,7 @@ class PostalButtonTest : public ::testing::Test {
 
 TEST_F(PostalButtonTest, InstallsTheChosenZipAndSaysSo) {
     const fs::path zip = dir_.path() / "ken_all.zip";
-    writePublishedZip(zip, excerptList());
+    writePublishedZip(zip, countryList());
     prompter_.files = {zip.string()};
     EXPECT_EQ(form_->PostalSpeed->toolTip(), QStringLiteral("郵便番号簿の更新"));
 
@@ -55,10 +55,10 @@ TEST_F(PostalButtonTest, InstallsTheChosenZipAndSaysSo) {
     EXPECT_FALSE(prompter_.fileQuestions[0].save);
     EXPECT_NE(prompter_.fileQuestions[0].filter.find("*.zip"), std::string::npos);
     EXPECT_TRUE(prompter_.errors.empty());
-    EXPECT_EQ(readBytes(dir_.path() / "KEN_ALL.CSV"), excerptList());
+    EXPECT_EQ(readBytes(dir_.path() / "KEN_ALL.CSV"), countryList());
     QMessageBox* box = shownBox();
     ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->text().contains(QStringLiteral("40 行の新しいもの")))
+    EXPECT_TRUE(box->text().contains(QStringLiteral("81 行の新しいもの")))
         << box->text().toStdString();
     box->button(QMessageBox::Ok)->click();
 }

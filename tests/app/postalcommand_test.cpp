@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "items/postalzip.h"
+#include "store/datafolder.h"
 #include "support/tempdir.h"
 #include "text/codec.h"
 #include "text/lines.h"
@@ -22,6 +23,7 @@ namespace fs = std::filesystem;
 class PostalCommandTest : public ::testing::Test {
   protected:
     PostalCommandTest() : saved_(fs::current_path()) {
+        createTables(dir_.path() / "CARDATA");
         writeList(readBytes(fs::path(MIVORA_TEST_DATA) / "ken_all_excerpt.csv"));
         fs::current_path(dir_.path());
     }
@@ -88,18 +90,18 @@ TEST_F(PostalCommandTest, RefusesRequestsItCannotServe) {
 
 TEST_F(PostalCommandTest, InstallsAListFromItsZipFileAndLooksUpInIt) {
     // Last month's list did not know 北山町 yet.
-    std::string older = excerptList();
+    std::string older = countryList();
     const std::string kitayama = fromUtf8("北山町");
     const std::size_t line = older.rfind("\r\n", older.find(kitayama)) + 2;
     older.erase(line, older.find("\r\n", line) + 2 - line);
     writeList(older);
-    writePublishedZip(dir_.path() / "ken_all.zip", excerptList());
+    writePublishedZip(dir_.path() / "ken_all.zip", countryList());
 
     EXPECT_EQ(run({"東京都府中市北山町１"}), 0);
     EXPECT_EQ(out_.str(), "1830000 東京都府中市北山町１\n"); // the city's catch-all code
     EXPECT_EQ(run({"--install", "ken_all.zip", "東京都府中市北山町１"}), 0) << err_.str();
     EXPECT_EQ(out_.str(), "郵便番号簿 " + pathText(dir_.path() / "KEN_ALL.CSV") +
-                              " を 40 行の新しいものにしました。前のものは KEN_ALL.CSV.bak "
+                              " を 81 行の新しいものにしました。前のものは KEN_ALL.CSV.bak "
                               "に残しました。\n1830041 東京都府中市北山町１\n");
     EXPECT_EQ(readBytes(dir_.path() / "KEN_ALL.CSV.bak"), older);
 }
@@ -115,6 +117,16 @@ TEST_F(PostalCommandTest, AWrongZipFileLeavesTheListAndFails) {
 
     EXPECT_EQ(run({"--install"}), 2);
     EXPECT_NE(err_.str().find("--install の後に"), std::string::npos) << err_.str();
+
+    // Outside a program folder the list would lie where the program never reads it.
+    const fs::path elsewhere = dir_.path() / "elsewhere";
+    fs::create_directories(elsewhere);
+    writePublishedZip(elsewhere / "ken_all.zip", countryList());
+    fs::current_path(elsewhere);
+    EXPECT_EQ(run({"--install", "ken_all.zip"}), 1);
+    EXPECT_NE(err_.str().find("はプログラムフォルダではありません"), std::string::npos)
+        << err_.str();
+    EXPECT_FALSE(fs::exists(elsewhere / "KEN_ALL.CSV"));
 }
 
 TEST_F(PostalCommandTest, WarnsAboutAListInAnotherEncoding) {

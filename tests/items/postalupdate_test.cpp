@@ -38,10 +38,10 @@ std::string joined(const std::vector<std::string>& lines) {
     return list;
 }
 
-// The excerpt without the lines that contain any of the texts (UTF-8).
-std::string excerptWithout(const std::vector<std::string>& texts) {
+// The country's list without the lines that contain any of the texts (UTF-8).
+std::string countryWithout(const std::vector<std::string>& texts) {
     std::vector<std::string> kept;
-    for (const std::string& line : linesOf(excerptList())) {
+    for (const std::string& line : linesOf(countryList())) {
         bool drop = false;
         for (const std::string& text : texts)
             drop = drop || line.find(fromUtf8(text)) != std::string::npos;
@@ -51,8 +51,8 @@ std::string excerptWithout(const std::vector<std::string>& texts) {
     return joined(kept);
 }
 
-std::string excerptWithLine(std::size_t index, const std::string& line) {
-    std::vector<std::string> lines = linesOf(excerptList());
+std::string countryWithLine(std::size_t index, const std::string& line) {
+    std::vector<std::string> lines = linesOf(countryList());
     lines[index] = line;
     return joined(lines);
 }
@@ -79,14 +79,14 @@ class PostalUpdateTest : public ::testing::Test {
 };
 
 TEST_F(PostalUpdateTest, ReplacesTheListAndKeepsThePreviousOne) {
-    const std::string older = excerptWithout({"北山町"});
+    const std::string older = countryWithout({"北山町"});
     writeList(older);
-    writePublishedZip(zip("ken_all.zip"), excerptList());
+    writePublishedZip(zip("ken_all.zip"), countryList());
 
     const InstalledPostalList installed = installPostalList(zip("ken_all.zip"), program());
-    EXPECT_EQ(installed.lines, 40u);
+    EXPECT_EQ(installed.lines, 81u);
     EXPECT_TRUE(installed.keptPrevious);
-    EXPECT_EQ(folder(), (std::map<std::string, std::string>{{"KEN_ALL.CSV", excerptList()},
+    EXPECT_EQ(folder(), (std::map<std::string, std::string>{{"KEN_ALL.CSV", countryList()},
                                                             {"KEN_ALL.CSV.bak", older}}));
 
     // The lookup sees the new list at once; the next month's list moves this one to .bak.
@@ -96,25 +96,43 @@ TEST_F(PostalUpdateTest, ReplacesTheListAndKeepsThePreviousOne) {
     PostRead(code, 0, values, program());
     EXPECT_EQ(code, "1830041");
 
-    const std::string newer = excerptWithout({"押立町"});
+    const std::string newer = countryWithout({"押立町"});
     writePublishedZip(zip("next.zip"), newer);
     installPostalList(zip("next.zip"), program());
     EXPECT_EQ(folder(), (std::map<std::string, std::string>{{"KEN_ALL.CSV", newer},
-                                                            {"KEN_ALL.CSV.bak", excerptList()}}));
+                                                            {"KEN_ALL.CSV.bak", countryList()}}));
 }
 
 TEST_F(PostalUpdateTest, FirstListLeavesNoBackupAndMayLieInAFolderOfTheZip) {
-    writeZip(zip("ken_all.zip"), {{"readme.txt", "list"}, {"data/ken_all.csv", excerptList()}});
+    writeZip(zip("ken_all.zip"), {{"readme.txt", "list"}, {"data/ken_all.csv", countryList()}});
     const InstalledPostalList installed = installPostalList(zip("ken_all.zip"), program());
     EXPECT_FALSE(installed.keptPrevious);
-    EXPECT_EQ(folder(), (std::map<std::string, std::string>{{"KEN_ALL.CSV", excerptList()}}));
+    EXPECT_EQ(folder(), (std::map<std::string, std::string>{{"KEN_ALL.CSV", countryList()}}));
+}
+
+// The list the lookup reads is weighed against whatever the case of its name, and
+// replaced under that name.
+TEST_F(PostalUpdateTest, TheCurrentListIsFoundWhateverTheCaseOfItsName) {
+    std::ofstream(program() / "ken_all.csv", std::ios::binary) << countryList();
+    writePublishedZip(zip("short.zip"), countryWithout({"千歳市", "登別市"}));
+    EXPECT_THROW(installPostalList(zip("short.zip"), program()), FileError);
+    EXPECT_EQ(folder(), (std::map<std::string, std::string>{{"ken_all.csv", countryList()}}));
+
+    const std::string next = countryWithout({"押立町"});
+    writePublishedZip(zip("next.zip"), next);
+    const InstalledPostalList installed = installPostalList(zip("next.zip"), program());
+    EXPECT_EQ(folder(), (std::map<std::string, std::string>{{"ken_all.csv", next},
+                                                            {"KEN_ALL.CSV.bak", countryList()}}));
+    EXPECT_EQ(installedMessage(installed),
+              "郵便番号簿 " + pathText(program() / "ken_all.csv") +
+                  " を 80 行の新しいものにしました。前のものは KEN_ALL.CSV.bak に残しました。");
 }
 
 TEST_F(PostalUpdateTest, DamagedOrWrongZipChangesNothingAndSaysWhy) {
     const std::string utf8 = toUtf8(excerptList());
     std::string stored;
     {
-        writeZip(zip("stored.zip"), {{"KEN_ALL.CSV", excerptList(), true}});
+        writeZip(zip("stored.zip"), {{"KEN_ALL.CSV", countryList(), true}});
         stored = readBytes(zip("stored.zip"));
     }
     const std::size_t insideData = stored.find(fromUtf8("千歳市"));
@@ -155,26 +173,34 @@ TEST_F(PostalUpdateTest, DamagedOrWrongZipChangesNothingAndSaysWhy) {
          [](const fs::path& file) {
              std::string line = linesOf(excerptList())[5];
              line.replace(line.find("\"0660000\""), 9, "\"066000\"");
-             writePublishedZip(file, excerptWithLine(5, line));
+             writePublishedZip(file, countryWithLine(5, line));
          },
          "6 行目の郵便番号が 7 桁の数字ではありません"},
         {"the list in UTF-8", [&](const fs::path& file) { writePublishedZip(file, utf8); },
          "シフトJIS (CP932) の文字になっていません"},
-        {"a list without its last prefecture",
-         [](const fs::path& file) { writePublishedZip(file, excerptWithout({"沖縄県"})); },
+        {"a list without its last town",
+         [](const fs::path& file) { writePublishedZip(file, countryWithout({"与那国"})); },
          "「沖縄県八重山郡与那国町与那国」の郵便番号が 9071801 になりません"},
+        {"a list without one prefecture: 3 % of the whole, where others would be found",
+         [](const fs::path& file) { writePublishedZip(file, countryWithout({"大阪府"})); },
+         "大阪府の行がありません"},
+        {"a prefecture much shorter than in the list it replaces",
+         [](const fs::path& file) {
+             writePublishedZip(file, countryWithout({"千歳市", "登別市"}));
+         },
+         "北海道の行が 5 行しかなく、今の KEN_ALL.CSV の 16 行より 5 % を超えて少なくなります"},
         {"a list without Tokyo's Chuo ward",
          [](const fs::path& file) {
-             writePublishedZip(file, excerptWithout({"\"東京都\",\"中央区\""}));
+             writePublishedZip(file, countryWithout({"\"東京都\",\"中央区\""}));
          },
          "「東京都中央区」の郵便番号が 1030000 になりません"},
-        {"a list that lost lines in its middle",
+        {"a list that lost a few lines in many places",
          [](const fs::path& file) {
-             writePublishedZip(file, excerptWithout({"大阪府", "広島県"}));
+             writePublishedZip(file, countryWithout({"\"東京都\",\"府中市\"", "千歳市"}));
          },
-         "32 行しかなく、今の KEN_ALL.CSV の 40 行より 1 割以上少なくなります"},
+         "69 行しかなく、今の KEN_ALL.CSV の 81 行より 1 割以上少なくなります"},
     };
-    writeList(excerptList());
+    writeList(countryList());
     std::ofstream(program() / "KEN_ALL.CSV.bak", std::ios::binary) << "previous month";
     const auto before = folder();
     for (const Case& c : cases) {

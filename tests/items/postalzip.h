@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -39,6 +40,27 @@ inline void writeZip(const std::filesystem::path& file, const std::vector<ZipEnt
 // The 40 lines of the excerpt, CP932 with CR LF, as the list's lines are.
 inline std::string excerptList() {
     return readBytes(std::filesystem::path(MIVORA_TEST_DATA) / "ken_all_excerpt.csv");
+}
+
+// A list of the whole country: the excerpt and the first line of every other
+// prefecture, in the order of the prefectures' codes as in the published list.
+inline std::string countryList() {
+    std::vector<std::string> lines;
+    for (const char* file : {"ken_all_excerpt.csv", "ken_all_other_prefectures.csv"}) {
+        const std::string bytes = readBytes(std::filesystem::path(MIVORA_TEST_DATA) / file);
+        for (std::size_t pos = 0; pos < bytes.size();) {
+            const std::size_t end = bytes.find("\r\n", pos);
+            lines.push_back(bytes.substr(pos, end + 2 - pos));
+            pos = end + 2;
+        }
+    }
+    std::stable_sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
+        return a.compare(0, 2, b, 0, 2) < 0;
+    });
+    std::string list;
+    for (const std::string& line : lines)
+        list += line;
+    return list;
 }
 
 inline void writePublishedZip(const std::filesystem::path& file, const std::string& list) {

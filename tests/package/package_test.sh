@@ -31,11 +31,15 @@ for needed in libqt6widgets6 libqt6printsupport6 libsqlite3-0 libicu libjpeg62-t
     grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
-# The program, its menu entry, icon and description; nothing else.
+# The program, its menu entry, icon, description, manual page, copyright and
+# changelog; nothing else.
 expected=(
     ./usr/bin/mivora
     ./usr/share/applications/jp.varnel.Mivora.desktop
     ./usr/share/metainfo/jp.varnel.Mivora.metainfo.xml
+    ./usr/share/man/man1/mivora.1.gz
+    ./usr/share/doc/mivora/copyright
+    ./usr/share/doc/mivora/changelog.gz
     ./usr/share/icons/hicolor/scalable/apps/jp.varnel.Mivora.svg
 )
 for size in 16 24 32 48 64 128 256; do
@@ -56,7 +60,34 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/jp.varnel.Mivora.metain
     fail "metainfo"
 }
 
+# Debian's own checks: no error; the hardening flags, where the build can have them.
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/setup.sh)"
+lintian --info --display-info "$deb" >"$work/lintian.log" 2>&1 || true
+if grep -E '^E: ' "$work/lintian.log"; then
+    fail "lintian errors"
+fi
+# Fortified libc calls need an optimised build and no sanitizers.
+optimised=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+sanitized=$(sed -n 's/^MIVORA_SANITIZE:BOOL=//p' "$build/CMakeCache.txt")
+hardening=(hardening-no-bindnow hardening-no-relro hardening-no-pie)
+case "$optimised:$sanitized" in
+Release:OFF | RelWithDebInfo:OFF | MinSizeRel:OFF) hardening+=(hardening-no-fortify-functions) ;;
+esac
+for tag in "${hardening[@]}"; do
+    if grep -F " $tag " "$work/lintian.log"; then
+        fail "lintian: $tag"
+    fi
+done
+
 mivora="$root/usr/bin/mivora"
+# The manual page has every use that --help lists, and the changelog the package's version.
+manual=$(zcat "$root/usr/share/man/man1/mivora.1.gz")
+while read -r use; do
+    grep -qF ".B mivora ${use//-/\\-}" <<<"$manual" || fail "manual page lacks mivora $use"
+done < <("$mivora" --help | sed -n 's/^  mivora \([^ ]*\).*/\1/p')
+zcat "$root/usr/share/doc/mivora/changelog.gz" >"$work/changelog"
+[ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "$version" ] || fail "changelog version"
+
 "$mivora" --help | grep -q "mivora init" || fail "--help"
 [ "$("$mivora" --version)" = "Mivora For Win32 Version $version" ] || fail "--version"
 (cd "$work" && "$mivora" init folder >/dev/null) || fail "init"
