@@ -298,13 +298,16 @@ inline bool readThreeByteUtf8(std::string_view text, std::size_t& pos, char32_t&
 
 // Copies the run of ASCII at text[pos] to out eight bytes at a time, as far as
 // whole words go: most fields are digits, dates and plate numbers. Both encodings
-// write ASCII as it is.
-inline void copyAsciiWords(std::string_view text, std::size_t& pos, char*& out) {
+// write ASCII as it is; with stopAtNul, a word that holds a NUL byte is left to
+// the caller.
+inline void copyAsciiWords(std::string_view text, std::size_t& pos, char*& out,
+                           bool stopAtNul = false) {
     constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
     while (pos + 8 <= text.size()) {
         std::uint64_t word;
         std::memcpy(&word, text.data() + pos, 8);
-        if (word & kHighBits)
+        if ((word & kHighBits) || (stopAtNul && ((word - kOnes) & ~word & kHighBits)))
             return;
         std::memcpy(out, &word, 8);
         out += 8;
@@ -327,11 +330,12 @@ void toUtf8(std::string_view cp932, std::string& out) {
     out.resize(cp932.size() * 4);
     char* end = out.data();
     for (std::size_t i = 0; i < cp932.size();) {
-        copyAsciiWords(cp932, i, end);
+        copyAsciiWords(cp932, i, end, true);
         if (i == cp932.size())
             break;
         unsigned char b = static_cast<unsigned char>(cp932[i]);
-        if (b < 0x80) { // the same in both
+        // A NUL travels as a byte without a character: a server's text cannot hold it.
+        if (b < 0x80 && b != 0) { // the same in both
             *end++ = static_cast<char>(b);
             ++i;
             continue;

@@ -162,7 +162,7 @@ TEST_P(TableTest, IntegerFieldsRefuseTextAndReadEmptyAsZero) {
 TEST_P(TableTest, TextsKeepEveryByte) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
-    std::string odd = std::string("\xED\x40\x87\x90\x80\xFD", 6) + "\x82";
+    std::string odd = std::string("\xED\x40\x87\x90\x80\xFD\0", 7) + "\x82";
     std::string address; // longer than any index of the server takes
     for (int i = 0; i < 1500; ++i)
         address += sj("東");
