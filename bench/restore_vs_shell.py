@@ -73,13 +73,18 @@ def shell_schema(tables):
     return create + ";\n" + indexes
 
 
-def main():
+def arguments():
+    """The program, the number of vehicles and of rounds, from the command line."""
     parser = argparse.ArgumentParser()
     parser.add_argument("mivora")
     parser.add_argument("--vehicles", type=int, default=100000)
     parser.add_argument("--rounds", type=int, default=3)
     args = parser.parse_args()
-    mivora = os.path.abspath(args.mivora)
+    return os.path.abspath(args.mivora), args
+
+
+def main():
+    mivora, args = arguments()
 
     work = tempfile.mkdtemp(prefix="mivora-ratio-")
     try:
