@@ -110,6 +110,9 @@ class Database {
     virtual std::vector<std::string> setIndexesAside() { return {}; }
     // True when other PCs work on the same records (a server).
     virtual bool shared() const = 0;
+    // An SQL expression of a record's version, which changes with every change of
+    // the record; empty when the engine keeps none.
+    virtual std::string rowVersion() const { return {}; }
 
     // Writes every record of the table into a new SQLite table file, a consistent
     // state even while others write; puts every record of such a file back in

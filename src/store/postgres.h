@@ -42,6 +42,8 @@ class PostgresDatabase : public Database {
     std::optional<std::vector<std::string>> indexColumns(const std::string& name) override;
     std::int64_t dataVersion() override;
     std::string inShiftJisOrder(const std::string& expression) override;
+    // The transaction that wrote the record's present version.
+    std::string rowVersion() const override { return "xmin::text::bigint"; }
     bool shared() const override { return true; }
 
     void saveCopy(const std::filesystem::path& file) override;

@@ -181,6 +181,8 @@ class Table {
     void appendKey(const Statement& select, int first, std::string& key, std::size_t enough) const;
     void noticeOtherCommits() { catchUp(); }
     bool othersCommitted();
+    bool catchUpChanges();
+    std::unordered_map<std::int64_t, std::int64_t> readVersions() const;
     void loadCurrent();
     Statement selectView(const std::string& columns, bool inRowidOrder) const;
     // A field as the engine gives it (UTF-8 for a text field); number holds the
@@ -228,6 +230,9 @@ class Table {
     std::vector<FilterParameter> filterParameters_;
 
     std::vector<std::int64_t> rowids_;
+    // The version of each record of the view as it was read, for catching up with
+    // only what others changed; empty on an engine that keeps no versions.
+    std::unordered_map<std::int64_t, std::int64_t> versions_;
     std::size_t pos_ = 0;
     bool eof_ = true;
     bool bof_ = true;
