@@ -871,7 +871,7 @@ void Table::finishTransaction(const std::function<void()>& work) {
         work();
         db_->exec("COMMIT");
     } catch (...) {
-        db_->exec("ROLLBACK");
+        db_->rollBackAfterFailure();
         state_ = TableState::Browse;
         reload();
         throw;
@@ -901,7 +901,7 @@ void Table::onOneSnapshot(const std::function<void()>& work) const {
     try {
         work();
     } catch (...) {
-        db_->exec("ROLLBACK");
+        db_->rollBackAfterFailure();
         throw;
     }
     db_->exec("COMMIT");
