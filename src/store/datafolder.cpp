@@ -74,7 +74,11 @@ std::vector<CopiedTable> copyToServer(const fs::path& from, const std::string& s
 // the next copy into that target moves in before anything else.
 fs::path stagingOf(const fs::path& to, const char* state) {
     const fs::path target = to.has_filename() ? to : to.parent_path();
-    return target.parent_path() / ("." + target.filename().string() + ".mivora-copy" + state);
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".mivora-copy";
+    name += state;
+    return target.parent_path() / name;
 }
 
 void moveStagedTables(const fs::path& complete, const fs::path& to) {
