@@ -3,7 +3,10 @@
 
 #include "app/commands.h"
 #include "app/options.h"
+#include "session/session.h"
+#include "store/datafolder.h"
 #include "store/safetycopy.h"
+#include "store/table.h"
 #include "text/errors.h"
 #include "text/lines.h"
 
@@ -41,12 +44,17 @@ int commandRecover(const Arguments& args, std::ostream& out, std::ostream&) {
     CommandLine line = parseCommandLine(rest, {"--cardata"});
     if (list ? !line.words.empty() : line.words.size() != 1)
         throw Error(std::string("使い方: mivora ") + usage);
-    auto session = openCommandSession(line, SettingsFiles::None);
+    // Not the session's tables: whatever a mistake left in the vehicle table (other
+    // fields, no records, no order), listing and recovering must still work.
+    Table vehicles(tablePath(
+        resolveTableFolder(std::filesystem::current_path(), line.option("--cardata").value_or("")),
+        vehicleTable()));
     if (list) {
-        listCopies(session->vehicles, out);
+        listCopies(vehicles, out);
         return 0;
     }
-    int records = recoverSafetyCopy(session->vehicles, line.words[0]);
+    vehicles.open();
+    int records = recoverSafetyCopy(vehicles, line.words[0]);
     out << line.words[0] << " から " << records << " 件の車両を戻しました。\n";
     return 0;
 }

@@ -37,11 +37,14 @@ WriteTransaction::WriteTransaction(Database& db) : db_(db), began_(!db.inTransac
 }
 
 WriteTransaction::~WriteTransaction() {
-    if (!began_)
-        return;
+    if (began_)
+        db_.rollBackAfterFailure();
+}
+
+void Database::rollBackAfterFailure() noexcept {
     try {
-        db_.exec("ROLLBACK");
-    } catch (const DatabaseError&) {
+        exec("ROLLBACK");
+    } catch (const std::exception&) {
         // A failed statement or a lost connection may have ended the transaction already.
     }
 }

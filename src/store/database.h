@@ -90,6 +90,10 @@ class Database {
     // the table still holds what read saw. A file's writers are locked out only
     // from the transaction on: read runs again while others committed meanwhile.
     virtual void beginWriteAfter(const std::function<void()>& read);
+    // Ends the transaction after a failure, which is the error to report: the
+    // engine may have ended the transaction itself (a full disk), and the error
+    // of rolling back then would hide why.
+    void rollBackAfterFailure() noexcept;
 
     // The table this connection serves, quoted for SQL, and what it holds.
     virtual std::string tableName() const = 0;

@@ -67,12 +67,52 @@ std::vector<CopiedTable> copyToServer(const fs::path& from, const std::string& s
     return copied;
 }
 
-// Files are written complete beside the target and then moved in.
-std::vector<CopiedTable> copyToFiles(const fs::path& from, const fs::path& to) {
-    refuseExistingFiles(to);
-    const fs::path staging = to / ".mivora-copy";
+// Files are written complete in a folder beside the target, which a single
+// rename then makes the target: the tables arrive all at once or not at all. A
+// target that exists with other files in it takes the tables one by one; a run
+// killed between those renames leaves the complete folder behind, whose tables
+// the next copy into that target moves in before anything else.
+fs::path stagingOf(const fs::path& to, const char* state) {
+    const fs::path target = to.has_filename() ? to : to.parent_path();
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".mivora-copy";
+    name += state;
+    return target.parent_path() / name;
+}
+
+void moveStagedTables(const fs::path& complete, const fs::path& to) {
+    std::error_code error;
+    if (!fs::exists(to, error) || (fs::is_directory(to, error) && fs::is_empty(to, error))) {
+        fs::remove(to, error);
+        fs::rename(complete, to);
+        return;
+    }
+    for (const TableDef* table : allTables())
+        if (fs::exists(tablePath(complete, *table)))
+            fs::rename(tablePath(complete, *table), tablePath(to, *table));
+    fs::remove_all(complete);
+}
+
+// What a killed copy into this target left: a folder still being written is
+// dropped, a complete one is moved in.
+bool finishEarlierCopy(const fs::path& to) {
     std::error_code ignored;
-    fs::remove_all(staging, ignored);
+    fs::remove_all(stagingOf(to, "-part"), ignored);
+    const fs::path complete = stagingOf(to, "");
+    if (!fs::is_directory(complete, ignored))
+        return false;
+    moveStagedTables(complete, to);
+    return true;
+}
+
+std::vector<CopiedTable> copyToFiles(const fs::path& from, const fs::path& to) {
+    if (finishEarlierCopy(to))
+        throw FileError("前回中断したコピーを " + pathText(to) +
+                        " に完了しました。既存のデータは上書きしません。");
+    refuseExistingFiles(to);
+    const fs::path staging = stagingOf(to, "-part"), complete = stagingOf(to, "");
+    std::error_code ignored;
     std::vector<CopiedTable> copied;
     try {
         createTables(staging, Indexes::Later);
@@ -84,13 +124,12 @@ std::vector<CopiedTable> copyToFiles(const fs::path& from, const fs::path& to) {
             write.commit();
         }
         createIndexes(staging);
-        for (const TableDef* table : allTables())
-            fs::rename(tablePath(staging, *table), tablePath(to, *table));
+        fs::rename(staging, complete);
     } catch (...) {
         fs::remove_all(staging, ignored);
         throw;
     }
-    fs::remove_all(staging, ignored);
+    moveStagedTables(complete, to);
     return copied;
 }
 

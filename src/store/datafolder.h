@@ -23,7 +23,10 @@ void createIndexes(const std::filesystem::path& dataFolder);
 // Copies the six tables of one data folder into another, which may hold its
 // tables in files or on a server (its CARDATA.conn), whole or not at all: the
 // target's tables must not exist yet (FileError otherwise, before anything is
-// written). Returns the number of records of each table, in table order.
+// written). A copy into files that was killed before it ended is finished (its
+// tables were complete) or dropped by the next copy into the same folder, which
+// then stops with a FileError saying so. Returns the number of records of each
+// table, in table order.
 struct CopiedTable {
     std::string name; // e.g. "INDATA"
     long long records;

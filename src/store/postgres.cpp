@@ -448,7 +448,7 @@ void PostgresDatabase::saveCopy(const fs::path& file) {
         write.commit();
     } catch (...) {
         if (ownSnapshot)
-            exec("ROLLBACK");
+            rollBackAfterFailure();
         throw;
     }
     if (ownSnapshot)

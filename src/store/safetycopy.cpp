@@ -1,13 +1,19 @@
 #include "store/safetycopy.h"
 
+#include "store/schema.h"
 #include "store/sqlite.h"
 #include "store/table.h"
 #include "text/errors.h"
 #include "text/lines.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <ctime>
+#include <fcntl.h>
+#include <system_error>
+#include <unistd.h>
 
 namespace mivora {
 
@@ -101,16 +107,23 @@ std::vector<Found> copiesOf(const Table& table) {
     return found;
 }
 
-// A name after every copy of this second, even when older ones of it were removed.
-fs::path freeCopyPath(const Table& table) {
-    const std::string stamp = localStamp();
-    int sequence = 0;
-    for (const Found& found : copiesOf(table))
-        if (found.name.stamp == stamp)
-            sequence = std::max(sequence, found.name.sequence);
-    const std::string base = tableStem(table) + "-" + stamp;
-    return safetyFolder(table) /
-           (sequence == 0 ? base + ".db" : base + "-" + std::to_string(sequence + 1) + ".db");
+// A copy being written has a ".part" file that is written to all along; one left
+// alone this long belongs to a process that was killed.
+constexpr auto kStalePartAge = std::chrono::minutes(10);
+
+void removeStaleParts(const Table& table) {
+    std::error_code error;
+    const auto now = fs::file_time_type::clock::now();
+    const std::string prefix = tableStem(table) + "-";
+    for (const auto& entry : fs::directory_iterator(safetyFolder(table), error)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(prefix) || !name.ends_with(".db.part"))
+            continue;
+        std::error_code ignored;
+        const auto written = fs::last_write_time(entry.path(), ignored);
+        if (!ignored && now - written > kStalePartAge)
+            fs::remove(entry.path(), ignored);
+    }
 }
 
 void removeOldest(const Table& table) {
@@ -118,6 +131,44 @@ void removeOldest(const Table& table) {
     std::error_code error;
     for (std::size_t i = kSafetyCopiesKept; i < copies.size(); ++i)
         fs::remove(copies[i].file, error);
+    removeStaleParts(table);
+}
+
+// Creates file if no one has; false when it exists.
+bool createExclusively(const fs::path& file) {
+    const int fd = ::open(file.string().c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0) {
+        if (errno == EEXIST)
+            return false;
+        throw std::system_error(errno, std::generic_category(), pathText(file));
+    }
+    ::close(fd);
+    return true;
+}
+
+// Takes a name after every copy of this second (even when older ones of it were
+// removed) by creating its ".part" file, which no other process then takes; the
+// name is free when no finished copy has it. Returns the final name.
+fs::path reserveCopyPath(const Table& table) {
+    const std::string stamp = localStamp();
+    int sequence = 0;
+    for (const Found& found : copiesOf(table))
+        if (found.name.stamp == stamp)
+            sequence = std::max(sequence, found.name.sequence);
+    const std::string base = tableStem(table) + "-" + stamp;
+    for (;;) {
+        ++sequence;
+        const fs::path file =
+            safetyFolder(table) /
+            (sequence == 1 ? base + ".db" : base + "-" + std::to_string(sequence) + ".db");
+        const fs::path partial = file.string() + ".part";
+        if (!createExclusively(partial))
+            continue;
+        // Only after holding the part: a copy renamed into place before that is seen.
+        if (!fs::exists(file))
+            return file;
+        fs::remove(partial);
+    }
 }
 
 fs::path writeCopy(Table& table) {
@@ -126,9 +177,8 @@ fs::path writeCopy(Table& table) {
     fs::path partial;
     try {
         fs::create_directories(safetyFolder(table));
-        file = freeCopyPath(table);
+        file = reserveCopyPath(table);
         partial = file.string() + ".part";
-        fs::remove(partial);
         table.copyFileTo(partial);
         fs::rename(partial, file);
     } catch (const std::exception& error) {
@@ -139,6 +189,40 @@ fs::path writeCopy(Table& table) {
                         " を作成できないため、処理を中止しました (" + error.what() + ")。");
     }
     return file;
+}
+
+// The fields of the table as the program defines it: what it holds now may be
+// what a mistake put there.
+std::vector<FieldDef> definedFields(const Table& table) {
+    for (const TableDef* def : allTables())
+        if (def->file == table.file().filename().string())
+            return def->fields;
+    std::vector<FieldDef> fields;
+    for (const FieldInfo& field : table.fields())
+        fields.push_back({field.column, field.type});
+    return fields;
+}
+
+// A copy that the table would not take as its own is refused before anything is
+// replaced: its fields must be the table's, in the same order and of the same types.
+void requireCopyOf(const Table& table, const fs::path& copy) {
+    std::vector<ColumnInfo> columns;
+    try {
+        columns = SqliteDatabase(copy, false).columns();
+    } catch (const DatabaseError& error) {
+        throw FileError("安全のためのコピー " + pathText(copy.filename()) + " を読めません (" +
+                        error.what() + ")。何も変更していません。");
+    }
+    const std::vector<FieldDef> fields = definedFields(table);
+    for (std::size_t i = 0; i < std::max(columns.size(), fields.size()); ++i) {
+        if (i < columns.size() && i < fields.size() && columns[i].name == fields[i].name &&
+            fieldTypeOf(columns[i].declared) == fields[i].type)
+            continue;
+        const std::string field = i < fields.size() ? fields[i].name : columns[i].name;
+        throw FileError("安全のためのコピー " + pathText(copy.filename()) + " は " +
+                        pathText(table.file().filename()) + " のコピーではありません (項目「" +
+                        field + "」が違います)。何も変更していません。");
+    }
 }
 
 } // namespace
@@ -170,6 +254,7 @@ int recoverSafetyCopy(Table& table, const std::string& name) {
     if (chosen == copies.end())
         throw FileError("安全のためのコピー「" + name + "」が " + pathText(safetyFolder(table)) +
                         " にありません。");
+    requireCopyOf(table, chosen->file);
     writeCopy(table);
     table.replaceFileFrom(chosen->file);
     removeOldest(table); // only now: the chosen copy may be the oldest of the ten

@@ -4,7 +4,10 @@
 // click can be undone. A copy is a SQLite file with every record (of a table
 // file, its online backup), in the folder "safety" of the data folder, named
 // after the table and the local time: safety/INDATA-20261207-153000.db (a second
-// copy within the same second gets "-2", "-3"...). The newest ten are kept.
+// copy within the same second gets "-2", "-3"...). The newest ten are kept. A copy
+// is written as NAME.part, created by one process only, so that two copies started
+// in the same second take different names; a part that a killed run left is
+// removed by a later copy.
 
 #include <filesystem>
 #include <functional>
@@ -39,7 +42,8 @@ void replaceAfterSafetyCopy(Table& table, const std::function<void()>& replace);
 std::vector<SafetyCopy> listSafetyCopies(const Table& table);
 
 // Puts the copy of that name (with or without ".db") back into the open table,
-// after a safety copy of the present state; a FileError for an unknown name.
+// after a safety copy of the present state; a FileError for an unknown name and
+// for a copy whose fields are not those of the table, before anything changes.
 // Returns the number of records the table then holds.
 int recoverSafetyCopy(Table& table, const std::string& name);
 

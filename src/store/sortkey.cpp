@@ -58,32 +58,32 @@ void appendNumberKey(std::string& key, std::optional<std::int64_t> number) {
         key += static_cast<char>(bits >> shift & 0xFF);
 }
 
+const char* SortedRowids::keep(std::string_view key) {
+    // Blocks of a mebibyte waste little at their ends and are never copied, as a
+    // growing buffer would be at twice its size.
+    constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+    if (key.size() > freeBytes_) {
+        const std::size_t size = std::max(kBlockBytes, key.size());
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        free_ = blocks_.back().get();
+        freeBytes_ = size;
+    }
+    char* kept = free_;
+    std::copy(key.begin(), key.end(), kept);
+    free_ += key.size();
+    freeBytes_ -= key.size();
+    return kept;
+}
+
 void SortedRowids::add(std::int64_t rowid, std::string_view key) {
-    std::string_view kept = key.substr(0, kKeptBytes);
-    entries_.push_back({rowid, headOf(kept), keys_.size(), static_cast<std::uint32_t>(kept.size()),
-                        key.size() > kept.size()});
-    keys_ += kept;
+    entries_.push_back({rowid, headOf(key), keep(key), key.size()});
 }
 
-int SortedRowids::compare(const Entry& a, const Entry& b, const FullOrder& fullOrder) const {
-    if (a.head != b.head)
-        return a.head < b.head ? -1 : 1;
-    const std::size_t common = std::min(a.length, b.length);
-    std::string_view keys = keys_;
-    int order = keys.substr(a.begin, common).compare(keys.substr(b.begin, common));
-    if (order != 0)
-        return order;
-    if (a.cut && b.cut)
-        return fullOrder(a.rowid, b.rowid);
-    // Equal as far as both were kept: a key that ends first is smaller, and a cut
-    // key goes on beyond what was kept.
-    const std::size_t lengthA = a.length + (a.cut ? 1 : 0), lengthB = b.length + (b.cut ? 1 : 0);
-    return lengthA < lengthB ? -1 : lengthA > lengthB ? 1 : 0;
-}
-
-std::vector<std::int64_t> SortedRowids::sorted(const FullOrder& fullOrder) {
-    std::sort(entries_.begin(), entries_.end(), [&](const Entry& a, const Entry& b) {
-        int order = compare(a, b, fullOrder);
+std::vector<std::int64_t> SortedRowids::sorted() {
+    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        const int order = std::string_view(a.key, a.length).compare({b.key, b.length});
         return order != 0 ? order < 0 : a.rowid < b.rowid;
     });
     std::vector<std::int64_t> rowids;

@@ -275,9 +275,8 @@ void Table::readInFileOrder(PlaceSorter& sorter) const {
     converter.finish();
 }
 
-void Table::appendKey(const Statement& select, int first, std::string& key,
-                      std::size_t enough) const {
-    for (std::size_t i = 0; i < orderColumns_.size() && key.size() <= enough; ++i) {
+void Table::appendKey(const Statement& select, int first, std::string& key) const {
+    for (std::size_t i = 0; i < orderColumns_.size(); ++i) {
         int column = first + static_cast<int>(i);
         switch (fields_[orderColumns_[i]].type) {
         case FieldType::Text:
@@ -311,22 +310,10 @@ std::vector<std::int64_t> Table::rowidsInOrder() const {
     std::string key;
     while (select.step()) {
         key.clear();
-        // Beyond the bytes the sort keeps, fields are read only for records that tie.
-        appendKey(select, 1, key, SortedRowids::kKeptBytes);
+        appendKey(select, 1, key);
         sorted.add(select.columnInt(0), key);
     }
-    Statement one = db_->prepare("SELECT " + columns + " FROM " + table_ + " WHERE rowid = ?");
-    auto wholeKey = [&](std::int64_t rowid) {
-        one.reset();
-        one.bindInt(1, rowid);
-        std::string whole;
-        if (one.step())
-            appendKey(one, 0, whole, std::string::npos - 1);
-        one.reset();
-        return whole;
-    };
-    return sorted.sorted(
-        [&](std::int64_t a, std::int64_t b) { return wholeKey(a).compare(wholeKey(b)); });
+    return sorted.sorted();
 }
 
 bool Table::catchUp() {
@@ -949,7 +936,7 @@ void Table::finishTransaction(const std::function<void()>& work) {
         work();
         db_->exec("COMMIT");
     } catch (...) {
-        db_->exec("ROLLBACK");
+        db_->rollBackAfterFailure();
         state_ = TableState::Browse;
         reload();
         throw;
@@ -979,7 +966,7 @@ void Table::onOneSnapshot(const std::function<void()>& work) const {
     try {
         work();
     } catch (...) {
-        db_->exec("ROLLBACK");
+        db_->rollBackAfterFailure();
         throw;
     }
     db_->exec("COMMIT");

@@ -176,9 +176,8 @@ class Table {
     void reload(std::optional<std::int64_t> keep = std::nullopt);
     std::vector<std::int64_t> rowidsInOrder() const;
     // Appends the sort key of a row whose order fields are the statement's
-    // columns from first on, stopping after the field that makes it longer than
-    // enough bytes.
-    void appendKey(const Statement& select, int first, std::string& key, std::size_t enough) const;
+    // columns from first on.
+    void appendKey(const Statement& select, int first, std::string& key) const;
     void noticeOtherCommits() { catchUp(); }
     bool othersCommitted();
     bool catchUpChanges();

@@ -76,5 +76,28 @@ TEST_F(RecoverCommandTest, RestoreStopsWhenTheSafetyCopyCannotBeWritten) {
     EXPECT_EQ(storedRecords(), original);
 }
 
+// A copy of another table under a safety copy's name changes nothing; a vehicle
+// table that holds another table's fields is still listed and recovered.
+TEST_F(RecoverCommandTest, ACopyOfAnotherTableIsRefusedAndRecoverWorksWhateverTheTableHolds) {
+    namespace fs = std::filesystem;
+    const std::string original = storedRecords();
+    fs::create_directories(folder_.tables() / "safety");
+    fs::copy_file(folder_.tables() / "PrtData.DB",
+                  folder_.tables() / "safety" / "INDATA-20000101-000000.db");
+    EXPECT_EQ(run({"recover", "INDATA-20000101-000000"}), 1);
+    EXPECT_NE(err_.str().find("コピーではありません"), std::string::npos) << err_.str();
+    EXPECT_EQ(storedRecords(), original);
+
+    const auto wrong = folder_.file("wrong.CSV");
+    std::ofstream(wrong, std::ios::binary) << "name,price\r\n";
+    ASSERT_EQ(run({"restore", pathText(wrong)}), 0) << err_.str();
+    fs::copy_file(folder_.tables() / "PrtData.DB", folder_.tables() / "INDATA.db",
+                  fs::copy_options::overwrite_existing);
+    std::vector<std::string> names = listedNames();
+    ASSERT_EQ(names.size(), 2u);
+    ASSERT_EQ(run({"recover", names[0]}), 0) << err_.str();
+    EXPECT_EQ(storedRecords(), original);
+}
+
 } // namespace
 } // namespace mivora::test

@@ -6,6 +6,8 @@
 #include "store/postgres.h"
 #include "text/errors.h"
 
+#include <fstream>
+
 namespace mivora::test {
 namespace {
 
@@ -48,7 +50,7 @@ TEST_F(CopyDataTest, FilesToServerAndBackKeepEveryRecord) {
 
     copyDataFolder(server, back);
     EXPECT_EQ(contents(back), contents(dir_.path()));
-    EXPECT_FALSE(fs::exists(back / ".mivora-copy"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(other_.path()), {}), 2) << "a folder was left";
 
     // The copies are working tables: ordered, indexed, editable.
     Table vehicles(tablePath(server, vehicleTable()));
@@ -73,6 +75,24 @@ TEST_F(CopyDataTest, ATargetThatHasTablesIsRefusedAndLeftAsItWas) {
     const auto before = contents(dir_.path());
     EXPECT_THROW(copyDataFolder(server, dir_.path()), FileError); // files are never overwritten
     EXPECT_EQ(contents(dir_.path()), before);
+}
+
+// A copy killed while it moved the tables into a folder that holds other files:
+// the next copy into that folder moves in the rest and says so; a copy killed
+// while it wrote leaves nothing that counts.
+TEST_F(CopyDataTest, AKilledCopyIsFinishedByTheNext) {
+    const fs::path back = other_.path() / "back", complete = other_.path() / ".back.mivora-copy";
+    copyDataFolder(dir_.path(), complete);
+    fs::create_directories(back);
+    std::ofstream(back / "memo.txt") << "kept";
+    for (const TableDef* def : {&vehicleTable(), &digitCountTable()})
+        fs::rename(tablePath(complete, *def), tablePath(back, *def));
+    fs::create_directories(other_.path() / ".back.mivora-copy-part");
+
+    EXPECT_THROW(copyDataFolder(dir_.path(), back), FileError);
+    EXPECT_EQ(contents(back), contents(dir_.path()));
+    EXPECT_TRUE(fs::exists(back / "memo.txt"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(other_.path()), {}), 1) << "a folder was left";
 }
 
 } // namespace

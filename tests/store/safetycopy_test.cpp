@@ -4,6 +4,7 @@
 #include "text/errors.h"
 
 #include <chrono>
+#include <ctime>
 #include <fstream>
 #include <thread>
 
@@ -44,11 +45,40 @@ TEST_P(SafetyCopyTest, ACopyThatCannotBeWrittenIsAnErrorNamingIt) {
     }
 }
 
+// Another process writing a copy in this second (or the next) holds its name by
+// its ".part" file; the part of a copy killed long ago is removed.
+TEST_P(SafetyCopyTest, ACopyBeingWrittenKeepsItsNameAndAKilledOnesPartGoes) {
+    namespace fs = std::filesystem;
+    const fs::path safety = dir_.path() / "safety";
+    fs::create_directories(safety);
+    std::vector<fs::path> others;
+    for (std::time_t second : {std::time(nullptr), std::time(nullptr) + 1}) {
+        std::tm local{};
+        localtime_r(&second, &local);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+        others.push_back(safety / ("INDATA-" + std::string(stamp) + ".db.part"));
+        std::ofstream(others.back()) << "being written";
+    }
+    const fs::path killed = safety / "INDATA-20000101-000000.db.part";
+    std::ofstream(killed) << "killed";
+    fs::last_write_time(killed, fs::file_time_type::clock::now() - std::chrono::hours(1));
+
+    writeSafetyCopy(vehicles_);
+    ASSERT_EQ(listSafetyCopies(vehicles_).size(), 1u);
+    EXPECT_EQ(listSafetyCopies(vehicles_).front().records, 1);
+    for (const fs::path& other : others)
+        EXPECT_TRUE(fs::exists(other)) << other;
+    EXPECT_FALSE(fs::exists(killed));
+}
+
 TEST_P(SafetyCopyTest, OnlyCopiesOfTheListCanBeRecovered) {
     writeSafetyCopy(vehicles_);
     for (const char* name : {"INDATA-20261207-153000", "../INDATA.db", "INDATA"})
         EXPECT_THROW(recoverSafetyCopy(vehicles_, name), FileError) << name;
     EXPECT_EQ(listSafetyCopies(vehicles_).size(), 1u); // a refused name copies nothing
+    addVehicle(vehicles_, "ｷ", "2");
+    EXPECT_EQ(recoverSafetyCopy(vehicles_, listSafetyCopies(vehicles_).front().name), 1);
 }
 
 // Another PC adds a vehicle while the copy before a deletion is written: the

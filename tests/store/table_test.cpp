@@ -3,8 +3,10 @@
 #include "text/codec.h"
 #include "text/errors.h"
 
+#include <csignal>
 #include <fstream>
 #include <functional>
+#include <sys/resource.h>
 
 namespace mivora::test {
 namespace {
@@ -214,6 +216,37 @@ TEST_P(TableTest, TransactionRollsBackEverything) {
         throw FileError("disk full");
     }),
                  FileError);
+    EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"1"}));
+}
+
+// The file cannot grow (as on a full disk) while a restore writes: the engine ends
+// the transaction itself, and the clerk reads of the failed write, not that
+// rolling back failed.
+TEST_F(TableFileTest, AFullDiskInATransactionIsTheErrorReported) {
+    Table table(tableFile(vehicleTable()));
+    openVehicles(table);
+    addVehicle(table, "ｱ", "1");
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 256 * 1024; // bytes a file may grow to: the disk is full
+    std::string message;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+        table.loadTransaction([&] {
+            // More than the engine keeps in memory before it writes to the file.
+            for (int i = 0; i < 2000; ++i)
+                addVehicle(table, "ｲ", std::string(200, 'x').c_str(),
+                           std::string(800, 'y').c_str());
+        });
+    } catch (const DatabaseError& error) {
+        message = error.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, signalBefore);
+    EXPECT_NE(message.find("INDATA.db の読み書きに失敗しました"), std::string::npos) << message;
+    table.refresh();
     EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"1"}));
 }
 
