@@ -70,6 +70,24 @@ void BM_ServerPostMovingEdit(benchmark::State& state) {
 }
 BENCHMARK(BM_ServerPostMovingEdit)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Another PC changes one vehicle so that it moves in the order; this one then
+// catches up, as at its next move.
+void BM_ServerCatchUpOneChange(benchmark::State& state) {
+    auto session = openSession(folders().server);
+    Table other(session->vehicles.file());
+    other.open();
+    other.setRecNo(kVehicles / 2);
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        other.setText(sj("使用者ふりがな"), sj(round++ % 2 ? "ｱｵｷ" : "ﾜﾀﾞ"));
+        other.post();
+        state.ResumeTiming();
+        session->vehicles.catchUp();
+    }
+}
+BENCHMARK(BM_ServerCatchUpOneChange)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The same CSV of 100,000 vehicles restored into either engine.
 void BM_Restore100k(benchmark::State& state, bool onServer) {
     auto files = openSession(folders().files);

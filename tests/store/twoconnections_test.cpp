@@ -97,6 +97,37 @@ TEST_P(TwoConnectionsTest, PostOfAnUntouchedRecordGoesThroughAfterOtherCommits) 
                                                         "2:" + sj("元の車両")}));
 }
 
+// Catching up places what the other added, moved and took out of the filter as
+// reading the whole view anew would, and stays on the same vehicle.
+TEST_P(TwoConnectionsTest, CatchingUpPlacesTheOthersChangesAsAFreshReadDoes) {
+    const std::string filter = "[" + sj("電話番号") + "] <> 'x'";
+    first_.setFilter(filter);
+    first_.setFiltered(true);
+    first_.setRecNo(2);
+    addVehicle(second_, "ｱ", "0");
+    second_.setRecNo(4); // phone 3
+    second_.setText(sj("使用者ふりがな"), sj("ｱ"));
+    second_.post();
+    second_.setRecNo(3); // phone 1
+    second_.setText(sj("電話番号"), "x");
+    second_.post();
+
+    EXPECT_TRUE(first_.catchUp());
+    auto phones = [](Table& table) {
+        std::vector<std::string> phones;
+        for (int record = 1; record <= table.recordCount(); ++record)
+            phones.push_back(table.peek(record, table.fieldIndex(sj("電話番号"))));
+        return phones;
+    };
+    EXPECT_EQ(phones(first_), (std::vector<std::string>{"0", "3", "2"}));
+    EXPECT_EQ(phoneOf(first_), "2");
+    Table fresh(tableFile(vehicleTable()));
+    openVehicles(fresh);
+    fresh.setFilter(filter);
+    fresh.setFiltered(true);
+    EXPECT_EQ(phones(first_), phones(fresh));
+}
+
 INSTANTIATE_ON_BOTH_ENGINES(TwoConnectionsTest);
 
 } // namespace
