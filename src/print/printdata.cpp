@@ -77,10 +77,8 @@ std::string fullWidthAligned(std::string digits) {
 }
 
 // A typed "+amount" prints in the amount boxes.
-std::string signedAmountText(std::string text) {
-    if (!text.starts_with('+'))
-        return text;
-    return fullWidthAligned(text.substr(1));
+std::string signedAmountText(const std::string& text) {
+    return text.starts_with('+') ? fullWidthAligned(text.substr(1)) : text;
 }
 
 std::string useMarkText(std::string text, const Table& vehicles) {
@@ -228,7 +226,7 @@ void PrintDataPreparation::writePresets() {
 
 std::string PrintDataPreparation::finished(std::string text, Lookups& lookups) {
     const PreparationState& state = session_.preparation;
-    text = signedAmountText(std::move(text));
+    text = signedAmountText(text);
     text = useMarkText(std::move(text), session_.vehicles);
     text = keywordValue(std::move(text), kClassMarkKeywords, state.classMarks);
     text = withAmount(text, state);

@@ -99,7 +99,11 @@ class Parser {
         if (end - begin == 1)
             return terms[begin];
         const std::size_t middle = begin + (end - begin) / 2;
-        return "(" + joined(terms, begin, middle, op) + op + joined(terms, middle, end, op) + ")";
+        std::string both = "(";
+        both += joined(terms, begin, middle, op);
+        both += op;
+        both += joined(terms, middle, end, op);
+        return both + ")";
     }
 
     std::string notExpression(SqlFilter& filter) {
@@ -168,7 +172,11 @@ class Parser {
             return op == "=" ? "(" + match + ")" : "(NOT " + match + ")";
         }
         filter.parameters.push_back({false, 0, toUtf8(value.text)});
-        return "(" + inOrder_("COALESCE(" + column + ",'')") + " " + op + " " + inOrder_("?") + ")";
+        std::string comparison = "(";
+        comparison += inOrder_("COALESCE(" + column + ",'')");
+        comparison += " " + op + " ";
+        comparison += inOrder_("?");
+        return comparison + ")";
     }
 
     std::string numberComparison(SqlFilter& filter, const FilterField& field, const std::string& op,
