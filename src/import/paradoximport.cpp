@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <sys/file.h>
 #include <unistd.h>
@@ -162,19 +163,25 @@ bool untouchedFor(const fs::path& folder, std::chrono::minutes quiet) {
 
 // A run that moved into an existing target and stopped midway left a journal
 // naming it: the moves are finished, as the complete import they belong to.
-void finishWorkFolder(const fs::path& work) {
+// The target so finished, or nothing.
+std::optional<fs::path> finishWorkFolder(const fs::path& work) {
+    std::optional<fs::path> finished;
     const fs::path journal = work / kJournalName;
     if (fs::exists(journal) && fs::exists(work / kNewName)) {
         const fs::path target(readBytes(journal));
-        if (!target.empty() && fs::is_directory(target))
+        if (!target.empty() && fs::is_directory(target)) {
             moveEntries(work / kNewName, target);
+            finished = target;
+        }
     }
     fs::remove_all(work);
+    return finished;
 }
 
 // Removes the work folders of killed runs in folder, finishing the moves of one
-// that had its journal written. Runs still going on are left alone.
-void finishStoppedImports(const fs::path& folder) {
+// that had its journal written; returns the targets so finished. Runs still
+// going on are left alone.
+std::vector<fs::path> finishStoppedImports(const fs::path& folder) {
     std::error_code error;
     std::vector<fs::path> stopped;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -186,16 +193,21 @@ void finishStoppedImports(const fs::path& folder) {
         else if (isEarlierWorkName(name) && untouchedFor(it->path(), std::chrono::minutes(10)))
             fs::remove_all(it->path());
     }
+    std::vector<fs::path> finished;
     for (const fs::path& work : stopped) {
         const int fd = ::open((work / kLockName).c_str(), O_RDWR | O_CLOEXEC);
+        const std::unique_ptr<const int, void (*)(const int*)> closing(&fd, [](const int* open) {
+            if (*open >= 0)
+                ::close(*open);
+        });
         // A run that has just made its folder takes the lock an instant later.
         const bool running = fd >= 0 ? ::flock(fd, LOCK_EX | LOCK_NB) != 0
                                      : !untouchedFor(work, std::chrono::minutes(1));
         if (!running)
-            finishWorkFolder(work);
-        if (fd >= 0)
-            ::close(fd);
+            if (auto target = finishWorkFolder(work))
+                finished.push_back(*target);
     }
+    return finished;
 }
 
 class WorkFolder {
@@ -320,7 +332,11 @@ std::string joined(const std::vector<std::string>& names) {
 }
 
 ImportReport importInto(const ImportFolders& folders, const Progress& progress) {
-    finishStoppedImports(folders.newProgram.parent_path());
+    const std::vector<fs::path> finished = finishStoppedImports(folders.newProgram.parent_path());
+    if (std::find(finished.begin(), finished.end(), folders.newProgram) != finished.end())
+        refuseTarget(folders.newProgram,
+                     "前回の取り込みが途中で止まっていたため、その続きを済ませました。"
+                     "取り込みはこれで終わっています");
     std::vector<fs::path> copies = filesToCopy(folders.oldProgram);
     // The sibling and the postal list that the target already has are its own.
     std::erase_if(copies, [&](const fs::path& file) {

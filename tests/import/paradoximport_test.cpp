@@ -379,6 +379,7 @@ TEST_F(ParadoxImportTest, NextRunRemovesOrFinishesWhatAKilledRunLeft) {
     const int lock = ::open((running / "lock").c_str(), O_RDWR);
     ASSERT_EQ(::flock(lock, LOCK_EX), 0);
 
+    EXPECT_NE(messageOf([&] { import(); }).find("その続きを済ませました"), std::string::npos);
     // A name near the limit: the work folder's name does not grow with it.
     const fs::path longName = dir_.path() / std::string(242, 'n');
     importParadox({oldFolder(), longName, {}});
