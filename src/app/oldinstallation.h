@@ -20,7 +20,9 @@ struct StartFolders {
 // program's, says so and offers to import them into a new program folder beside
 // the program folder, with a progress window. The folders to start on: the given
 // ones when there are no old tables, the new ones after an import; nothing when
-// the person said no or the import failed (the program then ends).
+// the person said no or the import failed (the program then ends). The new folder
+// is remembered: the next start from elsewhere begins there, and a start on the
+// same old tables offers it instead of a second import.
 std::optional<StartFolders> foldersToStartOn(const StartFolders& given, Prompter& prompter,
                                              QWidget* parent);
 

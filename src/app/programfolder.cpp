@@ -30,17 +30,42 @@ std::optional<fs::path> rememberedFolder() {
     return pathOf({}, text.toStdString());
 }
 
-void rememberFolder(const fs::path& dir) {
-    openStartKey()->setValue(kRememberedKey, QString::fromStdString(pathText(dir)));
+const QString kImportedFromKey = QStringLiteral("ImportedFrom");
+const QString kImportedIntoKey = QStringLiteral("ImportedInto");
+
+QString keyText(const fs::path& dir) {
+    std::error_code ignored;
+    return QString::fromStdString(pathText(fs::weakly_canonical(fs::absolute(dir), ignored)));
 }
 
 } // namespace
+
+void rememberProgramFolder(const fs::path& dir) {
+    openStartKey()->setValue(kRememberedKey, keyText(dir));
+}
+
+void rememberImport(const fs::path& oldTables, const fs::path& newFolder) {
+    const auto key = openStartKey();
+    key->setValue(kImportedFromKey, keyText(oldTables));
+    key->setValue(kImportedIntoKey, keyText(newFolder));
+    key->setValue(kRememberedKey, keyText(newFolder));
+}
+
+std::optional<fs::path> importedFolderOf(const fs::path& oldTables) {
+    const auto key = openStartKey();
+    if (key->value(kImportedFromKey).toString() != keyText(oldTables))
+        return std::nullopt;
+    const fs::path into = pathOf({}, key->value(kImportedIntoKey).toString().toStdString());
+    if (!isProgramFolder(into))
+        return std::nullopt;
+    return into;
+}
 
 bool isProgramFolder(const fs::path& dir) {
     std::error_code ignored;
     // Its data folder holds the tables, or the pointer to the server that does.
     const fs::path tables = findFile(dir, "CARDATA");
-    return fs::is_regular_file(tables / "INDATA.db", ignored) ||
+    return fs::is_regular_file(findFile(tables, "INDATA.db"), ignored) ||
            fs::is_regular_file(findFile(tables, "CARDATA.conn"), ignored);
 }
 
@@ -65,7 +90,7 @@ std::optional<fs::path> findProgramFolder(const StartFolderOptions& options,
         throw FileError("プログラムフォルダ " + pathText(options.proposed) + " を作成できません（" +
                         failure.code().message() + "）。");
     }
-    rememberFolder(options.proposed);
+    rememberProgramFolder(options.proposed);
     return options.proposed;
 }
 

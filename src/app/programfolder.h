@@ -3,7 +3,8 @@
 // images, KEN_ALL.CSV and (unless named elsewhere) its tables are.
 //
 // A folder is a program folder when it holds the table of vehicles
-// (CARDATA/INDATA.db) or the connection file of a shared database (CARDATA.conn).
+// (CARDATA/INDATA.db, in any letter case) or the connection file of a shared database
+// (CARDATA.conn).
 
 #include <QString>
 
@@ -48,6 +49,16 @@ using FolderOffer = std::function<std::optional<FolderContent>(const std::filesy
 // declined. Throws Error when --folder names no folder or the new one cannot be made.
 std::optional<std::filesystem::path> findProgramFolder(const StartFolderOptions& options,
                                                        const FolderOffer& offer);
+
+// Where the next start without a program folder at hand begins.
+void rememberProgramFolder(const std::filesystem::path& dir);
+
+// An import of the old tables into a new program folder, which the next start
+// begins in; a start in the old folder learns of it from importedFolderOf().
+void rememberImport(const std::filesystem::path& oldTables, const std::filesystem::path& newFolder);
+
+// The program folder the old tables were imported into, while it still is one.
+std::optional<std::filesystem::path> importedFolderOf(const std::filesystem::path& oldTables);
 
 // The offer as a message box with a button for each content and one to quit.
 std::optional<FolderContent> offerProgramFolder(const std::filesystem::path& proposed,

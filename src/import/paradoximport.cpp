@@ -9,8 +9,16 @@
 #include "text/lines.h"
 
 #include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace mivora {
 
@@ -26,6 +34,13 @@ std::string lowered(std::string name) {
     return name;
 }
 
+// The sibling program, whose presence turns on the fee figures of printing, and
+// the postal list.
+bool isKeptWhenPresent(const fs::path& file) {
+    const std::string name = lowered(file.filename().string());
+    return name == "tessaly.exe" || name == "ken_all.csv";
+}
+
 // Settings files, choice files and form images are read by this program as they
 // are. The sibling's one-shot request file stays behind: in the new folder it
 // would print at the first start.
@@ -34,8 +49,9 @@ bool isCopied(const fs::directory_entry& entry) {
         return false;
     std::string name = lowered(entry.path().filename().string());
     std::string extension = lowered(entry.path().extension().string());
-    return name != "mivora.ini" &&
-           (extension == ".ini" || extension == ".jpg" || extension == ".bmp");
+    return isKeptWhenPresent(entry.path()) ||
+           (name != "mivora.ini" &&
+            (extension == ".ini" || extension == ".jpg" || extension == ".bmp"));
 }
 
 std::vector<fs::path> filesToCopy(const fs::path& oldProgram) {
@@ -65,59 +81,182 @@ void checkTarget(const ImportFolders& folders, const std::vector<fs::path>& copi
     const fs::path& target = folders.newProgram;
     if (isWithin(target, folders.oldProgram) || isWithin(target, folders.paradox))
         refuseTarget(target, "元のフォルダの中です");
+    if (fs::exists(target) && !fs::is_directory(target))
+        refuseTarget(target, "フォルダではなくファイルです");
     for (const TableDef* table : allTables())
         if (fs::exists(findFile(target / "CARDATA", table->file)))
             refuseTarget(target, "テーブル " + table->file + " が既にあります");
     for (const fs::path& file : copies)
-        if (fs::exists(target / file.filename()))
+        if (fs::exists(findFile(target, pathText(file.filename()))))
             refuseTarget(target, "ファイル " + pathText(file.filename()) + " が既にあります");
 }
 
-// A hidden folder beside the target that receives everything; it takes the
-// target's place only once complete, and disappears when the import fails.
-class StagingFolder {
+// A hidden work folder beside the target receives everything under new/; it
+// takes the target's place only once complete, and disappears when the import
+// fails. Its name does not grow with the target's, so a target whose name is
+// near the limit still has a work folder. A lock file held for the life of the
+// run tells a later run that this one still goes on: a killed run's folder is
+// removed by the next one in the same folder.
+constexpr std::string_view kWorkPrefix = ".mivora-import-";
+constexpr const char* kLockName = "lock";
+constexpr const char* kJournalName = "journal";
+constexpr const char* kNewName = "new";
+
+// Open and locked, or -1 when another process holds the lock.
+int lockedFile(const fs::path& file, int flags) {
+    const int fd = ::open(file.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Into a target that exists: checkTarget made sure no file is in the way, and
+// what was moved before a run stopped is no longer in from.
+void moveEntries(const fs::path& from, const fs::path& to) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
+        fs::path place = to / entry.path().filename();
+        if (entry.is_directory() && fs::is_directory(place))
+            moveEntries(entry.path(), place);
+        else if (!fs::exists(fs::symlink_status(place))) // what came since is never replaced
+            fs::rename(entry.path(), place);
+    }
+}
+
+void syncFile(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+void writeDurably(const fs::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    out.close();
+    if (!out)
+        throw fs::filesystem_error("write", file, std::make_error_code(std::errc::io_error));
+    syncFile(file);
+}
+
+// Work folders of earlier versions: ".TARGET.import-DIGITS", with no lock in them.
+bool isEarlierWorkName(const std::string& name) {
+    const std::size_t at = name.rfind(".import-");
+    return name.size() > 1 && name[0] == '.' && at != std::string::npos && at > 0 &&
+           at + 8 < name.size() &&
+           std::all_of(name.begin() + static_cast<std::ptrdiff_t>(at + 8), name.end(),
+                       [](unsigned char c) { return std::isdigit(c); });
+}
+
+// Whether nothing in the folder was written for that long: a running import
+// writes its table file all the time.
+bool untouchedFor(const fs::path& folder, std::chrono::minutes quiet) {
+    std::error_code error;
+    auto newest = fs::last_write_time(folder, error);
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error))
+        newest = std::max(newest, it->last_write_time(error));
+    return !error && fs::file_time_type::clock::now() - newest > quiet;
+}
+
+// A run that moved into an existing target and stopped midway left a journal
+// naming it: the moves are finished, as the complete import they belong to.
+// The target so finished, or nothing.
+std::optional<fs::path> finishWorkFolder(const fs::path& work) {
+    std::optional<fs::path> finished;
+    const fs::path journal = work / kJournalName;
+    if (fs::exists(journal) && fs::exists(work / kNewName)) {
+        const fs::path target(readBytes(journal));
+        if (!target.empty() && fs::is_directory(target)) {
+            moveEntries(work / kNewName, target);
+            finished = target;
+        }
+    }
+    fs::remove_all(work);
+    return finished;
+}
+
+// Removes the work folders of killed runs in folder, finishing the moves of one
+// that had its journal written; returns the targets so finished. Runs still
+// going on are left alone.
+std::vector<fs::path> finishStoppedImports(const fs::path& folder) {
+    std::error_code error;
+    std::vector<fs::path> stopped;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (!it->is_directory())
+            continue;
+        if (name.starts_with(kWorkPrefix))
+            stopped.push_back(it->path());
+        else if (isEarlierWorkName(name) && untouchedFor(it->path(), std::chrono::minutes(10)))
+            fs::remove_all(it->path());
+    }
+    std::vector<fs::path> finished;
+    for (const fs::path& work : stopped) {
+        const int fd = ::open((work / kLockName).c_str(), O_RDWR | O_CLOEXEC);
+        const std::unique_ptr<const int, void (*)(const int*)> closing(&fd, [](const int* open) {
+            if (*open >= 0)
+                ::close(*open);
+        });
+        // A run that has just made its folder takes the lock an instant later.
+        const bool running = fd >= 0 ? ::flock(fd, LOCK_EX | LOCK_NB) != 0
+                                     : !untouchedFor(work, std::chrono::minutes(1));
+        if (!running)
+            if (auto target = finishWorkFolder(work))
+                finished.push_back(*target);
+    }
+    return finished;
+}
+
+class WorkFolder {
   public:
-    explicit StagingFolder(const fs::path& target) {
+    explicit WorkFolder(const fs::path& target) {
         fs::create_directories(target.parent_path());
         std::random_device random;
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            fs::path candidate = target.parent_path() / ("." + target.filename().string() +
-                                                         ".import-" + std::to_string(random()));
+            char hex[9];
+            std::snprintf(hex, sizeof hex, "%08x", random());
+            fs::path candidate = target.parent_path() / (std::string(kWorkPrefix) + hex);
             if (fs::create_directory(candidate))
                 path_ = candidate;
         }
         if (path_.empty())
             throw FileError("作業フォルダを " + pathText(target.parent_path()) + " に作れません。");
+        lock_ = lockedFile(path_ / kLockName, O_RDWR | O_CREAT);
+        fs::create_directory(content());
     }
-    ~StagingFolder() {
+    ~WorkFolder() {
         std::error_code ignored;
         fs::remove_all(path_, ignored);
+        if (lock_ >= 0)
+            ::close(lock_);
     }
-    StagingFolder(const StagingFolder&) = delete;
-    StagingFolder& operator=(const StagingFolder&) = delete;
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
 
-    const fs::path& path() const { return path_; }
+    // What becomes the target.
+    fs::path content() const { return path_ / kNewName; }
 
+    // One rename into a new target. Into an existing one the entries move one by
+    // one, after a journal on disk names the target, so that a run stopped
+    // between them is finished by the next.
     void moveTo(const fs::path& target) {
-        if (fs::exists(target))
-            moveEntries(path_, target);
-        else
-            fs::rename(path_, target);
+        if (!fs::exists(target)) {
+            fs::rename(content(), target);
+            return;
+        }
+        const fs::path written = path_ / "journal.new";
+        writeDurably(written, target.native());
+        fs::rename(written, path_ / kJournalName);
+        syncFile(path_);
+        moveEntries(content(), target);
     }
 
   private:
-    // Into a target that exists: checkTarget made sure no file is in the way.
-    static void moveEntries(const fs::path& from, const fs::path& to) {
-        for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
-            fs::path place = to / entry.path().filename();
-            if (entry.is_directory() && fs::is_directory(place))
-                moveEntries(entry.path(), place);
-            else
-                fs::rename(entry.path(), place);
-        }
-    }
-
     fs::path path_;
+    int lock_ = -1;
 };
 
 class ProgressCount {
@@ -193,7 +332,17 @@ std::string joined(const std::vector<std::string>& names) {
 }
 
 ImportReport importInto(const ImportFolders& folders, const Progress& progress) {
+    const std::vector<fs::path> finished = finishStoppedImports(folders.newProgram.parent_path());
+    if (std::find(finished.begin(), finished.end(), folders.newProgram) != finished.end())
+        refuseTarget(folders.newProgram,
+                     "前回の取り込みが途中で止まっていたため、その続きを済ませました。"
+                     "取り込みはこれで終わっています");
     std::vector<fs::path> copies = filesToCopy(folders.oldProgram);
+    // The sibling and the postal list that the target already has are its own.
+    std::erase_if(copies, [&](const fs::path& file) {
+        return isKeptWhenPresent(file) &&
+               fs::exists(findFile(folders.newProgram, pathText(file.filename())));
+    });
     checkTarget(folders, copies);
 
     // Every old table is opened and checked before anything is written.
@@ -204,8 +353,8 @@ ImportReport importInto(const ImportFolders& folders, const Progress& progress) 
         total += oldTables.back()->recordCount();
     }
 
-    StagingFolder staging(folders.newProgram);
-    fs::path dataFolder = staging.path() / "CARDATA";
+    WorkFolder staging(folders.newProgram);
+    fs::path dataFolder = staging.content() / "CARDATA";
     createTables(dataFolder, Indexes::Later);
     ImportReport report;
     ProgressCount count(progress, total);
@@ -215,7 +364,7 @@ ImportReport importInto(const ImportFolders& folders, const Progress& progress) 
             importTable(*oldTables[i], tablePath(dataFolder, *allTables()[i]), count));
     createIndexes(dataFolder);
     for (const fs::path& file : copies) {
-        fs::copy_file(file, staging.path() / file.filename());
+        fs::copy_file(file, staging.content() / file.filename());
         report.copiedFiles.push_back(pathText(file.filename()));
     }
     staging.moveTo(folders.newProgram);
@@ -226,9 +375,10 @@ ImportReport importInto(const ImportFolders& folders, const Progress& progress) 
 
 ImportReport importParadox(const ImportFolders& given, const Progress& progress) {
     try {
-        ImportFolders folders{
-            normalFolder(given.oldProgram), normalFolder(given.newProgram),
-            normalFolder(given.paradox.empty() ? given.oldProgram / "CARDATA" : given.paradox)};
+        ImportFolders folders{normalFolder(given.oldProgram), normalFolder(given.newProgram),
+                              normalFolder(given.paradox.empty()
+                                               ? findFile(given.oldProgram, "CARDATA")
+                                               : given.paradox)};
         return importInto(folders, progress);
     } catch (const fs::filesystem_error& error) {
         throw FileError("ファイルまたはフォルダ " + pathText(error.path1()) + " を扱えません。(" +

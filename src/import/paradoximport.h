@@ -2,7 +2,8 @@
 // Moving in from an existing installation: the six Paradox tables of the old
 // data folder become the six tables of a new program folder, and the old
 // program folder's settings files, choice files and form images are copied into
-// it. The old folder is only read. The new folder appears whole or not at all.
+// it, with the sibling program and the postal list. The old folder is only read.
+// The new folder appears whole or not at all.
 
 #include "exchange/exchange.h"
 
@@ -32,8 +33,10 @@ struct ImportFolders {
 };
 
 // Imports everything or nothing. Throws FileError for a table that cannot be read
-// (naming the file and why), for a target that already holds tables and for a
-// target inside the old folders; Cancelled when progress says so.
+// (naming the file and why), for a target that already holds tables, is a file
+// or lies inside the old folders; Cancelled when progress says so. What a killed
+// run left beside the target is removed first, or, when it was already moving
+// into an existing target, its moves are finished.
 ImportReport importParadox(const ImportFolders& folders, const Progress& progress = {});
 
 // The report as lines for a person (UTF-8).

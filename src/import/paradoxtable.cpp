@@ -66,7 +66,7 @@ std::size_t fieldTypesAt(int version) {
 // Why the fixed header does not describe a data table, or "" when it does.
 std::string headerFault(const Header& header) {
     if (header.fileType != pxfFileTypIndexDB && header.fileType != pxfFileTypNonIndexDB)
-        return "Paradox のデータテーブルのヘッダーではありません";
+        return "Paradox のテーブルではありません";
     if (header.version < 3 || header.version > 12)
         return "ヘッダーの版 " + std::to_string(header.version) + " を知りません";
     static constexpr std::array<int, 7> kBlockSizes = {1, 2, 3, 4, 8, 16, 32};
@@ -81,6 +81,16 @@ std::string headerFault(const Header& header) {
             static_cast<std::size_t>(header.headerSize))
         return "ヘッダーの項目数 " + std::to_string(header.fieldCount) + " は正しくありません";
     return {};
+}
+
+// A table protected by a password has its data blocks scrambled. The key is kept
+// at 0x25; tables from Paradox 4 on keep a marker there and the key at 0x5C.
+bool isProtected(const std::string& header, int version) {
+    constexpr unsigned long kMarker = 0xFF00FF00;
+    const unsigned long key = doubleWord(header, 0x25);
+    if (key == kMarker)
+        return version >= 5 && header.size() >= 0x60 && doubleWord(header, 0x5C) != 0;
+    return key != 0;
 }
 
 bool knownType(int type) {
@@ -194,6 +204,10 @@ std::string ParadoxTable::readHeader(std::uintmax_t fileSize) {
         fail("ヘッダーの途中でファイルが終わっています");
     std::string fixed = readBlock(in, 0, kFixedHeader);
     Header header = headerOf(fixed);
+    // Before the header size is trusted: another file under a table's name (a
+    // table of this program, say) has some other number there.
+    if (std::string fault = headerFault(header); !fault.empty())
+        fail(fault);
     if (static_cast<std::uintmax_t>(header.headerSize) > fileSize)
         fail("ヘッダーの途中でファイルが終わっています");
     return readBlock(in, 0, static_cast<std::size_t>(std::max<int>(header.headerSize, 0)));
@@ -205,6 +219,8 @@ void ParadoxTable::checkHeader(const std::string& bytes) {
     Header header = headerOf(bytes);
     if (std::string fault = headerFault(header); !fault.empty())
         fail(fault);
+    if (isProtected(bytes, header.version))
+        fail("パスワードで保護されています。元のプログラムで保護を外してから取り込んでください");
     recordSize_ = header.recordSize;
     headerSize_ = header.headerSize;
     blockSize_ = header.blockKilobytes * 1024;
@@ -370,6 +386,10 @@ bool ParadoxTable::number(int field, double& value) const {
     }
     if (result < 0)
         fail(pxMessage_);
+    // A damaged number reads as NaN or infinity, which no field here can hold.
+    if (result > 0 && !std::isfinite(value))
+        fail("レコード " + std::to_string(recordNumber_) + " の項目「" + toUtf8(def.name) +
+             "」の値は数ではありません");
     return result > 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/commands.h"
 #include "app/oldinstallation.h"
+#include "app/programfolder.h"
 #include "app/scriptedprompter.h"
 #include "print/pdftools.h"
 #include "sampleprogramfolder.h"
@@ -128,6 +129,30 @@ TEST_F(ImportParadoxTest, DesktopOffersTheImportAndStartsOnTheNewFolder) {
     Session session(settings, start->tables);
     session.openMainTables();
     EXPECT_EQ(session.vehicles.recordCount(), 20);
+
+    // Started from the menu next time: the imported folder, without an offer.
+    const fs::path home = sample_.file("home");
+    fs::create_directories(home);
+    EXPECT_EQ(findProgramFolder({{}, false, home, home / "Mivora"},
+                                [](const fs::path&) -> std::optional<FolderContent> {
+                                    ADD_FAILURE() << "offered a new folder";
+                                    return std::nullopt;
+                                }),
+              start->program);
+    // Started in the old folder again: the imported folder is offered, not a second import.
+    for (bool yes : {true, false}) {
+        prompter.questions.clear();
+        prompter.answers = {yes};
+        auto again = foldersToStartOn({oldFolder(), oldFolder() / "CARDATA"}, prompter, nullptr);
+        ASSERT_EQ(prompter.questions.size(), 1u);
+        EXPECT_EQ(prompter.questions[0].rfind(
+                      "このフォルダの旧形式のデータは既に取り込んであります。", 0),
+                  0u);
+        EXPECT_NE(prompter.questions[0].find(pathText(start->program)), std::string::npos);
+        EXPECT_EQ(again.has_value(), yes);
+        EXPECT_EQ(again.value_or(StartFolders{}).program, yes ? start->program : fs::path());
+    }
+    EXPECT_FALSE(fs::exists(sample_.file("old_Mivora2")));
 }
 
 TEST_F(ImportParadoxTest, DesktopEndsWithoutWritingWhenThePersonSaysNo) {

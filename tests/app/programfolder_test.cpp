@@ -70,6 +70,9 @@ TEST_F(ProgramFolderTest, AProgramFolderAtHandIsTakenWithoutAsking) {
     const fs::path named = dir_.path() / "named";
     fs::create_directories(named);
     createTables(tables / "CARDATA");
+    const fs::path upper = dir_.path() / "upper";
+    createTables(upper / "CARDATA");
+    fs::rename(upper / "CARDATA" / "INDATA.db", upper / "CARDATA" / "INDATA.DB");
 
     struct Case {
         const char* what;
@@ -80,6 +83,7 @@ TEST_F(ProgramFolderTest, AProgramFolderAtHandIsTakenWithoutAsking) {
     };
     const Case cases[] = {
         {"started in a folder with tables", tables, {}, false, tables},
+        {"tables named as Windows lets them be", upper, {}, false, upper},
         {"started in a folder of a shared database", shared, {}, false, shared},
         {"tables named by --cardata or CARDATA", home(), {}, true, home()},
         {"--folder names any existing folder", tables, named, false, named},

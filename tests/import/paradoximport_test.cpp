@@ -16,9 +16,13 @@
 
 #include "import/pxlib.h"
 #include <algorithm>
+#include <chrono>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace mivora {
 namespace {
@@ -80,6 +84,8 @@ class ParadoxImportTest : public ::testing::Test {
         writeBytes(pathOf(oldFolder(), "車検証様式.jpg"), std::string("\xff\xd8\xff\xe0\0\x10", 6));
         writeBytes(oldFolder() / "Mivora.INI", "1\r\n");
         writeBytes(oldFolder() / "Mivora.exe", "MZ");
+        writeBytes(oldFolder() / "Tessaly.exe", "MZ\x90");
+        writeBytes(oldFolder() / "KEN_ALL.CSV", sj("13101,\"100  \",\"1000000\"\r\n"));
     }
 
     // The same records in this program's tables: what the import must give.
@@ -126,7 +132,8 @@ TEST_F(ParadoxImportTest, SettingsFilesAndFormImagesAreCopiedAsTheyAre) {
     ImportReport report = import();
 
     EXPECT_EQ(report.copiedFiles,
-              (std::vector<std::string>{"CarNo.INI", "Form.BMP", "User.INI", "車検証様式.jpg"}));
+              (std::vector<std::string>{"CarNo.INI", "Form.BMP", "KEN_ALL.CSV", "Tessaly.exe",
+                                        "User.INI", "車検証様式.jpg"}));
     for (const std::string& name : report.copiedFiles)
         EXPECT_EQ(readBytes(pathOf(newFolder(), name)), readBytes(pathOf(oldFolder(), name)));
     // The sibling's one-shot request would print at the first start.
@@ -192,7 +199,8 @@ TEST_F(ParadoxImportTest, ReportNamesFieldsSkippedAndFieldsLeftEmpty) {
     EXPECT_EQ(lines[5], "  このプログラムにない項目 (取り込みません): 旧メモ");
     EXPECT_EQ(lines[6], "Expense.DB: 0 件を読み込み、0 件を書き込みました。");
     EXPECT_EQ(lines.back(),
-              "コピーしたファイル (4 件): CarNo.INI、Form.BMP、User.INI、車検証様式.jpg");
+              "コピーしたファイル (6 件): CarNo.INI、Form.BMP、KEN_ALL.CSV、Tessaly.exe、"
+              "User.INI、車検証様式.jpg");
     Table counts(newTable(digitCountTable()));
     counts.open();
     EXPECT_EQ(counts.text(sj("データ用途")), sj("住所録"));
@@ -269,8 +277,21 @@ TEST_F(ParadoxImportTest, DamagedTableEndsWithMessageNamingItAndWritesNothing) {
          [](const fs::path& f) { fs::resize_file(f, fs::file_size(f) - 1000); }, "ブロック"},
         {"truncated in the header", "PrtData.DB", [](const fs::path& f) { fs::resize_file(f, 40); },
          "ヘッダーの途中"},
-        {"wrong header", "INDATA.db", [](const fs::path& f) { patch(f, 0, "SQLite format 3"); },
-         "ヘッダー"},
+        {"a table of this program under the old name", "INDATA.db",
+         [this](const fs::path& f) {
+             fs::copy_file(tablePath(source(), vehicleTable()), f,
+                           fs::copy_options::overwrite_existing);
+         },
+         "Paradox のテーブルではありません"},
+        {"protected by a password", "PrtData.DB",
+         [](const fs::path& f) { patch(f, 0x5C, "\x5a\x17\x3c\x91"); }, "パスワードで保護"},
+        {"not a number in a number field", "Expense.DB",
+         [](const fs::path& f) {
+             test::ParadoxWriter(f, {{"諸費用乗用1", pxfNumber, 8}}).add({1.0});
+             // A quiet NaN as the file keeps it; pxlib's writer cannot write one.
+             patch(f, headerSize(f) + 6, std::string("\xff\xf8\0\0\0\0\0\0", 8));
+         },
+         "レコード 1 の項目「諸費用乗用1」の値は数ではありません"},
         {"record count beyond the file", "INDATA.db",
          [](const fs::path& f) { patch(f, 6, std::string("\x10\x27\0\0", 4)); }, "レコード数"},
         {"unknown field type", "PrtFreeData.DB", [](const fs::path& f) { patch(f, 0x78, "\x30"); },
@@ -299,7 +320,7 @@ TEST_F(ParadoxImportTest, DamagedTableEndsWithMessageNamingItAndWritesNothing) {
         EXPECT_FALSE(fs::exists(newFolder()));
         EXPECT_EQ(snapshot(oldFolder()), before);
         for (const auto& entry : fs::directory_iterator(dir_.path()))
-            EXPECT_EQ(entry.path().filename().string().find(".new.import"), std::string::npos);
+            EXPECT_EQ(entry.path().filename().string().find("import"), std::string::npos);
         fs::copy_file(saved, damaged, fs::copy_options::overwrite_existing);
     }
 }
@@ -317,15 +338,69 @@ TEST_F(ParadoxImportTest, RefusesTargetThatHoldsTablesOrLiesInTheOldFolder) {
               }).find("元のフォルダの中"),
               std::string::npos);
     EXPECT_EQ(snapshot(oldFolder()), before);
+
+    const fs::path file = dir_.path() / "file";
+    writeBytes(file, "keep");
+    EXPECT_EQ(messageOf([&] {
+                  importParadox({oldFolder(), file, {}});
+              }),
+              "取り込み先 " + pathText(file) +
+                  " には書き込みません。(フォルダではなくファイルです)");
+    EXPECT_EQ(readBytes(file), "keep");
+}
+
+// A run killed while it wrote its work folder, or while it moved the work into an
+// existing target, is tidied or finished by the next run into the same folder.
+TEST_F(ParadoxImportTest, NextRunRemovesOrFinishesWhatAKilledRunLeft) {
+    // What a complete run gives, moved into a work folder as a killed run left it
+    // halfway through its moves into the empty folder newFolder().
+    const fs::path complete = dir_.path() / "complete";
+    importParadox({oldFolder(), complete, {}});
+    const auto expected = snapshot(complete);
+    const fs::path finishing = dir_.path() / ".mivora-import-0000dead";
+    fs::create_directories(finishing);
+    writeBytes(finishing / "lock", "");
+    writeBytes(finishing / "journal", newFolder().native());
+    fs::rename(complete, finishing / "new");
+    fs::create_directories(newFolder() / "CARDATA");
+    for (const char* moved : {"INDATA.db", "INDTLEN.db", "PrtData.DB", "PrtFreeData.DB"})
+        fs::rename(finishing / "new" / "CARDATA" / moved, newFolder() / "CARDATA" / moved);
+    // A run killed before it moved anything, one of an earlier version, and one
+    // still going on (holding its lock).
+    const fs::path killed = dir_.path() / ".mivora-import-0000beef";
+    fs::create_directories(killed / "new" / "CARDATA");
+    writeBytes(killed / "lock", "");
+    const fs::path earlier = dir_.path() / ".new.import-1234567";
+    fs::create_directories(earlier);
+    fs::last_write_time(earlier, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    const fs::path running = dir_.path() / ".mivora-import-0000cafe";
+    fs::create_directories(running);
+    writeBytes(running / "lock", "");
+    const int lock = ::open((running / "lock").c_str(), O_RDWR);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+
+    EXPECT_NE(messageOf([&] { import(); }).find("その続きを済ませました"), std::string::npos);
+    // A name near the limit: the work folder's name does not grow with it.
+    const fs::path longName = dir_.path() / std::string(242, 'n');
+    importParadox({oldFolder(), longName, {}});
+
+    EXPECT_EQ(snapshot(newFolder()), expected);
+    EXPECT_EQ(snapshot(longName), expected);
+    EXPECT_FALSE(fs::exists(finishing));
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_FALSE(fs::exists(earlier));
+    EXPECT_TRUE(fs::exists(running / "lock"));
+    ::close(lock);
 }
 
 TEST_F(ParadoxImportTest, IntoFolderThatHoldsOtherFilesKeepsThem) {
     fs::create_directories(newFolder());
-    writeBytes(newFolder() / "KEN_ALL.CSV", "postal");
+    writeBytes(newFolder() / "ken_all.csv", "postal");
 
     import();
 
-    EXPECT_EQ(readBytes(newFolder() / "KEN_ALL.CSV"), "postal");
+    EXPECT_EQ(readBytes(newFolder() / "ken_all.csv"), "postal");
+    EXPECT_FALSE(fs::exists(newFolder() / "KEN_ALL.CSV"));
     EXPECT_EQ(rowsOf(newTable(vehicleTable())), rowsOf(tablePath(source(), vehicleTable())));
 }
 
@@ -344,6 +419,11 @@ TEST_F(ParadoxImportTest, OldTablesAreRecognisedByTheirHeaderWhateverTheirName) 
     EXPECT_TRUE(holdsParadoxTables(oldTables()));
     EXPECT_FALSE(holdsParadoxTables(source())); // this program's own tables
     EXPECT_FALSE(holdsParadoxTables(dir_.path() / "nowhere"));
+
+    // The data folder as Windows lets it be spelled.
+    fs::rename(oldTables(), oldFolder() / "CarData");
+    import();
+    EXPECT_EQ(rowsOf(newTable(vehicleTable())), rowsOf(tablePath(source(), vehicleTable())));
 }
 
 } // namespace
