@@ -43,7 +43,7 @@ class PostgresDatabase : public Database {
     std::int64_t dataVersion() override;
     std::string inShiftJisOrder(const std::string& expression) override;
     // The transaction that wrote the record's present version.
-    std::string rowVersion() const override { return "xmin::text::bigint"; }
+    std::string rowVersion() const override { return "xmin"; }
     bool shared() const override { return true; }
 
     void saveCopy(const std::filesystem::path& file) override;
