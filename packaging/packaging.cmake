@@ -10,6 +10,8 @@ set(MIVORA_APP_ID jp.varnel.Mivora)
 set(packaging ${CMAKE_CURRENT_LIST_DIR})
 
 install(TARGETS mivora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Beside the framework's own catalogues, where the program looks for it.
+install(FILES ${MIVORA_CATALOGUE} DESTINATION ${CMAKE_INSTALL_DATADIR}/qt6/translations)
 install(FILES ${packaging}/${MIVORA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${packaging}/${MIVORA_APP_ID}.metainfo.xml

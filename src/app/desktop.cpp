@@ -26,6 +26,7 @@
 #include <QMessageBox>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 
 namespace mivora {
 
@@ -78,7 +79,9 @@ int runDesktop(int argc, char** argv) {
         runCommand({"--help"}, std::cerr, std::cerr);
         return 1;
     }
+    auto japanese = std::make_unique<JapaneseSystemLocale>();
     QApplication app(argc, argv);
+    japanese.reset();
     QApplication::setApplicationName(QStringLiteral("Mivora　For　Win32"));
     // The icon and menu entry that the package installs.
     QApplication::setDesktopFileName(QStringLiteral("jp.varnel.Mivora"));

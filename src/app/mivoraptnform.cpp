@@ -23,6 +23,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
 #include <QPrinterInfo>
 #include <QStyle>
 #include <QTimer>
@@ -37,6 +39,27 @@ namespace {
 
 constexpr int kNormalWidth = 435;
 constexpr int kNormalHeight = 300;
+
+// Not every desktop has an icon theme with a printer in it; this one is drawn so
+// that the print button never falls back to a picture that means something else.
+QIcon drawnPrinterIcon() {
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setPen(QColor(60, 60, 60));
+    painter.setBrush(Qt::white);
+    painter.drawRect(4, 1, 7, 5); // the sheet going in
+    painter.setBrush(QColor(150, 150, 150));
+    painter.drawRoundedRect(1, 6, 13, 6, 1.5, 1.5); // the body
+    painter.setBrush(Qt::white);
+    painter.drawRect(4, 10, 7, 5); // the printed sheet
+    painter.setPen(QColor(60, 60, 60));
+    painter.drawLine(5, 12, 9, 12);
+    painter.setPen(QColor(40, 170, 40));
+    painter.drawPoint(12, 8); // the power lamp
+    painter.end();
+    return QIcon(picture);
+}
 
 } // namespace
 
@@ -83,9 +106,9 @@ void TMivoraPtnForm::buildWindow() {
                              look->standardIcon(QStyle::SP_DialogOpenButton));
     SpeedButton2 = addButton(toolbar, QStringLiteral("バックアップ"),
                              look->standardIcon(QStyle::SP_DialogSaveButton));
-    SpeedButton3 = addButton(toolbar, QStringLiteral("Mivora"),
-                             QIcon::fromTheme(QStringLiteral("document-print"),
-                                              look->standardIcon(QStyle::SP_ComputerIcon)));
+    SpeedButton3 =
+        addButton(toolbar, QStringLiteral("印刷"),
+                  QIcon::fromTheme(QStringLiteral("document-print"), drawnPrinterIcon()));
     SpeedButton4 = addButton(toolbar, QStringLiteral("Mivora設定"),
                              look->standardIcon(QStyle::SP_FileDialogDetailedView));
     bar->addStretch();

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -289,6 +290,13 @@ void buildDialogs(TMivoraForm& form) {
     form.OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
     form.FontDialog1 = new QFontDialog(&form);
     form.FontDialog1->setOptions(QFontDialog::ScalableFonts | QFontDialog::DontUseNativeDialog);
+    // Layouts print Japanese: the dialog offers the fonts that have its glyphs and
+    // shows its sample in Japanese. It lists its writing systems in the order of
+    // their numbers and has no other way to choose one than the person's choice.
+    if (auto* writingSystems = form.FontDialog1->findChild<QComboBox*>()) {
+        writingSystems->setCurrentIndex(QFontDatabase::Japanese);
+        emit writingSystems->activated(QFontDatabase::Japanese);
+    }
 }
 
 } // namespace

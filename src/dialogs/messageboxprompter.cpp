@@ -6,8 +6,12 @@
 #include "text/codec.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <algorithm>
 
 namespace mivora {
 
@@ -52,8 +56,34 @@ std::string MessageBoxPrompter::chooseDate() {
     return dates_ ? toUtf8(dates_->choose()) : std::string();
 }
 
+namespace {
+
+// A Japanese line may break between any two characters, so a box that wraps its
+// text breaks words ("ませ" / "ん"). Each sentence, and the system's own words in
+// parentheses, go on a line of their own instead.
+QString linedMessage(const QString& message) {
+    QString lined = message;
+    lined.replace(QStringLiteral(" ("), QStringLiteral("\n("));
+    lined.replace(QRegularExpression(QStringLiteral("。(?=.)")), QStringLiteral("。\n"));
+    return lined;
+}
+
+} // namespace
+
 void MessageBoxPrompter::showError(const std::string& message) {
-    QMessageBox::critical(parent_, QStringLiteral("エラー"), QString::fromStdString(message));
+    const QString text = linedMessage(QString::fromStdString(message));
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("エラー"), text, QMessageBox::Ok,
+                    parent_);
+    // The box wraps at half the screen's width; as wide as its longest line it has
+    // nothing left to wrap, up to the width of the screen.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        int widest = 0;
+        for (const QString& line : text.split(QLatin1Char('\n')))
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+        const int room = box.screen()->availableGeometry().width() * 3 / 4;
+        label->setMinimumWidth(std::min(widest + 1, room));
+    }
+    box.exec();
 }
 
 } // namespace mivora

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <iconv.h>
 #include <utility>
@@ -415,13 +416,21 @@ std::string fromUtf8(std::string_view utf8) {
 void fromUtf8(std::string_view utf8, std::string& out) {
     out.clear();
     char32_t failed = 0;
-    appendConverted(utf8, out, failed);
+    const std::size_t stopped = appendConverted(utf8, out, failed);
     if (failed == kMalformed)
         throw ConversionError("文字列が UTF-8 として正しくありません。");
     if (failed != 0) {
+        // The character alone may show as an empty box in a font without it: its
+        // code and place let the user find it in the text all the same.
+        std::size_t place = 1;
+        for (std::size_t i = 0; i < stopped; ++i)
+            place += (static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80;
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(failed));
         std::string shown;
         appendUtf8(shown, failed);
-        throw ConversionError("「" + shown + "」は Shift-JIS で表せない文字です。");
+        throw ConversionError(std::to_string(place) + " 文字目の「" + shown + "」(" + code +
+                              ") は Shift-JIS で表せない文字です。");
     }
 }
 

@@ -15,11 +15,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -141,7 +143,11 @@ TEST_F(MainWindowTest, WindowShowsTheRecordsAtItsNormalSize) {
     EXPECT_EQ(form.size(), QSize(435, 300));
     EXPECT_EQ(form.PathLabel->text().toStdString(), pathText(dir_.path()));
     EXPECT_EQ(form.DBGrid1->model().rowCount(), session->vehicles.recordCount());
-    EXPECT_EQ(form.SpeedButton3->toolTip(), QStringLiteral("Mivora"));
+    // The print button shows a printer, whatever icon theme the desktop has.
+    EXPECT_EQ(form.SpeedButton3->toolTip(), QStringLiteral("印刷"));
+    const QImage shown = form.SpeedButton3->icon().pixmap(16).toImage();
+    EXPECT_FALSE(shown.isNull());
+    EXPECT_NE(shown, form.style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(16).toImage());
 }
 
 TEST_F(MainWindowTest, RequestFileIsServedAndDeleted) {

@@ -12,8 +12,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +30,7 @@ namespace {
 struct Opened {
     QString family;
     int size = 0;
+    QString sample;
 };
 
 // Runs answer once the dialog is on the screen.
@@ -44,8 +47,12 @@ void whenShown(QDialog* dialog, const std::function<void()>& answer) {
 Opened acceptUnchanged(TMivoraForm& form) {
     Opened opened;
     whenShown(form.FontDialog1, [&] {
-        opened = {form.FontDialog1->currentFont().family(),
-                  form.FontDialog1->currentFont().pointSize()};
+        opened.family = form.FontDialog1->currentFont().family();
+        opened.size = form.FontDialog1->currentFont().pointSize();
+        // The sample is the only text field inside a group box.
+        for (const QLineEdit* field : form.FontDialog1->findChildren<QLineEdit*>())
+            if (qobject_cast<QGroupBox*>(field->parent()))
+                opened.sample = field->text();
         form.FontDialog1->accept();
     });
     QTest::mouseClick(form.Edit1, Qt::LeftButton);
@@ -71,6 +78,7 @@ TEST_F(DesignerTest, TheFontDialogOpensOnTheFontDrawnAndOkKeepsItsName) {
         const Opened opened = acceptUnchanged(form);
         EXPECT_EQ(opened.family, drawn);
         EXPECT_EQ(opened.size, 14);
+        EXPECT_EQ(opened.sample, QFontDatabase::writingSystemSample(QFontDatabase::Japanese));
         EXPECT_EQ(lines("CarFont.INI"), std::vector<std::string>{sj(c.kept)});
         EXPECT_EQ(form.Edit1->text(), QString::fromUtf8(c.kept));
         EXPECT_EQ(integer("サイズ1"), 14);

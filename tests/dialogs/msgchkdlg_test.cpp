@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -74,6 +76,30 @@ TEST(MessageBoxPrompter, AsksThreeLinesInTheWindowItWasGiven) {
     // Without the small windows there is no row and no date to offer.
     EXPECT_FALSE(prompter.chooseDigitCountRow("バックアップ方法を指定してください。"));
     EXPECT_EQ(prompter.chooseDate(), "");
+}
+
+TEST(MessageBoxPrompter, AnErrorBreaksBetweenSentencesNeverInsideAWord) {
+    MessageBoxPrompter prompter;
+    QString shown;
+    bool fits = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        shown = label->text();
+        fits = true;
+        for (const QString& line : shown.split(QLatin1Char('\n')))
+            fits = fits &&
+                   label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width();
+        box->accept();
+    });
+    prompter.showError("ファイル /home/事務所/Mivora/印刷フォーム/白地.jpg が見つかりません "
+                       "(No such file or directory)。印刷フォームの画像なしで表示します。");
+    EXPECT_EQ(shown.toStdString(),
+              "ファイル /home/事務所/Mivora/印刷フォーム/白地.jpg が見つかりません\n"
+              "(No such file or directory)。\n印刷フォームの画像なしで表示します。");
+    EXPECT_TRUE(fits);
 }
 
 } // namespace

@@ -31,10 +31,11 @@ for needed in libqt6widgets6 libqt6printsupport6 libsqlite3-0 libicu libjpeg62-t
     grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
-# The program, its menu entry, icon, description, manual page, copyright and
-# changelog; nothing else.
+# The program, its catalogue beside the framework's, its menu entry, icon,
+# description, manual page, copyright and changelog; nothing else.
 expected=(
     ./usr/bin/mivora
+    ./usr/share/qt6/translations/mivora_ja.qm
     ./usr/share/applications/jp.varnel.Mivora.desktop
     ./usr/share/metainfo/jp.varnel.Mivora.metainfo.xml
     ./usr/share/man/man1/mivora.1.gz

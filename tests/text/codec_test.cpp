@@ -181,6 +181,13 @@ TEST(Codec, RefusesWhatShiftJisCannotHold) {
     EXPECT_THROW(fromUtf8("ｱ\xE3\x81ｱ"), ConversionError);     // cut inside a text
     EXPECT_THROW(fromUtf8("12345678€"), ConversionError);      // after a run of ASCII
     EXPECT_THROW(fromUtf8("1234567890123456\xE3\x81"), ConversionError);
+    // Named by code and place, for a screen whose font lacks it.
+    try {
+        fromUtf8("山田𠮷男");
+        ADD_FAILURE();
+    } catch (const ConversionError& refused) {
+        EXPECT_STREQ(refused.what(), "3 文字目の「𠮷」(U+20BB7) は Shift-JIS で表せない文字です。");
+    }
 }
 
 TEST(Sjis, CharacterWalkNeverPassesTheEnd) {
