@@ -216,24 +216,26 @@ TEST_F(ParadoxImportTest, ReportNamesFieldsSkippedAndFieldsLeftEmpty) {
 TEST_F(ParadoxImportTest, NumbersOfEveryKindBecomeIntegers) {
     struct Case {
         const char* what;
-        ParadoxColumn column;
+        int type;
+        int length;
         ParadoxCell stored;
         std::string imported;
     };
     const Case cases[] = {
-        {"short", {"印刷サイズＸ", pxfShort, 2}, 210L, "210"},
-        {"negative short", {"印刷サイズＸ", pxfShort, 2}, -3L, "-3"},
-        {"long", {"印刷サイズＸ", pxfLong, 4}, 100000L, "100000"},
-        {"number, half rounds to even", {"印刷サイズＸ", pxfNumber, 8}, 210.5, "210"},
-        {"number, other half", {"印刷サイズＸ", pxfNumber, 8}, 211.5, "212"},
-        {"alpha digits", {"印刷サイズＸ", pxfAlpha, 10}, std::string(" 297"), "297"},
-        {"empty", {"印刷サイズＸ", pxfLong, 4}, ParadoxCell(), ""},
+        {"short", pxfShort, 2, 210L, "210"},
+        {"negative short", pxfShort, 2, -3L, "-3"},
+        {"long", pxfLong, 4, 100000L, "100000"},
+        {"number, half rounds to even", pxfNumber, 8, 210.5, "210"},
+        {"number, other half", pxfNumber, 8, 211.5, "212"},
+        {"alpha digits", pxfAlpha, 10, std::string(" 297"), "297"},
+        {"empty", pxfLong, 4, ParadoxCell(), ""},
     };
     int run = 0;
     for (const Case& c : cases) {
         {
-            test::ParadoxWriter layouts(oldTables() / "PrtData.DB",
-                                        {{"印刷名", pxfAlpha, 20}, c.column});
+            test::ParadoxWriter layouts(
+                oldTables() / "PrtData.DB",
+                {{"印刷名", pxfAlpha, 20}, {"印刷サイズＸ", c.type, c.length}});
             layouts.add({sj("車検証"), c.stored});
         }
         fs::path target = dir_.path() / ("new" + std::to_string(++run));
