@@ -9,7 +9,8 @@
 
 namespace mivora::fuzz {
 
-// A fresh folder under the temp folder, removed when the process ends.
+// A fresh folder in memory (/dev/shm) where the system has it, else under the temp
+// folder; removed when the process ends.
 const std::filesystem::path& scratchFolder();
 
 // A data folder inside the scratch folder with its tables, made on first use, with
