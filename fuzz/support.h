@@ -9,7 +9,8 @@
 
 namespace mivora::fuzz {
 
-// A fresh folder under the temp folder, removed when the process ends.
+// A fresh folder in memory (/dev/shm) where the system has it, else under the temp
+// folder; removed when the process ends.
 const std::filesystem::path& scratchFolder();
 
 // A data folder inside the scratch folder with its tables, made on first use, with
@@ -18,6 +19,12 @@ const std::filesystem::path& dataFolder(bool withSampleData);
 
 // Writes the bytes to the file, replacing it.
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
+
+// Whether the input also goes the slow way (into a table, through a transaction),
+// for one input in `share`. A hash of all its bytes decides, not a byte of it: the
+// inputs that the slow way made new coverage with would otherwise pass their choice
+// on to every mutation and fill the corpus with slow inputs.
+bool goesSlowWay(const std::uint8_t* data, std::size_t size, unsigned share);
 
 inline std::string bytesOf(const std::uint8_t* data, std::size_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);

@@ -9,5 +9,5 @@ cmake --build build-test -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-bash scripts/fuzz.sh 20
+bash scripts/fuzz.sh 18
 ctest --test-dir build-test --output-on-failure -j"$(nproc)"

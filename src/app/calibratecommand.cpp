@@ -56,8 +56,7 @@ void printSheet(const fs::path& file, const AdjustmentGroup& group, int number, 
     PdfDevice pdf(file, kA4Mm);
     printCalibrationSheet(pdf, calibrationMarks(kA4Mm), group, number,
                           fontNamed(printFontName(fs::current_path())), Qt::black);
-    if (!pdf.finish())
-        throw FileError("PDF ファイル " + pathText(file) + " を書き込めません。");
+    pdf.finish();
     out << groupText(number, group) << " の調整用紙を " << pathText(file) << " に印刷しました。\n";
 }
 

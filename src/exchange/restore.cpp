@@ -73,50 +73,57 @@ std::optional<Widths> readWidthFile(const std::filesystem::path& file) {
     return widths;
 }
 
-int restoreCsv(Table& vehicles, const std::filesystem::path& file, const Progress& progress) {
-    return replaceRecords(vehicles, file, progress, [](ByteReader& in, auto& append) {
-        // Everything before the first comma, and between the last field of a
-        // record and the next one's first comma, goes to the unused slot 0.
-        RecordValues values;
-        int column = 0;
-        while (in.appendUntil(',', values[column])) {
-            if (++column == kColumnCount + 1) {
-                append(values);
-                column = 0;
-            }
-            values[column].clear();
+void readCsvRecords(ByteReader& in, const RecordVisitor& record) {
+    // Everything before the first comma, and between the last field of a
+    // record and the next one's first comma, goes to the unused slot 0.
+    RecordValues values;
+    int column = 0;
+    while (in.appendUntil(',', values[column])) {
+        if (++column == kColumnCount + 1) {
+            record(values);
+            column = 0;
         }
-    });
+        values[column].clear();
+    }
 }
 
-int restoreTxt(Table& vehicles, const std::filesystem::path& file, const Widths& widths,
-               const Progress& progress) {
+void readTxtRecords(ByteReader& in, const Widths& widths, const RecordVisitor& record) {
     int lastColumn = 0;
     for (int i = 0; i < kColumnCount; ++i)
         if (widths[i] > 0)
             lastColumn = i + 1;
-    return replaceRecords(vehicles, file, progress, [&](ByteReader& in, auto& append) {
-        if (lastColumn == 0)
-            return; // no column has a width: nothing can be read
-        RecordValues values;
-        std::string field;
-        int column = 1;
-        int byte;
-        while ((byte = in.next()) != -1) {
-            while (widths[column - 1] <= 0)
-                ++column;
-            field += static_cast<char>(byte);
-            if (static_cast<int>(field.size()) < widths[column - 1])
-                continue;
-            assignTrimmed(values[column], field);
-            field.clear();
-            if (column == lastColumn) {
-                append(values);
-                column = 1;
-            } else {
-                ++column;
-            }
+    if (lastColumn == 0)
+        return; // no column has a width: nothing can be read
+    RecordValues values;
+    std::string field;
+    int column = 1;
+    int byte;
+    while ((byte = in.next()) != -1) {
+        while (widths[column - 1] <= 0)
+            ++column;
+        field += static_cast<char>(byte);
+        if (static_cast<int>(field.size()) < widths[column - 1])
+            continue;
+        assignTrimmed(values[column], field);
+        field.clear();
+        if (column == lastColumn) {
+            record(values);
+            column = 1;
+        } else {
+            ++column;
         }
+    }
+}
+
+int restoreCsv(Table& vehicles, const std::filesystem::path& file, const Progress& progress) {
+    return replaceRecords(vehicles, file, progress,
+                          [](ByteReader& in, auto& append) { readCsvRecords(in, append); });
+}
+
+int restoreTxt(Table& vehicles, const std::filesystem::path& file, const Widths& widths,
+               const Progress& progress) {
+    return replaceRecords(vehicles, file, progress, [&](ByteReader& in, auto& append) {
+        readTxtRecords(in, widths, append);
     });
 }
 

@@ -10,7 +10,8 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -224,27 +225,45 @@ std::string prefectureFault(std::string_view bytes, std::string_view previous) {
 
 #ifndef _WIN32
 // What is renamed into place must be on the disk first, or a power cut could
-// leave an empty list behind the new name.
-void syncToDisk(const fs::path& path) {
+// leave an empty list behind the new name. A disk that cannot take the bytes may
+// say so only here. The system's error number, 0 when done; a folder that cannot be
+// synced (EINVAL) is as durable as it gets.
+int syncToDisk(const fs::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0)
-        return;
-    ::fsync(fd);
+        return errno;
+    const int failure = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
     ::close(fd);
+    return failure;
 }
 #else
-void syncToDisk(const fs::path&) {}
+int syncToDisk(const fs::path&) {
+    return 0;
+}
 #endif
 
-void writeFile(const fs::path& file, const std::string& bytes) {
-    {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out)
-            throw FileError("ファイル " + pathText(file) + " を書き込めません。");
-    }
-    syncToDisk(file);
+[[noreturn]] void failWriting(const fs::path& target, int errorNumber) {
+    throw FileError(std::string(fileFailure(target, FileAction::Write, errorNumber).what()) +
+                    kUnchanged);
+}
+
+// Writes the bytes into `file`, which becomes `target` by a rename: a failure
+// names the target, the file the person knows, and says why.
+void writeFile(const fs::path& file, const fs::path& target, const std::string& bytes) {
+    errno = 0;
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    if (!out)
+        failWriting(target, errno);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    const int writeFailure = errno;
+    errno = 0;
+    const bool closed = std::fclose(out) == 0;
+    if (!written)
+        failWriting(target, writeFailure);
+    if (!closed)
+        failWriting(target, errno);
+    if (const int syncFailure = syncToDisk(file); syncFailure != 0)
+        failWriting(target, syncFailure);
 }
 
 // Removes a half-made file when leaving the scope before it was renamed into place.
@@ -267,8 +286,7 @@ void renameInto(const fs::path& from, const fs::path& to) {
     std::error_code error;
     fs::rename(from, to, error);
     if (error)
-        throw FileError("ファイル " + pathText(to) + " を置き換えられません（" + error.message() +
-                        "）。" + kUnchanged);
+        failWriting(to, error.value());
 }
 
 // The new list and the copy of the old one are complete files before either takes
@@ -276,17 +294,18 @@ void renameInto(const fs::path& from, const fs::path& to) {
 bool replaceList(const std::string& bytes, const fs::path& programDir) {
     const fs::path list = findFile(programDir, kListName);
     PendingFile fresh(programDir / "KEN_ALL.CSV.new");
-    writeFile(fresh.path(), bytes);
+    writeFile(fresh.path(), list, bytes);
     std::error_code error;
     const bool previous = fs::exists(list, error);
     if (previous) {
         PendingFile copy(programDir / "KEN_ALL.CSV.bak.new");
+        const fs::path backup = findFile(programDir, "KEN_ALL.CSV.bak");
         fs::copy_file(list, copy.path(), fs::copy_options::overwrite_existing, error);
         if (error)
-            throw FileError("ファイル " + pathText(list) + " の控えを作れません（" +
-                            error.message() + "）。" + kUnchanged);
-        syncToDisk(copy.path());
-        renameInto(copy.path(), findFile(programDir, "KEN_ALL.CSV.bak"));
+            failWriting(backup, error.value());
+        if (const int failure = syncToDisk(copy.path()); failure != 0)
+            failWriting(backup, failure);
+        renameInto(copy.path(), backup);
     }
     renameInto(fresh.path(), list);
     syncToDisk(programDir);

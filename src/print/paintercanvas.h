@@ -26,28 +26,38 @@ class PainterCanvas : public PrintCanvas {
     QPainter& painter_;
 };
 
+class PdfSink;
+
 // A PDF file with one page per printed record, the whole page at 360 dpi, where
-// the default printer scale 1000/267 puts a layout dot at its true size.
+// the default printer scale 1000/267 puts a layout dot at its true size. The file
+// is made with the first page: a run without pages leaves none.
 class PdfDevice : public PrintDevice {
   public:
-    PdfDevice(const std::filesystem::path& file, QSizeF paperMm);
+    PdfDevice(std::filesystem::path file, QSizeF paperMm);
     ~PdfDevice() override;
 
     std::string printerName() const override { return "PDF"; }
+    // FileError naming the file and the system's reason when it cannot be made.
     PrintCanvas& beginPage() override;
     void endPage() override {}
     // A page of a PDF cannot be taken back; the caller reports the failure.
     void abortPage() override {}
-    // Closes the file; false when it could not be written.
-    bool finish();
+    // Closes the file; FileError naming it and the reason (a full disk...) when it
+    // could not be written whole, and then the broken file is gone.
+    void finish();
 
     static constexpr int kResolution = 360;
 
   private:
-    QPdfWriter writer_;
+    // Whether everything was written; the system's error number otherwise.
+    int close();
+
+    std::filesystem::path file_;
+    QSizeF paperMm_;
+    std::unique_ptr<PdfSink> sink_;
+    std::unique_ptr<QPdfWriter> writer_;
     QPainter painter_;
     PainterCanvas canvas_{painter_};
-    bool started_ = false;
 };
 
 } // namespace mivora

@@ -21,7 +21,8 @@ std::string failedAction(const std::string& file, FileAction action) {
     return "ファイル " + file + " を作成できません";
 }
 
-std::string sentenceFor(const std::string& file, FileAction action, int errorNumber) {
+std::string sentenceFor(const std::filesystem::path& path, FileAction action, int errorNumber) {
+    const std::string file = pathText(path);
     switch (errorNumber) {
     case ENOENT:
         return action == FileAction::Read ? "ファイル " + file + " が見つかりません"
@@ -34,7 +35,13 @@ std::string sentenceFor(const std::string& file, FileAction action, int errorNum
 #ifdef EDQUOT
     case EDQUOT:
 #endif
-        return "ディスクがいっぱいのため、ファイル " + file + " に書き込めません";
+        // The folder tells the clerk which disk to make room on.
+        return "ディスクがいっぱいのため、フォルダ " + pathText(path.parent_path()) +
+               " にファイル " + pathText(path.filename()) + " を書き込めません";
+    case EFBIG:
+        return "ファイル " + file + " はこれ以上大きくできないため、書き込めません";
+    case EIO:
+        return failedAction(file, action) + "。ディスクか接続先の装置が読み書きに失敗しました";
     case EISDIR:
         return file + " はフォルダです。ファイルとして使えません";
     default:
@@ -45,7 +52,7 @@ std::string sentenceFor(const std::string& file, FileAction action, int errorNum
 } // namespace
 
 FileError fileFailure(const std::filesystem::path& file, FileAction action, int errorNumber) {
-    std::string message = sentenceFor(pathText(file), action, errorNumber);
+    std::string message = sentenceFor(file, action, errorNumber);
     if (errorNumber != 0)
         message += std::string(" (") + std::strerror(errorNumber) + ")";
     return FileError(message + "。");

@@ -8,6 +8,9 @@
 #include "store/table.h"
 #include "text/sjis.h"
 
+#include <filesystem>
+#include <unistd.h>
+
 namespace mivora::test {
 namespace {
 
@@ -83,25 +86,47 @@ TEST_F(PrintCommandTest, QuestionsAreAnsweredYes) {
     EXPECT_NE(word(pdfWords(pdf()), QStringLiteral("確認済み")), nullptr);
 }
 
+// Refusals, and files that cannot be written: each says what happened to which file.
 TEST_F(PrintCommandTest, RefusesWhatItCannotPrint) {
     struct Case {
         std::vector<std::string> args;
-        const char* message;
+        std::string message;
     };
-    const std::vector<Case> cases = {
+    const std::string missing = pathText(sample_.file("no/such/folder.pdf"));
+    // Writing into the file fails as on a full disk.
+    std::filesystem::create_symlink("/dev/full", sample_.file("full.pdf"));
+    std::vector<Case> cases = {
         {{}, "--pdf FILE を指定してください。"},
         {{"--pdf", pdf(), "--all", "--record", "2"}, "--record と --all は一緒に使えません。"},
         {{"--pdf", pdf(), "--group", "4"}, "--group は 1～3 で指定してください。"},
         {{"--pdf", pdf(), "--record", "99"}, "車両のレコード 99 はありません (1～20)。"},
         {{"--pdf", pdf(), "--layout", "0"}, "レイアウト 0 はありません (1～2)。"},
         {{"--pdf", pdf(), "extra"}, "「extra」は使えません。"},
-        {{"--pdf", pathText(sample_.file("no/such/folder.pdf"))}, "PDF"},
+        {{"--pdf", missing},
+         "ファイル " + missing + " のフォルダが見つかりません (No such file or directory)。"},
+        {{"--pdf", pdf("full.pdf")},
+         "ディスクがいっぱいのため、フォルダ " + pathText(sample_.file("full.pdf").parent_path()) +
+             " にファイル full.pdf を書き込めません (No space left on device)。"},
     };
+    // The superuser writes into any folder.
+    if (::geteuid() != 0) {
+        const auto readOnly = sample_.file("readonly");
+        std::filesystem::create_directory(readOnly);
+        std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read |
+                                                   std::filesystem::perms::owner_exec);
+        const std::string file = pathText(readOnly / "out.pdf");
+        cases.push_back(
+            {{"--pdf", file},
+             "ファイル " + file +
+                 " を作成できません。アクセスする権限がありません (Permission denied)。"});
+    }
     for (const Case& c : cases) {
         EXPECT_NE(sample_.print(c.args), 0) << c.message;
         EXPECT_NE(sample_.err.str().find(c.message), std::string::npos) << sample_.err.str();
     }
     EXPECT_FALSE(std::filesystem::exists(pdf()));
+    // No broken PDF is left under the name.
+    EXPECT_FALSE(std::filesystem::is_symlink(sample_.file("full.pdf")));
 }
 
 } // namespace

@@ -128,6 +128,26 @@ TEST_F(PostalUpdateTest, TheCurrentListIsFoundWhateverTheCaseOfItsName) {
                   " を 80 行の新しいものにしました。前のものは KEN_ALL.CSV.bak に残しました。");
 }
 
+// The disk fills up while the new list is written (its half-made file leads to
+// /dev/full): the clerk reads that the disk is full and of which folder, and the
+// folder keeps its list.
+TEST_F(PostalUpdateTest, AFullDiskIsNamedWithItsFolderAndChangesNothing) {
+    writeList(countryWithout({"北山町"}));
+    const auto before = folder();
+    writePublishedZip(zip("ken_all.zip"), countryList());
+    fs::create_symlink("/dev/full", program() / "KEN_ALL.CSV.new");
+    try {
+        installPostalList(zip("ken_all.zip"), program());
+        ADD_FAILURE() << "installed";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "ディスクがいっぱいのため、フォルダ " + pathText(program()) +
+                      " にファイル KEN_ALL.CSV を書き込めません (No space left on device)。"
+                      "今の KEN_ALL.CSV はそのままです。");
+    }
+    EXPECT_EQ(folder(), before);
+}
+
 TEST_F(PostalUpdateTest, DamagedOrWrongZipChangesNothingAndSaysWhy) {
     const std::string utf8 = toUtf8(excerptList());
     std::string stored;

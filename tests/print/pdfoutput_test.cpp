@@ -41,7 +41,7 @@ class PdfOutputTest : public ::testing::Test {
             PdfDevice pdf(file, QSizeF(210, 297));
             host_.output = &pdf;
             pages_ = runPrint(*session_, host_, nullptr, range);
-            EXPECT_TRUE(pdf.finish());
+            EXPECT_NO_THROW(pdf.finish());
         }
         host_.output = nullptr;
         return file;

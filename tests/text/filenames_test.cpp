@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <unistd.h>
 
@@ -82,6 +84,22 @@ TEST(FileFailure, SaysInJapaneseWhatFailedWithTheSystemsOwnText) {
         EXPECT_NE(std::string(error.what()).find(" はフォルダです。"), std::string::npos)
             << error.what();
     }
+    // Failures that no folder of a test brings about.
+    const fs::path list = "/prog/KEN_ALL.CSV";
+    const struct {
+        int errorNumber;
+        const char* sentence;
+    } failures[] = {
+        {ENOSPC,
+         "ディスクがいっぱいのため、フォルダ /prog にファイル KEN_ALL.CSV を書き込めません"},
+        {EIO, "ファイル /prog/KEN_ALL.CSV "
+              "に書き込めません。ディスクか接続先の装置が読み書きに失敗しました"},
+        {EFBIG, "ファイル /prog/KEN_ALL.CSV はこれ以上大きくできないため、書き込めません"},
+    };
+    for (const auto& failure : failures)
+        EXPECT_EQ(std::string(fileFailure(list, FileAction::Write, failure.errorNumber).what()),
+                  std::string(failure.sentence) + " (" + std::strerror(failure.errorNumber) +
+                      ")。");
 }
 
 } // namespace
