@@ -68,7 +68,8 @@ void writeLines(const fs::path& file, const std::vector<std::string>& lines) {
     bool complete = true;
     for (const std::string& line : lines) {
         const std::string ended = line + "\r\n";
-        complete = complete && std::fwrite(ended.data(), 1, ended.size(), out.get()) == ended.size();
+        complete =
+            complete && std::fwrite(ended.data(), 1, ended.size(), out.get()) == ended.size();
     }
     complete = std::fclose(out.release()) == 0 && complete;
     const int failure = errno;

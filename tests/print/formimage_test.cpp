@@ -72,9 +72,7 @@ TEST(FormImage, DamagedOrOutsideImagesNeverPrint) {
     EXPECT_THROW(decodeFormImage(pathOf(dir.path(), "壊れ.jpg")), FileError);
     FormImage form = loadFormImage(dir.path(), sj("壊れ"));
     EXPECT_FALSE(form.ownForm);
-    EXPECT_NE(form.problem.find("壊れ.jpg を読み込めません ("),
-              std::string::npos)
-        << form.problem;
+    EXPECT_NE(form.problem.find("壊れ.jpg を読み込めません ("), std::string::npos) << form.problem;
 
     fs::create_directory(dir.path() / "sub");
     writeImage(dir.path() / "sub" / "x.jpg", "JPG", Qt::red);
