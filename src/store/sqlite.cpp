@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -97,7 +98,11 @@ DatabaseError failureOn(const std::string& fileText, int code, const std::string
 
 DatabaseError failureOf(sqlite3* db) {
     const char* file = sqlite3_db_filename(db, "main");
-    return failureOn(file ? file : "", sqlite3_extended_errcode(db), sqlite3_errmsg(db));
+    int code = sqlite3_extended_errcode(db);
+    // A journal or page that found no room is told as an input/output error.
+    if ((code & 0xFF) == SQLITE_IOERR && sqlite3_system_errno(db) == ENOSPC)
+        code = SQLITE_FULL;
+    return failureOn(file ? file : "", code, sqlite3_errmsg(db));
 }
 
 class SqliteStatement : public Statement::Engine {
