@@ -83,6 +83,7 @@ QStringList vocabularyTexts() {
 QScrollBar* scrollBar(Qt::Orientation orientation, int minimum, int maximum, int largeStep,
                       QWidget* parent) {
     auto* bar = new QScrollBar(orientation, parent);
+    bar->setFocusPolicy(Qt::StrongFocus); // the arrow keys move it, as a click does
     bar->setRange(minimum, maximum);
     bar->setPageStep(largeStep);
     bar->setSingleStep(1);

@@ -725,6 +725,20 @@ void TMivoraForm::moveCurrentItemTo(const Axis& axis, int dots) {
     axis.bar->setValue(std::clamp(dots, axis.bar->minimum(), axis.bar->maximum()));
 }
 
+// A scroll bar's own arrow keys run against its wheel (Right lowers it): here Left
+// and Up lower a bar and Right and Down raise it, as the position on the paper goes.
+bool TMivoraForm::barKeyPress(QScrollBar& bar, const QKeyEvent& key) {
+    if (key.modifiers() != Qt::NoModifier)
+        return false;
+    if (key.key() == Qt::Key_Left || key.key() == Qt::Key_Up)
+        bar.triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (key.key() == Qt::Key_Right || key.key() == Qt::Key_Down)
+        bar.triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    else
+        return false;
+    return true;
+}
+
 bool TMivoraForm::previewKeyPress(int key, Qt::KeyboardModifiers modifiers) {
     const int step = modifiers & Qt::ShiftModifier ? 10 : 1;
     switch (key) {
@@ -861,6 +875,14 @@ bool TMivoraForm::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (watched == ScrollBox1 && previewKeyPress(key->key(), key->modifiers()))
             return true;
+        if (auto* bar = qobject_cast<QScrollBar*>(watched); bar && ours && barKeyPress(*bar, *key))
+            return true;
+        // The font name box is a button to the font dialog for the keyboard too.
+        if (watched == Edit1 && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                                 key->key() == Qt::Key_Space)) {
+            QMetaObject::invokeMethod(this, &TMivoraForm::Edit1Click, Qt::QueuedConnection);
+            return true;
+        }
         if (ours)
             return textBoxKeyPress(watched, *event) || FormKeyPress(key->key());
     }

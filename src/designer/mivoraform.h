@@ -220,6 +220,7 @@ class TMivoraForm : public QDialog {
     void fitScrolledArea();
     bool FormKeyPress(int key);
     bool previewKeyPress(int key, Qt::KeyboardModifiers modifiers);
+    static bool barKeyPress(QScrollBar& bar, const QKeyEvent& key);
 
     PlacementHistory::Values placementValues() const;
     void startHistory();

@@ -44,7 +44,7 @@ void whenShown(QDialog* dialog, const std::function<void()>& answer) {
 }
 
 // Empty when the dialog did not come and go.
-Opened acceptUnchanged(TMivoraForm& form) {
+Opened acceptUnchanged(TMivoraForm& form, bool byEnter) {
     Opened opened;
     whenShown(form.FontDialog1, [&] {
         opened.family = form.FontDialog1->currentFont().family();
@@ -55,8 +55,13 @@ Opened acceptUnchanged(TMivoraForm& form) {
                 opened.sample = field->text();
         form.FontDialog1->accept();
     });
-    QTest::mouseClick(form.Edit1, Qt::LeftButton);
-    // The click opens the dialog once it is over.
+    if (byEnter) {
+        form.Edit1->setFocus();
+        QTest::keyClick(form.Edit1, Qt::Key_Return);
+    } else {
+        QTest::mouseClick(form.Edit1, Qt::LeftButton);
+    }
+    // The click or the key opens the dialog once it is over.
     const bool answered =
         QTest::qWaitFor([&] { return !opened.family.isEmpty() && !form.FontDialog1->isVisible(); });
     return answered ? opened : Opened{};
@@ -66,8 +71,10 @@ TEST_F(DesignerTest, TheFontDialogOpensOnTheFontDrawnAndOkKeepsItsName) {
     struct Case {
         const char* carFont; // nullptr: no CarFont.INI, the design font
         const char* kept;
+        bool byEnter;
     };
-    const Case cases[] = {{nullptr, "ＪＳゴシック"}, {"ＭＳ Ｐゴシック", "ＭＳ Ｐゴシック"}};
+    const Case cases[] = {{nullptr, "ＪＳゴシック", false},
+                          {"ＭＳ Ｐゴシック", "ＭＳ Ｐゴシック", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kept);
         if (c.carFont)
@@ -75,7 +82,7 @@ TEST_F(DesignerTest, TheFontDialogOpensOnTheFontDrawnAndOkKeepsItsName) {
         storeLayout(1, {{"サイズ1", "14"}});
         TMivoraForm& form = openForEditing();
         const QString drawn = QFontInfo(form.PrintLabel1->font()).family();
-        const Opened opened = acceptUnchanged(form);
+        const Opened opened = acceptUnchanged(form, c.byEnter);
         EXPECT_EQ(opened.family, drawn);
         EXPECT_EQ(opened.size, 14);
         EXPECT_EQ(opened.sample, QFontDatabase::writingSystemSample(QFontDatabase::Japanese));

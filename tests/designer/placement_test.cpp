@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 
 namespace mivora::test {
@@ -73,6 +74,12 @@ TEST_F(PlacementTest, ClickingALabelBindsThePlacementToItsItem) {
     EXPECT_EQ(form.currentItem(), 17);
     EXPECT_EQ(form.NoPanel->text(), QStringLiteral("17"));
     EXPECT_EQ(form.NoScrollBar->value(), 17);
+    // The NO. bar is reached by the keyboard and moves by its arrows.
+    EXPECT_TRUE(form.NoScrollBar->focusPolicy() & Qt::TabFocus);
+    form.NoScrollBar->setFocus();
+    QTest::keyClick(form.NoScrollBar, Qt::Key_Right);
+    EXPECT_EQ(form.currentItem(), 18);
+    QTest::keyClick(form.NoScrollBar, Qt::Key_Left);
     EXPECT_EQ(form.MenuDBComboBox->dataField(), slotName("項目", 17));
     EXPECT_EQ(form.FreeDBComboBox->dataField(), slotName("項目", 17));
     EXPECT_EQ(form.XPosDBEdit->dataField(), slotName("Ｘ座標", 17));
