@@ -126,8 +126,11 @@ TEST(LayoutNameList, GrowsWithTheTableAndReadsAnOddFile) {
     ASSERT_EQ(list.pairs().size(), 2u);
     EXPECT_EQ(list.pairs()[1], (LayoutNameList::Pair{"B", ""}));
 
-    for (int layout = 3; layout <= 60; ++layout)
-        list.upkeep(std::to_string(layout), "L" + std::to_string(layout));
+    for (int layout = 3; layout <= 60; ++layout) {
+        std::string name = "L";
+        name += std::to_string(layout);
+        list.upkeep(std::to_string(layout), name);
+    }
     list.write(file, 60);
     const std::vector<std::string> lines = readLines(file).value();
     ASSERT_EQ(lines.size(), 120u);

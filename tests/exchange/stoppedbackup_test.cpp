@@ -26,7 +26,9 @@ namespace fs = std::filesystem;
 using Records = std::vector<std::vector<std::string>>;
 
 std::string quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
+    std::string text = "'";
+    text += path.string();
+    return text + "'";
 }
 
 // The system call a line of strace names: the lower-case word before its "(", or
