@@ -353,13 +353,17 @@ bool Table::catchUpChanges() {
             changed.push_back(rowid);
     }
     const std::size_t kept = now.size() - changed.size();
-    if (changed.size() + (rowids_.size() - std::min(kept, rowids_.size())) > kChangesAtMost)
+    const std::size_t gone = rowids_.size() > kept ? rowids_.size() - kept : 0;
+    if (changed.size() + gone > kChangesAtMost)
         return false;
     const std::int64_t current = rowids_.empty() ? 0 : rowids_[pos_];
     const std::size_t place = pos_;
+    // A record this cursor added has no version yet: it is placed again too.
     std::erase_if(rowids_, [&](std::int64_t rowid) {
         const auto found = now.find(rowid);
-        const bool stays = found != now.end() && versions_.at(rowid) == found->second;
+        const auto before = versions_.find(rowid);
+        const bool stays = found != now.end() && before != versions_.end() &&
+                           before->second == found->second;
         if (!stays)
             cache_.erase(rowid);
         return !stays;
