@@ -57,27 +57,27 @@ int TableModel::rowOf(std::int64_t rowid) const {
 }
 
 TableModel::Shown TableModel::shownAt(int row) const {
-    return {rowidAt(row), rowidAt(row) ? shownRecord(row) : Table::Row()};
+    const std::int64_t rowid = rowidAt(row);
+    return {rowid, rowid ? shownRecord(row) : Table::Row()};
+}
+
+bool TableModel::reporting(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const Error& error) {
+        reportFailure(error);
+        return false;
+    }
+    return true;
 }
 
 bool TableModel::moveTableTo(int row) {
-    try {
-        return table_.moveTo(rowidAt(row));
-    } catch (const Error& error) {
-        reportFailure(error);
-        return false;
-    }
-    return true;
+    bool found = false;
+    return reporting([&] { found = table_.moveTo(rowidAt(row)); }) && found;
 }
 
 bool TableModel::holdTableAt(const Shown& record) {
-    try {
-        table_.holdAsShown(record.rowid, record.values);
-    } catch (const Error& error) {
-        reportFailure(error);
-        return false;
-    }
-    return true;
+    return reporting([&] { table_.holdAsShown(record.rowid, record.values); });
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -98,26 +98,17 @@ Qt::ItemFlags TableModel::flags(const QModelIndex& index) const {
 bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole || readOnly_)
         return false;
+    std::string text;
+    if (!reporting([&] { text = fromUtf8(value.toString().toStdString()); }))
+        return false;
     if (isAddedRow(index.row())) {
-        try {
-            addedTexts_[index.column()] = fromUtf8(value.toString().toStdString());
-        } catch (const Error& error) {
-            reportFailure(error);
-            return false;
-        }
+        addedTexts_[index.column()] = std::move(text);
         emit dataChanged(index, index);
         return true;
     }
     // The view is still closing the cell's editor: the rows are laid out anew
     // (a post can move the record in the order) once it is done.
     relistLater();
-    std::string text;
-    try {
-        text = fromUtf8(value.toString().toStdString());
-    } catch (const Error& error) {
-        reportFailure(error);
-        return false;
-    }
     if (!holdTableAt(shownAt(index.row())))
         return false;
     try {
@@ -208,14 +199,8 @@ bool TableModel::storeAddedRow() {
 }
 
 bool TableModel::removeRecord(const Shown& record) {
-    if (!holdTableAt(record))
+    if (!holdTableAt(record) || !reporting([this] { table_.remove(); }))
         return false;
-    try {
-        table_.remove();
-    } catch (const Error& error) {
-        reportFailure(error);
-        return false;
-    }
     refresh();
     return true;
 }

@@ -12,6 +12,7 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -76,6 +77,8 @@ class TableModel : public QAbstractTableModel {
 
   private:
     void reportFailure(const Error& error);
+    // Runs work on the table; false, with the failure told, when it throws.
+    bool reporting(const std::function<void()>& work);
     const Table::Row& shownRecord(int row) const;
 
     Table& table_;
