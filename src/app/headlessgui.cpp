@@ -1,7 +1,5 @@
 #include "app/headlessgui.h"
 
-#include <cstdlib>
-
 namespace mivora {
 
 namespace {
@@ -19,7 +17,12 @@ HeadlessGui::HeadlessGui() {
     if (qApp)
         return;
     previous_ = qInstallMessageHandler(keepNoticesQuiet);
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+#ifndef Q_OS_WIN
+    // Windows' own platform draws and measures text without showing a window;
+    // elsewhere the native one needs a display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     static int argc = 1;
     static char name[] = "mivora";
     static char* argv[] = {name, nullptr};

@@ -14,10 +14,10 @@ namespace fs = std::filesystem;
 
 fs::path importFolderBeside(const fs::path& program) {
     const std::string base =
-        (program.filename().empty() ? "Mivora" : program.filename().string()) + "_Mivora";
-    fs::path folder = program.parent_path() / base;
+        (program.filename().empty() ? "Mivora" : pathText(program.filename())) + "_Mivora";
+    fs::path folder = pathOf(program.parent_path(), base);
     for (int number = 2; fs::exists(folder); ++number)
-        folder = program.parent_path() / (base + std::to_string(number));
+        folder = pathOf(program.parent_path(), base + std::to_string(number));
     return folder;
 }
 

@@ -5,10 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <random>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace mivora {
 
@@ -39,59 +36,22 @@ std::string systemText() {
     return std::strerror(errno);
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-constexpr off_t kWritebackBytes = 4 << 20;
-
-// Asks the disk to start writing what was written so far, without waiting: a
-// hint, whose failure commit's fsync reports.
-void startWriteback(int fd, off_t from, off_t to) {
-#ifdef __linux__
-    ::sync_file_range(fd, from, to - from, SYNC_FILE_RANGE_WRITE);
-#else
-    (void)fd, (void)from, (void)to;
-#endif
-}
-
-// Makes the renames and removals in a folder durable.
-bool syncDirectory(const fs::path& directory) {
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // Some file systems cannot sync a folder; their renames are as durable as they get.
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
-    ::close(fd);
-    return synced;
-}
+constexpr std::int64_t kWritebackBytes = 4 << 20;
 
 std::string journalText(const std::vector<fs::path>& targets) {
     std::string text(kJournalHeader);
     text += std::to_string(targets.size());
     text += '\0';
     for (const fs::path& target : targets) {
-        text += target.filename().string();
+        text += pathText(target.filename());
         text += '\0';
     }
     return text;
 }
 
 // The target names of a complete journal; empty when it was cut short.
-std::vector<std::string> journalTargets(int fd) {
-    std::string text;
-    char buffer[4096];
-    for (ssize_t got;
-         (got = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;)
-        text.append(buffer, static_cast<std::size_t>(got));
+std::vector<std::string> journalTargets(const OpenFile& journal) {
+    const std::string text = journal.readAll();
     if (!std::string_view(text).starts_with(kJournalHeader))
         return {};
     std::vector<std::string> parts;
@@ -111,32 +71,30 @@ std::vector<std::string> journalTargets(int fd) {
 // One journal found in a folder: finished, removed or, while its backup runs, left.
 void finishJournal(const fs::path& directory, const std::string& token) {
     const fs::path journal = directory / token;
-    const int fd = ::open(journal.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    OpenFile file(journal, OpenFile::Mode::Read);
+    if (!file.isOpen())
         return; // its backup has just finished
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
+    if (!file.tryLock())
         return;
-    }
     // An incomplete journal is only removed: its temporary files go with the others
     // that have no journal.
-    const std::vector<std::string> targets = journalTargets(fd);
+    const std::vector<std::string> targets = journalTargets(file);
     std::error_code ignored;
     std::string failed;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         const fs::path temporary = temporaryOf(directory, token, i);
         if (!fs::exists(temporary, ignored) ||
-            ::rename(temporary.c_str(), (directory / targets[i]).c_str()) == 0)
+            replaceFile(temporary, pathOf(directory, targets[i])))
             continue;
         const std::string system = systemText();
-        failed +=
-            (failed.empty() ? "" : "、") + pathText(directory / targets[i]) + " (" + system + ")";
+        failed += (failed.empty() ? "" : "、") + pathText(pathOf(directory, targets[i])) + " (" +
+                  system + ")";
     }
     if (failed.empty()) {
-        syncDirectory(directory);
+        syncFolder(directory);
         fs::remove(journal, ignored);
     }
-    ::close(fd);
+    file.close();
     if (!failed.empty())
         throw FileError("中断されたバックアップのファイル " + failed + " を置き換えられません。");
 }
@@ -149,7 +107,7 @@ void finishStoppedBackups(const fs::path& directory) {
     std::vector<std::string> temporaries;
     for (fs::directory_iterator it(directory, error), end; !error && it != end;
          it.increment(error)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = pathText(it->path().filename());
         if (isToken(name))
             journals.push_back(name);
         else if (name.size() > kTokenLength + 1 && isToken(name.substr(0, kTokenLength)) &&
@@ -174,11 +132,10 @@ BackupFiles::BackupFiles(std::vector<fs::path> targets)
     try {
         createJournal();
         for (std::size_t i = 0; i < targets_.size(); ++i) {
-            const int fd = ::open(temporaryOf(directory_, token_, i).c_str(),
-                                  O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-            if (fd < 0)
+            OpenFile file(temporaryOf(directory_, token_, i), OpenFile::Mode::Replace);
+            if (!file.isOpen())
                 fail("を書き込めません", systemText());
-            files_.push_back({fd});
+            files_.push_back({std::move(file)});
         }
     } catch (...) {
         discard();
@@ -194,16 +151,15 @@ BackupFiles::~BackupFiles() {
 // this backup is running.
 void BackupFiles::createJournal() {
     std::random_device random;
-    for (int attempt = 0; journal_ < 0; ++attempt) {
+    for (int attempt = 0; !journal_.isOpen(); ++attempt) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "%06x", random() & 0xFFFFFFu);
         token_ = std::string(kPrefix) + hex;
-        journal_ =
-            ::open((directory_ / token_).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (journal_ < 0 && (errno != EEXIST || attempt == 16))
+        journal_ = OpenFile(directory_ / token_, OpenFile::Mode::CreateNew);
+        if (!journal_.isOpen() && (errno != EEXIST || attempt == 16))
             fail("を書き込めません", systemText());
     }
-    ::flock(journal_, LOCK_EX);
+    journal_.lock();
 }
 
 // What is not committed is removed. A committed journal that is still here names
@@ -211,18 +167,15 @@ void BackupFiles::createJournal() {
 void BackupFiles::discard() {
     std::error_code ignored;
     for (std::size_t i = 0; i < files_.size(); ++i) {
-        if (files_[i].fd >= 0)
-            ::close(files_[i].fd);
-        files_[i].fd = -1;
+        files_[i].file.close();
         if (!committed_)
             fs::remove(temporaryOf(directory_, token_, i), ignored);
     }
-    if (journal_ < 0)
+    if (!journal_.isOpen())
         return;
     if (!committed_)
         fs::remove(directory_ / token_, ignored);
-    ::close(journal_);
-    journal_ = -1;
+    journal_.close();
 }
 
 void BackupFiles::fail(const char* what, const std::string& system, const char* note) const {
@@ -234,35 +187,33 @@ void BackupFiles::fail(const char* what, const std::string& system, const char* 
 
 void BackupFiles::write(std::size_t index, std::string_view bytes) {
     Temporary& file = files_.at(index);
-    if (!writeAll(file.fd, bytes))
+    if (!file.file.write(bytes))
         fail("を書き込めません", systemText());
     // Megabytes reach the disk while the rest is being made, so that commit waits
     // for the last of them only.
-    file.written += static_cast<off_t>(bytes.size());
+    file.written += static_cast<std::int64_t>(bytes.size());
     if (file.written - file.handedToDisk >= kWritebackBytes) {
-        startWriteback(file.fd, file.handedToDisk, file.written);
+        file.file.startWriteback(file.handedToDisk, file.written);
         file.handedToDisk = file.written;
     }
 }
 
 void BackupFiles::commit() {
     for (Temporary& file : files_) {
-        const bool synced = ::fsync(file.fd) == 0;
-        const bool closed = ::close(file.fd) == 0;
-        file.fd = -1;
+        const bool synced = file.file.sync();
+        const bool closed = file.file.close();
         if (!synced || !closed)
             fail("を書き込めません", systemText());
     }
-    if (!writeAll(journal_, journalText(targets_)) || ::fsync(journal_) != 0 ||
-        !syncDirectory(directory_))
+    if (!journal_.write(journalText(targets_)) || !journal_.sync() || !syncFolder(directory_))
         fail("を書き込めません", systemText());
     committed_ = true;
     for (std::size_t i = 0; i < targets_.size(); ++i)
-        if (::rename(temporaryOf(directory_, token_, i).c_str(), targets_[i].c_str()) != 0)
+        if (!replaceFile(temporaryOf(directory_, token_, i), targets_[i]))
             fail("を置き換えられません", systemText(),
                  "次にこのフォルダでバックアップかリストアをするときに置き換えます。");
     std::error_code ignored;
-    syncDirectory(directory_);
+    syncFolder(directory_);
     fs::remove(directory_ / token_, ignored);
 }
 

@@ -6,10 +6,12 @@
 // any point therefore leaves either the old files or, once the journal is
 // complete, the new ones: whoever opens the folder next finishes the renames.
 
+#include "platform/files.h"
+
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <vector>
 
 namespace mivora {
@@ -36,11 +38,11 @@ class BackupFiles {
     std::filesystem::path directory_;
     std::vector<std::filesystem::path> targets_;
     std::string token_; // the short name shared by the journal and the temporary files
-    int journal_ = -1;  // open and locked for as long as the run lives
+    OpenFile journal_;  // open and locked for as long as the run lives
     struct Temporary {
-        int fd = -1;
-        off_t written = 0;
-        off_t handedToDisk = 0; // told to start writing up to here
+        OpenFile file;
+        std::int64_t written = 0;
+        std::int64_t handedToDisk = 0; // told to start writing up to here
     };
     std::vector<Temporary> files_;
     bool committed_ = false;

@@ -1,5 +1,6 @@
 #include "exchange/exchange.h"
 
+#include "platform/files.h"
 #include "text/errors.h"
 #include "text/filenames.h"
 #include "text/lines.h"
@@ -30,7 +31,7 @@ std::filesystem::path FileName::with(const char* fixedExtension) const {
 FileName splitFileName(const std::filesystem::path& chosen) {
     FileName name;
     name.directory = chosen.parent_path();
-    std::string file = chosen.filename().string();
+    std::string file = pathText(chosen.filename());
     std::size_t dot = file.rfind('.');
     if (dot == std::string::npos || dot == 0) {
         name.base = file;
@@ -49,7 +50,7 @@ std::array<int, kColumnCount> columnIndexes(const Table& vehicles) {
 }
 
 ByteReader::ByteReader(const std::filesystem::path& file)
-    : file_(std::fopen(file.c_str(), "rb")), name_(file) {
+    : file_(openStream(file, "rb")), name_(file) {
     if (!file_)
         throw fileFailure(file, FileAction::Read, errno);
     std::error_code ignored;

@@ -4,19 +4,12 @@
 #include "exchange/backupfiles.h"
 #include "exchange/restore.h"
 #include "items/postal.h"
+#include "platform/paths.h"
 #include "text/codec.h"
 
 namespace mivora {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-fs::path chosenPath(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-} // namespace
 
 bool backupWithQuestions(Session& session, Prompter& person, const Progress& progress) {
     if (!person.chooseDigitCountRow("バックアップ方法を指定してください。"))
@@ -31,7 +24,7 @@ bool backupWithQuestions(Session& session, Prompter& person, const Progress& pro
     const fs::path programDir = session.settings.programDir;
     try {
         writeBackup(
-            session.vehicles, session.digitCounts, row, chosenPath(*chosen),
+            session.vehicles, session.digitCounts, row, pathOf({}, *chosen),
             [&](RecordValues& values, int mode) { PostRead(values[48], mode, values, programDir); },
             progress);
     } catch (const Cancelled&) {
@@ -46,7 +39,7 @@ bool restoreWithQuestions(Session& session, Prompter& person, const Progress& pr
                                      toUtf8(session.settings.dataFolder)});
     if (!chosen)
         return false;
-    FileName name = splitFileName(chosenPath(*chosen));
+    FileName name = splitFileName(pathOf({}, *chosen));
     refuseAddressBook(name);
     finishStoppedBackups(name.directory); // a pair left half replaced is completed first
     try {

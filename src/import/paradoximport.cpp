@@ -1,6 +1,7 @@
 #include "import/paradoximport.h"
 
 #include "import/paradoxtable.h"
+#include "platform/files.h"
 #include "store/datafolder.h"
 #include "store/table.h"
 #include "text/codec.h"
@@ -12,13 +13,10 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <fstream>
 #include <memory>
 #include <optional>
 #include <random>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace mivora {
 
@@ -37,7 +35,7 @@ std::string lowered(std::string name) {
 // The sibling program, whose presence turns on the fee figures of printing, and
 // the postal list.
 bool isKeptWhenPresent(const fs::path& file) {
-    const std::string name = lowered(file.filename().string());
+    const std::string name = lowered(pathText(file.filename()));
     return name == "tessaly.exe" || name == "ken_all.csv";
 }
 
@@ -47,8 +45,8 @@ bool isKeptWhenPresent(const fs::path& file) {
 bool isCopied(const fs::directory_entry& entry) {
     if (!entry.is_regular_file())
         return false;
-    std::string name = lowered(entry.path().filename().string());
-    std::string extension = lowered(entry.path().extension().string());
+    std::string name = lowered(pathText(entry.path().filename()));
+    std::string extension = lowered(pathText(entry.path().extension()));
     return isKeptWhenPresent(entry.path()) ||
            (name != "mivora.ini" &&
             (extension == ".ini" || extension == ".jpg" || extension == ".bmp"));
@@ -102,16 +100,6 @@ constexpr const char* kLockName = "lock";
 constexpr const char* kJournalName = "journal";
 constexpr const char* kNewName = "new";
 
-// Open and locked, or -1 when another process holds the lock.
-int lockedFile(const fs::path& file, int flags) {
-    const int fd = ::open(file.c_str(), flags | O_CLOEXEC, 0644);
-    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // Into a target that exists: checkTarget made sure no file is in the way, and
 // what was moved before a run stopped is no longer in from.
 void moveEntries(const fs::path& from, const fs::path& to) {
@@ -121,14 +109,6 @@ void moveEntries(const fs::path& from, const fs::path& to) {
             moveEntries(entry.path(), place);
         else if (!fs::exists(fs::symlink_status(place))) // what came since is never replaced
             fs::rename(entry.path(), place);
-    }
-}
-
-void syncFile(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
     }
 }
 
@@ -168,7 +148,7 @@ std::optional<fs::path> finishWorkFolder(const fs::path& work) {
     std::optional<fs::path> finished;
     const fs::path journal = work / kJournalName;
     if (fs::exists(journal) && fs::exists(work / kNewName)) {
-        const fs::path target(readBytes(journal));
+        const fs::path target = pathOf({}, readBytes(journal));
         if (!target.empty() && fs::is_directory(target)) {
             moveEntries(work / kNewName, target);
             finished = target;
@@ -195,14 +175,11 @@ std::vector<fs::path> finishStoppedImports(const fs::path& folder) {
     }
     std::vector<fs::path> finished;
     for (const fs::path& work : stopped) {
-        const int fd = ::open((work / kLockName).c_str(), O_RDWR | O_CLOEXEC);
-        const std::unique_ptr<const int, void (*)(const int*)> closing(&fd, [](const int* open) {
-            if (*open >= 0)
-                ::close(*open);
-        });
+        OpenFile lock(work / kLockName, OpenFile::Mode::Read);
         // A run that has just made its folder takes the lock an instant later.
-        const bool running = fd >= 0 ? ::flock(fd, LOCK_EX | LOCK_NB) != 0
-                                     : !untouchedFor(work, std::chrono::minutes(1));
+        const bool running =
+            lock.isOpen() ? !lock.tryLock() : !untouchedFor(work, std::chrono::minutes(1));
+        lock.close();
         if (!running)
             if (auto target = finishWorkFolder(work))
                 finished.push_back(*target);
@@ -224,14 +201,15 @@ class WorkFolder {
         }
         if (path_.empty())
             throw FileError("作業フォルダを " + pathText(target.parent_path()) + " に作れません。");
-        lock_ = lockedFile(path_ / kLockName, O_RDWR | O_CREAT);
+        lock_ = OpenFile(path_ / kLockName, OpenFile::Mode::Keep);
+        lock_.tryLock();
         fs::create_directory(content());
     }
+    // Unlocked first: Windows removes no folder that holds an open file.
     ~WorkFolder() {
+        lock_.close();
         std::error_code ignored;
         fs::remove_all(path_, ignored);
-        if (lock_ >= 0)
-            ::close(lock_);
     }
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
@@ -248,7 +226,7 @@ class WorkFolder {
             return;
         }
         const fs::path written = path_ / "journal.new";
-        writeDurably(written, target.native());
+        writeDurably(written, pathText(target));
         fs::rename(written, path_ / kJournalName);
         syncFile(path_);
         moveEntries(content(), target);
@@ -256,7 +234,7 @@ class WorkFolder {
 
   private:
     fs::path path_;
-    int lock_ = -1;
+    OpenFile lock_;
 };
 
 class ProgressCount {

@@ -1,5 +1,6 @@
 #include "items/eradate.h"
 
+#include "platform/localtime.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/sjis.h"
@@ -167,9 +168,7 @@ std::optional<CivilDate> makeDate(int year, int month, int day) {
 }
 
 CivilDate localToday() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = localTimeOf(std::time(nullptr));
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 

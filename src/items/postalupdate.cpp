@@ -1,6 +1,7 @@
 #include "items/postalupdate.h"
 
 #include "items/postal.h"
+#include "platform/files.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/filenames.h"
@@ -18,8 +19,6 @@
 #include <system_error>
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
 #endif
 
 namespace mivora {
@@ -223,25 +222,6 @@ std::string prefectureFault(std::string_view bytes, std::string_view previous) {
     return {};
 }
 
-#ifndef _WIN32
-// What is renamed into place must be on the disk first, or a power cut could
-// leave an empty list behind the new name. A disk that cannot take the bytes may
-// say so only here. The system's error number, 0 when done; a folder that cannot be
-// synced (EINVAL) is as durable as it gets.
-int syncToDisk(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return errno;
-    const int failure = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
-    ::close(fd);
-    return failure;
-}
-#else
-int syncToDisk(const fs::path&) {
-    return 0;
-}
-#endif
-
 [[noreturn]] void failWriting(const fs::path& target, int errorNumber) {
     throw FileError(std::string(fileFailure(target, FileAction::Write, errorNumber).what()) +
                     kUnchanged);
@@ -251,7 +231,7 @@ int syncToDisk(const fs::path&) {
 // names the target, the file the person knows, and says why.
 void writeFile(const fs::path& file, const fs::path& target, const std::string& bytes) {
     errno = 0;
-    std::FILE* out = std::fopen(file.c_str(), "wb");
+    std::FILE* out = openStream(file, "wb");
     if (!out)
         failWriting(target, errno);
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
@@ -262,8 +242,11 @@ void writeFile(const fs::path& file, const fs::path& target, const std::string& 
         failWriting(target, writeFailure);
     if (!closed)
         failWriting(target, errno);
-    if (const int syncFailure = syncToDisk(file); syncFailure != 0)
-        failWriting(target, syncFailure);
+    // What is renamed into place must be on the disk first, or a power cut could
+    // leave an empty list behind the new name. A disk that cannot take the bytes
+    // may say so only here.
+    if (!syncFile(file))
+        failWriting(target, errno);
 }
 
 // Removes a half-made file when leaving the scope before it was renamed into place.
@@ -283,10 +266,8 @@ class PendingFile {
 };
 
 void renameInto(const fs::path& from, const fs::path& to) {
-    std::error_code error;
-    fs::rename(from, to, error);
-    if (error)
-        failWriting(to, error.value());
+    if (!replaceFile(from, to))
+        failWriting(to, errno);
 }
 
 // The new list and the copy of the old one are complete files before either takes
@@ -303,12 +284,12 @@ bool replaceList(const std::string& bytes, const fs::path& programDir) {
         fs::copy_file(list, copy.path(), fs::copy_options::overwrite_existing, error);
         if (error)
             failWriting(backup, error.value());
-        if (const int failure = syncToDisk(copy.path()); failure != 0)
-            failWriting(backup, failure);
+        if (!syncFile(copy.path()))
+            failWriting(backup, errno);
         renameInto(copy.path(), backup);
     }
     renameInto(fresh.path(), list);
-    syncToDisk(programDir);
+    syncFolder(programDir);
     return previous;
 }
 

@@ -1,5 +1,6 @@
 #include "print/formimage.h"
 
+#include "platform/files.h"
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/filenames.h"
@@ -130,7 +131,7 @@ bool decodeInto(std::FILE* file, QSize fit, QImage& image, JpegErrors& errors) {
 }
 
 QImage decodeJpeg(const fs::path& file, QSize fit) {
-    std::FILE* handle = std::fopen(file.c_str(), "rb");
+    std::FILE* handle = openStream(file, "rb");
     if (!handle)
         throw fileFailure(file, FileAction::Read, errno);
     QImage image;

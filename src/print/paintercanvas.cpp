@@ -1,5 +1,6 @@
 #include "print/paintercanvas.h"
 
+#include "platform/files.h"
 #include "text/errors.h"
 #include "text/lines.h"
 
@@ -84,7 +85,7 @@ PdfDevice::~PdfDevice() {
 PrintCanvas& PdfDevice::beginPage() {
     if (!writer_) {
         errno = 0;
-        std::FILE* out = std::fopen(file_.c_str(), "wb");
+        std::FILE* out = openStream(file_, "wb");
         if (!out)
             throw fileFailure(file_, FileAction::Create, errno);
         sink_ = std::make_unique<PdfSink>(out);

@@ -1,5 +1,6 @@
 #include "store/database.h"
 
+#include "platform/paths.h"
 #include "store/postgres.h"
 #include "store/sqlite.h"
 #include "text/errors.h"
@@ -15,12 +16,12 @@ namespace {
 // The table's name on a server: that of its definition, whatever the case of
 // the file's name in the folder.
 std::string serverTableOf(const fs::path& file) {
-    const std::string name = file.filename().string();
+    const std::string name = pathText(file.filename());
     for (const TableDef* table : allTables())
         if (std::equal(name.begin(), name.end(), table->file.begin(), table->file.end(),
                        [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
             return serverTableName(*table);
-    return file.stem().string();
+    return pathText(file.stem());
 }
 
 } // namespace

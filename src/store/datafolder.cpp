@@ -75,7 +75,7 @@ std::vector<CopiedTable> copyToServer(const fs::path& from, const std::string& s
 fs::path stagingOf(const fs::path& to, const char* state) {
     const fs::path target = to.has_filename() ? to : to.parent_path();
     std::string name = ".";
-    name += target.filename().string();
+    name += pathText(target.filename());
     name += ".mivora-copy";
     name += state;
     return target.parent_path() / name;

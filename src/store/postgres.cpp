@@ -551,7 +551,7 @@ bool holdsPassword(const std::string& connection) {
 }
 
 std::string serverTableName(const TableDef& table) {
-    return fs::path(table.file).stem().string();
+    return pathText(fs::path(table.file).stem());
 }
 
 } // namespace mivora

@@ -1,5 +1,7 @@
 #include "store/safetycopy.h"
 
+#include "platform/files.h"
+#include "platform/localtime.h"
 #include "store/schema.h"
 #include "store/sqlite.h"
 #include "store/table.h"
@@ -11,9 +13,7 @@
 #include <charconv>
 #include <chrono>
 #include <ctime>
-#include <fcntl.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace mivora {
 
@@ -26,13 +26,11 @@ fs::path safetyFolder(const Table& table) {
 }
 
 std::string tableStem(const Table& table) {
-    return table.file().stem().string();
+    return pathText(table.file().stem());
 }
 
 std::string localStamp() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = localTimeOf(std::time(nullptr));
     char text[32];
     std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
     return text;
@@ -97,7 +95,7 @@ std::vector<Found> copiesOf(const Table& table) {
     for (const auto& entry : fs::directory_iterator(safetyFolder(table), error)) {
         CopyName name;
         if (entry.is_regular_file(error) &&
-            parseCopyName(tableStem(table), entry.path().filename().string(), name))
+            parseCopyName(tableStem(table), pathText(entry.path().filename()), name))
             found.push_back({name, entry.path()});
     }
     std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
@@ -116,7 +114,7 @@ void removeStaleParts(const Table& table) {
     const auto now = fs::file_time_type::clock::now();
     const std::string prefix = tableStem(table) + "-";
     for (const auto& entry : fs::directory_iterator(safetyFolder(table), error)) {
-        const std::string name = entry.path().filename().string();
+        const std::string name = pathText(entry.path().filename());
         if (!name.starts_with(prefix) || !name.ends_with(".db.part"))
             continue;
         std::error_code ignored;
@@ -136,13 +134,12 @@ void removeOldest(const Table& table) {
 
 // Creates file if no one has; false when it exists.
 bool createExclusively(const fs::path& file) {
-    const int fd = ::open(file.string().c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd < 0) {
+    const OpenFile created(file, OpenFile::Mode::CreateNew);
+    if (!created.isOpen()) {
         if (errno == EEXIST)
             return false;
         throw std::system_error(errno, std::generic_category(), pathText(file));
     }
-    ::close(fd);
     return true;
 }
 
@@ -161,7 +158,7 @@ fs::path reserveCopyPath(const Table& table) {
         const fs::path file =
             safetyFolder(table) /
             (sequence == 1 ? base + ".db" : base + "-" + std::to_string(sequence) + ".db");
-        const fs::path partial = file.string() + ".part";
+        const fs::path partial = pathOf({}, pathText(file) + ".part");
         if (!createExclusively(partial))
             continue;
         // Only after holding the part: a copy renamed into place before that is seen.
@@ -178,7 +175,7 @@ fs::path writeCopy(Table& table) {
     try {
         fs::create_directories(safetyFolder(table));
         file = reserveCopyPath(table);
-        partial = file.string() + ".part";
+        partial = pathOf({}, pathText(file) + ".part");
         table.copyFileTo(partial);
         fs::rename(partial, file);
     } catch (const std::exception& error) {
@@ -195,7 +192,7 @@ fs::path writeCopy(Table& table) {
 // what a mistake put there.
 std::vector<FieldDef> definedFields(const Table& table) {
     for (const TableDef* def : allTables())
-        if (def->file == table.file().filename().string())
+        if (def->file == pathText(table.file().filename()))
             return def->fields;
     std::vector<FieldDef> fields;
     for (const FieldInfo& field : table.fields())
@@ -240,7 +237,7 @@ void replaceAfterSafetyCopy(Table& table, const std::function<void()>& replace) 
 std::vector<SafetyCopy> listSafetyCopies(const Table& table) {
     std::vector<SafetyCopy> copies;
     for (const Found& found : copiesOf(table))
-        copies.push_back({found.file.filename().string(), found.file, shownTime(found.name.stamp),
+        copies.push_back({pathText(found.file.filename()), found.file, shownTime(found.name.stamp),
                           recordsIn(found.file)});
     return copies;
 }
@@ -249,7 +246,7 @@ int recoverSafetyCopy(Table& table, const std::string& name) {
     const std::string wanted = name.ends_with(".db") ? name : name + ".db";
     std::vector<Found> copies = copiesOf(table);
     auto chosen = std::find_if(copies.begin(), copies.end(), [&](const Found& found) {
-        return found.file.filename().string() == wanted;
+        return pathText(found.file.filename()) == wanted;
     });
     if (chosen == copies.end())
         throw FileError("安全のためのコピー「" + name + "」が " + pathText(safetyFolder(table)) +

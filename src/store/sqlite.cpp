@@ -1,5 +1,6 @@
 #include "store/sqlite.h"
 
+#include "platform/files.h"
 #include "store/tableformat.h"
 #include "text/codec.h"
 #include "text/errors.h"
@@ -10,7 +11,6 @@
 #include <cerrno>
 #include <cstring>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace mivora {
 
@@ -31,16 +31,18 @@ namespace fs = std::filesystem;
 // SQLite puts beside the table.
 bool mayWrite(const fs::path& file) {
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    return access(file.c_str(), W_OK) == 0 && access(folder.c_str(), W_OK) == 0;
+    return writable(file) && writable(folder);
 }
 
 // Opened as immutable, SQLite reads the file as it stands: no lock, no -wal or
 // -shm file beside it, which a read-only folder could not hold.
 std::string immutableUri(const fs::path& file) {
     static const char hex[] = "0123456789ABCDEF";
-    std::string uri = "file:";
-    for (unsigned char c : fs::absolute(file).string()) {
-        if (std::isalnum(c) || std::strchr("/-_.~", c)) {
+    std::string path = pathText(fs::absolute(file).generic_u8string());
+    // A Windows path starts with its drive, which a file URI puts after a slash.
+    std::string uri = path.starts_with('/') ? "file:" : "file:/";
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || std::strchr("/-_.~:", c)) {
             uri += static_cast<char>(c);
         } else {
             uri += '%';
@@ -58,7 +60,7 @@ void dropUnwritableSharedMemory(const fs::path& file) {
     fs::path shm = file;
     shm += "-shm";
     std::error_code error;
-    if (fs::exists(shm, error) && access(shm.c_str(), W_OK) != 0)
+    if (fs::exists(shm, error) && !writable(shm))
         fs::remove(shm, error);
 }
 
@@ -161,7 +163,7 @@ class SqliteStatement : public Statement::Engine {
 SqliteDatabase::SqliteDatabase(const std::filesystem::path& file, bool create)
     : readOnly_(!create && !mayWrite(file)) {
     int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
-    std::string name = file.string();
+    std::string name = pathText(file);
     if (readOnly_) {
         flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
         name = immutableUri(file);

@@ -362,8 +362,8 @@ bool Table::catchUpChanges() {
     std::erase_if(rowids_, [&](std::int64_t rowid) {
         const auto found = now.find(rowid);
         const auto before = versions_.find(rowid);
-        const bool stays = found != now.end() && before != versions_.end() &&
-                           before->second == found->second;
+        const bool stays =
+            found != now.end() && before != versions_.end() && before->second == found->second;
         if (!stays)
             cache_.erase(rowid);
         return !stays;

@@ -1,5 +1,6 @@
 #include "text/codec.h"
 
+#include "platform/codepage.h"
 #include "text/errors.h"
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <iconv.h>
 #include <utility>
 #include <vector>
 
@@ -20,36 +20,6 @@ constexpr char32_t kEscapeBase = 0xF0000;
 bool isCp932Lead(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
-
-class Iconv {
-  public:
-    Iconv(const char* to, const char* from) : handle_(iconv_open(to, from)) {
-        if (handle_ == reinterpret_cast<iconv_t>(-1))
-            throw ConversionError("文字コード変換 (CP932) を利用できません。");
-    }
-    ~Iconv() { iconv_close(handle_); }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    // Converts a whole input; false when any of it does not convert.
-    bool convert(const std::string& in, std::string& out) {
-        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-        char buffer[16];
-        char* inPtr = const_cast<char*>(in.data());
-        size_t inLeft = in.size();
-        char* outPtr = buffer;
-        size_t outLeft = sizeof buffer;
-        if (iconv(handle_, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1))
-            return false;
-        if (iconv(handle_, nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1))
-            return false;
-        out.assign(buffer, outPtr);
-        return inLeft == 0;
-    }
-
-  private:
-    iconv_t handle_;
-};
 
 // Two-byte codes that Windows reads as the same character as another code
 // (NEC row 13 and both IBM extension blocks repeat each other and JIS rows) read
@@ -95,30 +65,19 @@ int markerOf(std::uint16_t code) {
 class Tables {
   public:
     Tables() {
-        Iconv decoder("UTF-32LE", "CP932");
-        Iconv encoder("CP932", "UTF-32LE");
-        // The code point of bytes, 0 when they are no single character.
-        auto decode = [&](const std::string& bytes, std::string& utf32) -> char32_t {
-            if (!decoder.convert(bytes, utf32) || utf32.size() != 4)
-                return 0;
-            return static_cast<unsigned char>(utf32[0]) |
-                   static_cast<unsigned char>(utf32[1]) << 8 |
-                   static_cast<unsigned char>(utf32[2]) << 16 |
-                   static_cast<char32_t>(static_cast<unsigned char>(utf32[3])) << 24;
-        };
+        if (cp932Character(0x8140) != 0x3000)
+            throw ConversionError("文字コード変換 (CP932) を利用できません。");
         single_.fill(0);
         pair_.fill(0);
         encode_.fill(0);
-        std::string utf32, back;
-        for (int b = 1; b < 256; ++b) {
-            const std::string bytes(1, static_cast<char>(b));
-            if (isCp932Lead(static_cast<unsigned char>(b)))
-                continue;
-            const char32_t cp = decode(bytes, utf32);
-            if (cp == 0 || cp >= encode_.size() || !encoder.convert(utf32, back) || back != bytes)
-                continue;
-            single_[b] = cp;
-            encode_[cp] = static_cast<std::uint16_t>(b);
+        for (unsigned b = 1; b < 0x100; ++b) {
+            const char32_t cp = isCp932Lead(static_cast<unsigned char>(b)) ? 0 : cp932Character(b);
+            // The bytes that Windows maps to control or private characters of
+            // its own (0x80, 0xA0, 0xFD-0xFF) stay bytes, as elsewhere.
+            if (cp == b || (cp >= 0xFF61 && cp <= 0xFF9F)) {
+                single_[b] = cp;
+                encode_[cp] = static_cast<std::uint16_t>(b);
+            }
         }
         // Every code first, so that each character's code for writing is known
         // before the others are marked.
@@ -127,8 +86,7 @@ class Tables {
                 continue;
             for (int trail = 0x40; trail <= 0xFC; ++trail) {
                 const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
-                const char32_t cp =
-                    decode(std::string{static_cast<char>(lead), static_cast<char>(trail)}, utf32);
+                const char32_t cp = cp932Character(code);
                 if (cp == 0 || cp >= encode_.size())
                     continue;
                 pair_[code] = cp;

@@ -1,5 +1,6 @@
 #include "text/lines.h"
 
+#include "platform/files.h"
 #include "text/errors.h"
 
 #include <cerrno>
@@ -21,7 +22,7 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string readBytes(const fs::path& file) {
     errno = 0;
-    FileHandle in(std::fopen(file.c_str(), "rb"));
+    FileHandle in(openStream(file, "rb"));
     if (!in)
         throw fileFailure(file, FileAction::Read, errno);
     std::string content;
@@ -62,7 +63,7 @@ void writeLines(const fs::path& file, const std::vector<std::string>& lines) {
     fs::path written = file;
     written += ".new";
     errno = 0;
-    FileHandle out(std::fopen(written.c_str(), "wb"));
+    FileHandle out(openStream(written, "wb"));
     if (!out)
         throw fileFailure(file, FileAction::Write, errno);
     bool complete = true;
@@ -73,22 +74,13 @@ void writeLines(const fs::path& file, const std::vector<std::string>& lines) {
     }
     complete = std::fclose(out.release()) == 0 && complete;
     const int failure = errno;
-    std::error_code error;
-    if (complete)
-        fs::rename(written, file, error);
-    if (!complete || error) {
-        fs::remove(written, error);
-        throw fileFailure(file, FileAction::Write, complete ? error.value() : failure);
+    const bool replaced = complete && replaceFile(written, file);
+    if (!replaced) {
+        const int why = complete ? errno : failure;
+        std::error_code ignored;
+        fs::remove(written, ignored);
+        throw fileFailure(file, FileAction::Write, why);
     }
-}
-
-fs::path pathOf(const fs::path& folder, const std::string& utf8Name) {
-    return folder / fs::path(std::u8string(utf8Name.begin(), utf8Name.end()));
-}
-
-std::string pathText(const fs::path& path) {
-    std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
 }
 
 } // namespace mivora

@@ -2,6 +2,8 @@
 // Settings files (names ending in .INI) are plain CP932 text in the program
 // directory, one value per line, lines ending in CR LF.
 
+#include "platform/paths.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,11 +22,5 @@ void writeLines(const std::filesystem::path& file, const std::vector<std::string
 
 // The whole content of a file as bytes. Throws FileError.
 std::string readBytes(const std::filesystem::path& file);
-
-// Path of a file named by a UTF-8 text (the form of file names in the code).
-std::filesystem::path pathOf(const std::filesystem::path& folder, const std::string& utf8Name);
-
-// A path as UTF-8 text, for messages.
-std::string pathText(const std::filesystem::path& path);
 
 } // namespace mivora

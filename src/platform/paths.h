@@ -1,0 +1,17 @@
+#pragma once
+// File names travel through the code as UTF-8 text. Windows keeps them as UTF-16
+// and reads a plain narrow string in the PC's code page, so every conversion
+// between a name and its text goes through these two functions.
+
+#include <filesystem>
+#include <string>
+
+namespace mivora {
+
+// Path of a file named by a UTF-8 text in a folder (an empty folder: the name alone).
+std::filesystem::path pathOf(const std::filesystem::path& folder, const std::string& utf8Name);
+
+// A path as UTF-8 text.
+std::string pathText(const std::filesystem::path& path);
+
+} // namespace mivora
