@@ -2,11 +2,11 @@
 // resolved and 60 labels laid out over the sample form. Offscreen, on the program
 // folder that `mivora init` makes.
 
-#include "app/commands.h"
-#include "app/forms.h"
+#include "cli/commands.h"
 #include "designer/itemlabel.h"
 #include "designer/layoutunits.h"
 #include "designer/mivoraform.h"
+#include "dialogs/forms.h"
 #include "session/prompter.h"
 #include "session/session.h"
 #include "text/sjis.h"

@@ -5,7 +5,7 @@
 // the page count), and the size of the file (the form image is written into it
 // once).
 
-#include "app/unattendedprompter.h"
+#include "cli/unattendedprompter.h"
 #include "largedata.h"
 #include "print/paintercanvas.h"
 #include "print/printfont.h"

@@ -1,8 +1,8 @@
 // Without arguments: the desktop program, in the current directory as its
 // program directory. With a command: the same core, headless.
 
-#include "app/commands.h"
 #include "app/desktop.h"
+#include "cli/commands.h"
 
 #include <iostream>
 

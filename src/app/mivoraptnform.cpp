@@ -1,8 +1,8 @@
 #include "app/mivoraptnform.h"
 
-#include "app/options.h"
 #include "app/prversiondlg.h"
 #include "app/windowprinthost.h"
+#include "cli/options.h"
 #include "designer/mivoraform.h"
 #include "dialogs/indtlform.h"
 #include "dialogs/progresswindow.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the toolbar, the vehicle list and the start-up steps.
 
-#include "app/forms.h"
+#include "dialogs/forms.h"
 #include "dialogs/restorepos.h"
 #include "exchange/exchange.h"
 #include "session/session.h"

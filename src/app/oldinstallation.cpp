@@ -1,6 +1,6 @@
 #include "app/oldinstallation.h"
 
-#include "app/programfolder.h"
+#include "cli/programfolder.h"
 #include "dialogs/progresswindow.h"
 #include "import/paradoximport.h"
 #include "session/prompter.h"

@@ -1,6 +1,6 @@
 #include "app/prversiondlg.h"
 
-#include "app/version.h"
+#include "cli/version.h"
 
 #include <QGuiApplication>
 #include <QLabel>

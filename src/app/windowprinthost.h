@@ -3,8 +3,8 @@
 // page, the printer set-up dialog, the printer adjustment window's groups, the
 // designer's print font, and a printer whose choice lasts from one run to the next.
 
-#include "app/forms.h"
 #include "app/printerdevice.h"
+#include "dialogs/forms.h"
 #include "print/calibration.h"
 #include "print/printrun.h"
 

@@ -1,6 +1,5 @@
 #include "designer/mivoraform.h"
 
-#include "app/forms.h"
 #include "designer/datasource.h"
 #include "designer/dbcheckbox.h"
 #include "designer/dbcombobox.h"
@@ -11,6 +10,7 @@
 #include "designer/freechoices.h"
 #include "designer/itemlabel.h"
 #include "designer/layoutunits.h"
+#include "dialogs/forms.h"
 #include "dialogs/placement.h"
 #include "dialogs/tooleditform.h"
 #include "print/formimage.h"

@@ -2,15 +2,15 @@
 // server, as the print button does it, against the page of `mivora print`. CUPS
 // converts the fonts, so the pages are compared as rendered images.
 
-#include "app/forms.h"
 #include "app/mivoraptnform.h"
 #include "app/windowprinthost.h"
+#include "cli/sampleprogramfolder.h"
+#include "dialogs/forms.h"
 #include "dialogs/prfreeeditform.h"
 #include "dialogs/tooleditform.h"
 #include "print/calibration.h"
 #include "print/crossmarks.h"
 #include "privatecups.h"
-#include "sampleprogramfolder.h"
 #include "scriptedprompter.h"
 #include "session/session.h"
 

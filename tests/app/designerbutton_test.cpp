@@ -2,8 +2,8 @@
 // start-up requests that open it, and what the designer stores as the headless
 // `mivora resolve` prints it.
 
-#include "app/commands.h"
 #include "app/mivoraptnform.h"
+#include "cli/commands.h"
 #include "designer/dbcombobox.h"
 #include "designer/itemlabel.h"
 #include "designer/mivoraform.h"

@@ -4,10 +4,10 @@
 
 #include "app/mivoraptnform.h"
 #include "app/windowprinthost.h"
+#include "cli/sampleprogramfolder.h"
 #include "designer/itemlabel.h"
 #include "designer/mivoraform.h"
 #include "print/pdftools.h"
-#include "sampleprogramfolder.h"
 #include "scriptedprompter.h"
 #include "text/codec.h"
 #include "text/sjis.h"

@@ -2,12 +2,12 @@
 // import-paradox`, or a Yes when the desktop program finds the old tables; and
 // then the imported layouts print as the ones entered by hand.
 
-#include "app/commands.h"
 #include "app/oldinstallation.h"
-#include "app/programfolder.h"
 #include "app/scriptedprompter.h"
+#include "cli/commands.h"
+#include "cli/programfolder.h"
+#include "cli/sampleprogramfolder.h"
 #include "print/pdftools.h"
-#include "sampleprogramfolder.h"
 #include "session/session.h"
 #include "support/paradoxwriter.h"
 #include "text/lines.h"

@@ -3,9 +3,9 @@
 
 #include "app/mivoraptnform.h"
 #include "app/windowprinthost.h"
+#include "cli/sampleprogramfolder.h"
 #include "dialogs/prfreeeditform.h"
 #include "print/pdftools.h"
-#include "sampleprogramfolder.h"
 #include "scriptedprompter.h"
 #include "text/codec.h"
 #include "text/sjis.h"

@@ -2,9 +2,9 @@
 // A program folder with the sample tables, and the designer opened on it once the
 // test has laid out the settings files it wants.
 
-#include "app/forms.h"
 #include "app/scriptedprompter.h"
 #include "designer/mivoraform.h"
+#include "dialogs/forms.h"
 #include "session/session.h"
 #include "support/tempdir.h"
 

@@ -1,6 +1,6 @@
-#include "app/commands.h"
+#include "cli/commands.h"
 
-#include "app/version.h"
+#include "cli/version.h"
 #include "text/errors.h"
 #include "text/lines.h"
 

@@ -1,8 +1,8 @@
 // `mivora recover --list` and `mivora recover NAME`: the safety copies of the
 // vehicle table that a restore or the new-data button wrote before deleting.
 
-#include "app/commands.h"
-#include "app/options.h"
+#include "cli/commands.h"
+#include "cli/options.h"
 #include "session/session.h"
 #include "store/datafolder.h"
 #include "store/safetycopy.h"

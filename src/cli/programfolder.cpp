@@ -1,4 +1,4 @@
-#include "app/programfolder.h"
+#include "cli/programfolder.h"
 
 #include "dialogs/restorepos.h"
 #include "text/errors.h"

@@ -5,8 +5,8 @@
 // `mivora postal --install FILE.zip` first puts the list of a published zip file
 // in place of the folder's KEN_ALL.CSV.
 
-#include "app/commands.h"
-#include "app/programfolder.h"
+#include "cli/commands.h"
+#include "cli/programfolder.h"
 
 #include "items/postal.h"
 #include "items/postalupdate.h"

@@ -1,9 +1,9 @@
 // `mivora resolve`: the texts a layout prints for a vehicle, as the designer's
 // preview shows them, for people who check a layout and for scripts.
 
-#include "app/commands.h"
-#include "app/options.h"
-#include "app/unattendedprompter.h"
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "cli/unattendedprompter.h"
 #include "items/menutextcheck.h"
 #include "print/printdata.h"
 #include "session/session.h"

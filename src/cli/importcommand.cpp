@@ -1,7 +1,7 @@
 // `mivora import-paradox OLD NEW [--paradox DIR]`: an old program folder with its
 // Paradox tables becomes a new program folder of this program.
 
-#include "app/commands.h"
+#include "cli/commands.h"
 
 #include "import/paradoximport.h"
 #include "text/lines.h"

@@ -2,7 +2,7 @@
 // The arguments of a command: words, and options that take a value
 // ("--row 2"). Unknown options and options without their value are refused.
 
-#include "app/commands.h"
+#include "cli/commands.h"
 #include "session/printeradjustment.h"
 #include "session/session.h"
 

@@ -1,7 +1,7 @@
 // Where the desktop program starts: the folder named, the current one, the one
 // remembered, or a new one offered on the first start and answered in its box.
 
-#include "app/programfolder.h"
+#include "cli/programfolder.h"
 #include "print/formimage.h"
 #include "store/datafolder.h"
 #include "support/tempdir.h"

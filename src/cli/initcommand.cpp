@@ -1,10 +1,10 @@
 // `mivora init DIR`: a program folder with its tables, sample records, layouts,
 // form images and settings files, to try the program on.
 
-#include "app/commands.h"
-#include "app/headlessgui.h"
-#include "app/options.h"
-#include "app/programfolder.h"
+#include "cli/commands.h"
+#include "cli/headlessgui.h"
+#include "cli/options.h"
+#include "cli/programfolder.h"
 
 #include "store/database.h"
 #include "store/datafolder.h"

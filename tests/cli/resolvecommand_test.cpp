@@ -1,6 +1,6 @@
 // `mivora resolve` on a sample data folder: the shape of its output and its refusals.
 
-#include "app/commands.h"
+#include "cli/commands.h"
 #include "store/datafolder.h"
 #include "store/table.h"
 #include "support/tempdir.h"

@@ -1,6 +1,6 @@
 // `mivora postal` in a program folder holding an excerpt of the national list.
 
-#include "app/commands.h"
+#include "cli/commands.h"
 #include "items/postalzip.h"
 #include "store/datafolder.h"
 #include "support/tempdir.h"

@@ -1,4 +1,4 @@
-#include "app/headlessgui.h"
+#include "cli/headlessgui.h"
 
 namespace mivora {
 

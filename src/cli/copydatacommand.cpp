@@ -1,7 +1,7 @@
 // `mivora copy-data FROM TO`: moves an office's records between the table files
 // of a data folder and a database server (a folder with CARDATA.conn), either way.
 
-#include "app/commands.h"
+#include "cli/commands.h"
 #include "store/datafolder.h"
 #include "text/errors.h"
 #include "text/lines.h"

@@ -1,8 +1,8 @@
 // `mivora backup FILE --row N` and `mivora restore FILE [--row N]`: the toolbar's
 // backup and restore without windows; the row replaces the digit-count window.
 
-#include "app/commands.h"
-#include "app/options.h"
+#include "cli/commands.h"
+#include "cli/options.h"
 #include "exchange/backup.h"
 #include "exchange/backupfiles.h"
 #include "exchange/restore.h"

@@ -1,7 +1,7 @@
 // `mivora resolve` and `mivora print` on the sample fee layout: with the sibling
 // program in the program folder the record is prepared first, its fees included.
 
-#include "app/commands.h"
+#include "cli/commands.h"
 #include "print/pdftools.h"
 #include "store/datafolder.h"
 #include "store/table.h"

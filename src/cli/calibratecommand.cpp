@@ -4,9 +4,9 @@
 // group give the values the group would take, and --save stores them into the
 // group in ToolEdit.INI as the printer adjustment window's OK does.
 
-#include "app/commands.h"
-#include "app/headlessgui.h"
-#include "app/options.h"
+#include "cli/commands.h"
+#include "cli/headlessgui.h"
+#include "cli/options.h"
 #include "print/calibrationsheet.h"
 #include "print/paintercanvas.h"
 #include "print/printfont.h"

@@ -2,7 +2,7 @@
 // A program folder as `mivora init` makes it (tables with the sample records and
 // layouts, form images, settings files), and `mivora print` run in it.
 
-#include "app/commands.h"
+#include "cli/commands.h"
 #include "support/tempdir.h"
 #include "text/lines.h"
 

@@ -3,10 +3,10 @@
 // the screen: hand-written items print what the input record holds, and every "!"
 // question is answered yes.
 
-#include "app/commands.h"
-#include "app/headlessgui.h"
-#include "app/options.h"
-#include "app/unattendedprompter.h"
+#include "cli/commands.h"
+#include "cli/headlessgui.h"
+#include "cli/options.h"
+#include "cli/unattendedprompter.h"
 #include "print/paintercanvas.h"
 #include "print/printdata.h"
 #include "print/printfont.h"
