@@ -3,11 +3,14 @@
 
 #include "app/desktop.h"
 #include "cli/commands.h"
+#include "platform/process.h"
 
 #include <iostream>
 
 int main(int argc, char** argv) {
-    if (argc > 1 && mivora::isCommand(argv[1]))
-        return mivora::runCommand(mivora::Arguments(argv + 1, argv + argc), std::cout, std::cerr);
+    if (argc > 1 && mivora::isCommand(argv[1])) {
+        mivora::useStartingConsole();
+        return mivora::runCommand(mivora::utf8Arguments(argc, argv), std::cout, std::cerr);
+    }
     return mivora::runDesktop(argc, argv);
 }

@@ -8,6 +8,15 @@
 
 namespace mivora {
 
+// Whether two names that differ only in the case of their letters name two files.
+// Windows finds a file by any case of its name, and so says nothing of how it is
+// spelled on the disk.
+#ifdef _WIN32
+constexpr bool kNamesTellCase = false;
+#else
+constexpr bool kNamesTellCase = true;
+#endif
+
 // Path of a file named by a UTF-8 text in a folder (an empty folder: the name alone).
 std::filesystem::path pathOf(const std::filesystem::path& folder, const std::string& utf8Name);
 

@@ -4,6 +4,8 @@
 #include "text/filenames.h"
 #include "text/lines.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFontDatabase>
 #include <QStringList>
 
@@ -14,6 +16,20 @@ namespace {
 const QString kFixedGothic = QStringLiteral("IPAGothic");
 const QString kProportionalGothic = QStringLiteral("IPAPGothic");
 
+// Windows has no IPA fonts of its own: the program brings them in its fonts
+// folder, drawn where a layout's Windows font is missing.
+void loadBundledFonts() {
+    static const bool loaded = [] {
+        if (QFontDatabase::hasFamily(kFixedGothic))
+            return true;
+        const QDir folder(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
+        for (const QString& file : folder.entryList({QStringLiteral("*.ttf")}, QDir::Files))
+            QFontDatabase::addApplicationFont(folder.filePath(file));
+        return true;
+    }();
+    (void)loaded;
+}
+
 } // namespace
 
 std::string printFontName(const std::filesystem::path& programDir) {
@@ -23,6 +39,7 @@ std::string printFontName(const std::filesystem::path& programDir) {
 }
 
 void registerJapaneseFontSubstitutes() {
+    loadBundledFonts();
     QFont::insertSubstitution(QStringLiteral("ＪＳゴシック"), kFixedGothic);
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), kFixedGothic);
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), kProportionalGothic);

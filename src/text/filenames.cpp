@@ -23,7 +23,7 @@ std::string foldCase(std::string name) {
 fs::path findFile(const fs::path& folder, const std::string& utf8Name) {
     const fs::path exact = pathOf(folder, utf8Name);
     std::error_code error;
-    if (fs::exists(fs::symlink_status(exact, error)))
+    if (kNamesTellCase && fs::exists(fs::symlink_status(exact, error)))
         return exact;
     const std::string wanted = foldCase(utf8Name);
     std::optional<std::string> found;
@@ -31,6 +31,8 @@ fs::path findFile(const fs::path& folder, const std::string& utf8Name) {
     for (fs::directory_iterator entry(listed, error), end; !error && entry != end;
          entry.increment(error)) {
         std::string name = pathText(entry->path().filename());
+        if (name == utf8Name)
+            return exact;
         if (foldCase(name) == wanted && (!found || name < *found))
             found = std::move(name);
     }

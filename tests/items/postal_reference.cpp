@@ -58,16 +58,9 @@ bool startsCharacter(std::string_view text, std::size_t at) {
 std::size_t find(std::string_view text, std::string_view part) {
     if (part.empty())
         return 0;
-    const char* const end = text.data() + text.size();
-    for (const char* from = text.data(); from < end;) {
-        const void* hit = memmem(from, end - from, part.data(), part.size());
-        if (!hit)
-            return npos;
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    for (std::size_t at = text.find(part); at != npos; at = text.find(part, at + 1))
         if (startsCharacter(text, at))
             return at;
-        from = text.data() + at + 1;
-    }
     return npos;
 }
 

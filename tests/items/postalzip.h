@@ -2,6 +2,7 @@
 // Zip files of the national postal list, made the way it is published (one
 // KEN_ALL.CSV, deflated) or wrongly, from the excerpt of the real list.
 
+#include "platform/paths.h"
 #include "text/lines.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,7 @@ struct ZipEntry {
 
 inline void writeZip(const std::filesystem::path& file, const std::vector<ZipEntry>& entries) {
     int code = 0;
-    zip_t* archive = zip_open(file.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    zip_t* archive = zip_open(mivora::pathText(file).c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     ASSERT_NE(archive, nullptr) << code;
     for (const ZipEntry& entry : entries) {
         zip_source_t* source =

@@ -5,7 +5,9 @@
 #include "text/sjis.h"
 
 #include <csignal>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -64,7 +66,10 @@ TEST(ToolEditFile, IsFoundWhateverTheCaseOfItsName) {
     PrinterAdjustment adjustment = readToolEdit(dir.path());
     EXPECT_EQ(adjustment[0].numerator, 900);
     writeToolEdit(dir.path(), adjustment);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "ToolEdit.INI"));
+    std::vector<std::string> names; // as spelled on the disk, whatever the system
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.push_back(pathText(entry.path().filename()));
+    EXPECT_EQ(names, std::vector<std::string>{"tooledit.ini"});
     EXPECT_EQ(readLines(dir.path() / "tooledit.ini")->size(), 15u);
 }
 
@@ -87,6 +92,7 @@ TEST(ToolEditFile, WritesFifteenLinesThatReadBackTheSame) {
 }
 
 // The disk fills up while OK writes the file: the three groups stored before stay.
+#ifndef _WIN32 // a full disk is made by the file size limit, which Windows lacks
 TEST(ToolEditFile, AFailedWriteLeavesTheStoredGroupsWhole) {
     TempDir dir;
     const PrinterAdjustment stored = parseToolEdit(fullFile());
@@ -107,6 +113,7 @@ TEST(ToolEditFile, AFailedWriteLeavesTheStoredGroupsWhole) {
     EXPECT_EQ(readToolEdit(dir.path()), stored);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
+#endif
 
 TEST(AdjustmentGroupChoice, FollowsThePrinterNamesOnlyWithSeveralPrinters) {
     struct Case {

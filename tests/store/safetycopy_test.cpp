@@ -1,3 +1,4 @@
+#include "platform/localtime.h"
 #include "storetest.h"
 
 #include "store/safetycopy.h"
@@ -53,8 +54,7 @@ TEST_P(SafetyCopyTest, ACopyBeingWrittenKeepsItsNameAndAKilledOnesPartGoes) {
     fs::create_directories(safety);
     std::vector<fs::path> others;
     for (std::time_t second : {std::time(nullptr), std::time(nullptr) + 1}) {
-        std::tm local{};
-        localtime_r(&second, &local);
+        const std::tm local = localTimeOf(second);
         char stamp[32];
         std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
         others.push_back(safety / ("INDATA-" + std::string(stamp) + ".db.part"));

@@ -6,7 +6,9 @@
 #include <csignal>
 #include <fstream>
 #include <functional>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 namespace mivora::test {
 namespace {
@@ -222,6 +224,7 @@ TEST_P(TableTest, TransactionRollsBackEverything) {
 // The file cannot grow (as on a full disk) while a restore writes: the engine ends
 // the transaction itself, and the clerk reads of the failed write, not that
 // rolling back failed.
+#ifndef _WIN32 // a full disk is made by the file size limit, which Windows lacks
 TEST_F(TableFileTest, AFullDiskInATransactionIsTheErrorReported) {
     Table table(tableFile(vehicleTable()));
     openVehicles(table);
@@ -249,6 +252,7 @@ TEST_F(TableFileTest, AFullDiskInATransactionIsTheErrorReported) {
     table.refresh();
     EXPECT_EQ(phonesInOrder(table), (std::vector<std::string>{"1"}));
 }
+#endif
 
 TEST_P(TableTest, FilterLimitsTheViewAndDeletion) {
     Table table(tableFile(vehicleTable()));

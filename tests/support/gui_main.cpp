@@ -11,7 +11,9 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+#ifndef _WIN32 // Windows' own platform runs on the display wine is given
     qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
 #ifdef MIVORA_DESKTOP_LOCALE // the windows of the program see the locale it gives them
     auto japanese = std::make_unique<mivora::JapaneseSystemLocale>();
     QApplication app(argc, argv);

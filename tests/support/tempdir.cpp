@@ -1,16 +1,26 @@
 #include "tempdir.h"
 
-#include <cstdlib>
+#include "platform/paths.h"
+
+#include <random>
 #include <string>
 
 namespace mivora::test {
 
+// Named in Japanese, as a clerk's folders are, so that every test also tries
+// file names beyond ASCII.
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mivora-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::filesystem::filesystem_error("mkdtemp",
-                                                std::error_code(errno, std::generic_category()));
-    path_ = pattern;
+    namespace fs = std::filesystem;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const fs::path candidate = pathOf(fs::temp_directory_path(),
+                                          "mivora-試験-" + std::to_string(random() % 1000000000));
+        if (fs::create_directory(candidate))
+            path_ = candidate;
+    }
+    if (path_.empty())
+        throw fs::filesystem_error("TempDir", fs::temp_directory_path(),
+                                   std::make_error_code(std::errc::file_exists));
 }
 
 TempDir::~TempDir() {

@@ -1,5 +1,6 @@
 #include "text/filenames.h"
 
+#include "support/tempdir.h"
 #include "text/errors.h"
 #include "text/lines.h"
 
@@ -8,7 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <unistd.h>
 
 namespace mivora {
 namespace {
@@ -16,19 +16,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // A fresh folder holding empty files of the given names.
-class Folder {
+class Folder : public mivora::test::TempDir {
   public:
     explicit Folder(std::initializer_list<const char*> names) {
-        char pattern[] = "/tmp/mivora-names-XXXXXX";
-        path_ = mkdtemp(pattern);
         for (const char* name : names)
-            std::ofstream(pathOf(path_, name)).put('x');
+            std::ofstream(pathOf(path(), name)).put('x');
     }
-    ~Folder() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
 };
 
 TEST(FindFile, FindsANameWhateverTheCaseOfItsLettersAndPrefersTheExactOne) {
@@ -51,7 +44,12 @@ TEST(FindFile, FindsANameWhateverTheCaseOfItsLettersAndPrefersTheExactOne) {
     for (const Case& c : cases) {
         Folder folder(c.present);
         SCOPED_TRACE(c.asked);
-        EXPECT_EQ(findFile(folder.path(), c.asked), pathOf(folder.path(), c.found));
+        // Windows opens a file by any case of its name: the name found is as good.
+        const fs::path found = findFile(folder.path(), c.asked);
+        const fs::path expected = pathOf(folder.path(), c.found);
+        EXPECT_TRUE(found == expected ||
+                    (fs::exists(found) && fs::exists(expected) && fs::equivalent(found, expected)))
+            << pathText(found);
     }
 }
 
