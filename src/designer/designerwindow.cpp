@@ -7,6 +7,8 @@
 #include "designer/formpicture.h"
 #include "designer/freechoices.h"
 #include "designer/mivoraform.h"
+#include "designer/previewarea.h"
+#include "dialogs/frameworkdialogs.h"
 #include "dialogs/placement.h"
 #include "items/vocabulary.h"
 #include "widgets/numberentry.h"
@@ -14,7 +16,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -23,7 +24,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
@@ -237,8 +237,7 @@ void buildPreviewPanel(TMivoraForm& form, QWidget* parent) {
     form.Panel3 = new QWidget(parent);
     auto* column = new QVBoxLayout(form.Panel3);
     column->setContentsMargins(0, 0, 0, 0);
-    form.ScrollBox1 = new QScrollArea(form.Panel3);
-    form.ScrollBox1->setFocusPolicy(Qt::StrongFocus);
+    form.ScrollBox1 = new PreviewArea(form.Panel3);
     form.ScrolledArea = new QWidget;
     form.ScrollBox1->setWidget(form.ScrolledArea);
     form.Image1 = new FormPicture(form.ScrolledArea);
@@ -288,16 +287,29 @@ void buildDialogs(TMivoraForm& form) {
     form.OpenDialog1 =
         new QFileDialog(&form, QString(), QString(), QStringLiteral("ｲﾒｰｼﾞﾌｧｲﾙ (*.jpg *.bmp)"));
     form.OpenDialog1->setFileMode(QFileDialog::ExistingFile);
-    form.OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    prepareFileDialog(*form.OpenDialog1);
     form.FontDialog1 = new QFontDialog(&form);
-    form.FontDialog1->setOptions(QFontDialog::ScalableFonts | QFontDialog::DontUseNativeDialog);
-    // Layouts print Japanese: the dialog offers the fonts that have its glyphs and
-    // shows its sample in Japanese. It lists its writing systems in the order of
-    // their numbers and has no other way to choose one than the person's choice.
-    if (auto* writingSystems = form.FontDialog1->findChild<QComboBox*>()) {
-        writingSystems->setCurrentIndex(QFontDatabase::Japanese);
-        emit writingSystems->activated(QFontDatabase::Japanese);
-    }
+    form.FontDialog1->setOption(QFontDialog::ScalableFonts);
+    prepareFontDialog(*form.FontDialog1);
+}
+
+// Tab goes through the window as it reads: the top panel row by row, the item
+// column down, the preview and its check boxes, the buttons at the bottom from
+// the left. Enter moves on in the same order.
+void setReadingOrder(TMivoraForm& form) {
+    QList<QWidget*> order;
+    for (int button = DBNavigator::nbFirst; button <= DBNavigator::nbInsert; ++button)
+        order << form.DBNavigator1->button(static_cast<DBNavigator::Button>(button));
+    order << QList<QWidget*>{
+        form.DBEdit1,        form.DBEdit2,       form.ReadButton,  form.DBEdit3,
+        form.DBEdit4,        form.ScaleComboBox, form.NoScrollBar, form.MenuDBComboBox,
+        form.FreeDBComboBox, form.LenDBComboBox, form.YScrollBar,  form.YPosDBEdit,
+        form.FSizDBComboBox, form.Edit1,         form.XPosDBEdit,  form.XScrollBar,
+        form.CheckBox2,      form.CalDBCheckBox, form.ScrollBox1,  form.DBCheckBox1,
+        form.CheckBox1,      form.UndoButton,    form.RedoButton,  form.OKBtn,
+        form.CancelBtn,      form.SpeedButton1};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 } // namespace
@@ -324,6 +336,7 @@ void buildDesignerWindow(TMivoraForm& form) {
 
     buildButtonPanel(form, &form);
     layout->addWidget(form.BtnPanel);
+    setReadingOrder(form);
     buildDialogs(form);
 }
 

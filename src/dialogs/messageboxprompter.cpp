@@ -1,6 +1,7 @@
 #include "dialogs/messageboxprompter.h"
 
 #include "dialogs/dateselectdlg.h"
+#include "dialogs/frameworkdialogs.h"
 #include "dialogs/indtlform.h"
 #include "dialogs/msgchkdlg.h"
 #include "text/codec.h"
@@ -42,14 +43,18 @@ std::optional<std::string> MessageBoxPrompter::chooseFile(const FileQuestion& qu
     const QString title = QString::fromStdString(question.title);
     const QString filter = QString::fromStdString(question.filter);
     const QString proposed = QString::fromStdString(question.proposed);
-    // Backups overwrite without asking, as they always have.
-    QString chosen = question.save
-                         ? QFileDialog::getSaveFileName(parent_, title, proposed, filter, nullptr,
-                                                        QFileDialog::DontConfirmOverwrite)
-                         : QFileDialog::getOpenFileName(parent_, title, proposed, filter);
-    if (chosen.isEmpty())
+    QFileDialog dialog(parent_, title, proposed, filter);
+    if (question.save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // Backups overwrite without asking, as they always have.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    prepareFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return chosen.toStdString();
+    return dialog.selectedFiles().constFirst().toStdString();
 }
 
 std::string MessageBoxPrompter::chooseDate() {

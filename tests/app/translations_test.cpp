@@ -1,6 +1,7 @@
 // The framework's own dialogs speak Japanese once the program has started.
 
 #include "app/translations.h"
+#include "dialogs/frameworkdialogs.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -12,18 +13,27 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStringListModel>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace mivora::test {
@@ -33,8 +43,20 @@ bool loadCatalogues() {
     return loadFrameworkTranslations(*qApp, QFileInfo(QStringLiteral(MIVORA_EXECUTABLE)).path());
 }
 
-// What a dialog can show: texts, titles, tabs, choices and column heads, of the
-// parts still folded away too (the user unfolds them).
+// The rows of a plain list as its items draw them.
+QStringList shownRows(const QAbstractItemView& view) {
+    QStringList rows;
+    for (int row = 0; row < view.model()->rowCount(); ++row) {
+        const QModelIndex index = view.model()->index(row, 0);
+        const auto* items = qobject_cast<QStyledItemDelegate*>(view.itemDelegateForIndex(index));
+        rows << (items ? items->displayText(index.data(), view.locale()) : index.data().toString());
+    }
+    return rows;
+}
+
+// What a dialog can show: texts, titles, tabs, choices, the rows of its plain
+// lists and column heads, of the parts still folded away too (the user unfolds
+// them).
 QStringList shownTexts(const QWidget& root) {
     QList<const QWidget*> widgets{&root};
     for (const QWidget* child : root.findChildren<QWidget*>())
@@ -53,26 +75,33 @@ QStringList shownTexts(const QWidget& root) {
         else if (const auto* choices = qobject_cast<const QComboBox*>(widget))
             for (int i = 0; i < choices->count(); ++i)
                 texts << choices->itemText(i);
+        else if (const auto* edit = qobject_cast<const QLineEdit*>(widget))
+            texts << edit->text();
         else if (const auto* view = qobject_cast<const QAbstractItemView*>(widget);
-                 view && view->model())
+                 view && view->model()) {
             for (int i = 0; i < view->model()->columnCount(); ++i)
                 texts << view->model()->headerData(i, Qt::Horizontal).toString();
+            if (qobject_cast<const QStringListModel*>(view->model()))
+                texts << shownRows(*view);
+        }
     }
     return texts;
 }
 
-// The texts holding an English word; units, paper names and the like stay as
-// a Japanese office writes them too.
+// The texts holding an English word; units, paper and font names and the like
+// stay as a Japanese office writes them too.
 std::string english(const QStringList& texts) {
     static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
-    static const QStringList kept{"PDF", "OK", "mm", "pt", "in", "pc", "CC", "DD", "Alt", "JPEG"};
+    static const QStringList kept{"PDF", "OK", "mm",  "pt",   "in",  "pc",
+                                  "CC",  "DD", "Alt", "JPEG", "KiB", "MiB"};
     // Paper sizes go by their standard names ("JIS B5", "A4 Extra"), as on printers.
     QStringList papers;
     for (int id = 0; id <= QPageSize::LastPageSize; ++id)
         papers << QPageSize::name(QPageSize::PageSizeId(id));
+    const QStringList fonts = QFontDatabase::families();
     QStringList found;
     for (const QString& text : texts) {
-        if (papers.contains(text) || QFileInfo::exists(text))
+        if (papers.contains(text) || fonts.contains(text) || QFileInfo::exists(text))
             continue;
         for (const auto& match : word.globalMatch(text)) {
             if (!kept.contains(match.captured())) {
@@ -112,33 +141,51 @@ TEST(FrameworkTranslations, TheStandardDialogsShowNoEnglishWord) {
     EXPECT_FALSE(properties.isEmpty());
     EXPECT_EQ(english(shownTexts(print) + properties), "");
 
-    // The kind and date of each entry, which the file system tells in the locale.
+    // The kind and date of each entry, which the file system tells in the locale,
+    // and no size or date cut short.
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("白地")));
     QFile picture(folder.filePath(QStringLiteral("白地.jpg")));
     ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
-    picture.write("\xFF\xD8\xFF\xE0");
+    picture.write(QByteArray("\xFF\xD8\xFF\xE0").leftJustified(56'400, '\0'));
     picture.close();
     QFileDialog files(nullptr, QString(), folder.path());
-    files.setOption(QFileDialog::DontUseNativeDialog);
+    prepareFileDialog(files);
     files.setViewMode(QFileDialog::Detail);
-    files.show();
     auto* entries = files.findChild<QFileSystemModel*>();
+    auto* details = files.findChild<QTreeView*>();
     ASSERT_NE(entries, nullptr);
+    ASSERT_NE(details, nullptr);
+    QSignalSpy loaded(entries, &QFileSystemModel::directoryLoaded);
+    files.show();
     const QModelIndex root = entries->index(folder.path());
-    for (int wait = 0; wait < 100 && entries->rowCount(root) < 2; ++wait)
-        QTest::qWait(20);
-    ASSERT_EQ(entries->rowCount(root), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return entries->rowCount(root) == 2 && !loaded.isEmpty(); }));
     QStringList listed = shownTexts(files);
-    for (int row = 0; row < 2; ++row)
-        for (int column = 1; column < entries->columnCount(root); ++column)
-            listed << entries->index(row, column, root).data().toString();
+    const int margins = 2 * (details->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 1; column < entries->columnCount(root); ++column) {
+            const QString text = entries->index(row, column, root).data().toString();
+            listed << text;
+            EXPECT_LE(details->fontMetrics().horizontalAdvance(text) + margins,
+                      details->header()->sectionSize(column))
+                << text.toStdString();
+        }
+    }
     EXPECT_EQ(english(listed), "");
 
+    // Every font offered with its styles, and the sample.
     QFontDialog font;
-    font.setOption(QFontDialog::DontUseNativeDialog);
+    prepareFontDialog(font);
     font.show();
-    EXPECT_EQ(english(shownTexts(font)), "");
+    auto* fonts = font.findChild<QListView*>();
+    ASSERT_NE(fonts, nullptr);
+    QStringList offered;
+    for (int row = 0; row < fonts->model()->rowCount(); ++row) {
+        fonts->setCurrentIndex(fonts->model()->index(row, 0));
+        offered << shownTexts(font);
+    }
+    EXPECT_FALSE(offered.isEmpty());
+    EXPECT_EQ(english(offered), "");
 }
 
 } // namespace

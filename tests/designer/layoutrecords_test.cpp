@@ -1,6 +1,7 @@
 // The designer window and the layout records: PrintName.INI, PrnFree.ini, OK and
 // Cancel, size and keys.
 
+#include "designer/dbcheckbox.h"
 #include "designer/dbcombobox.h"
 #include "designer/dbedit.h"
 #include "designer/dbnavigator.h"
@@ -11,13 +12,22 @@
 #include "text/sjis.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace mivora::test {
 namespace {
@@ -271,5 +281,72 @@ TEST_F(DesignerTest, EnterMovesTheFocusOnAndTypesNothing) {
     EXPECT_TRUE(form.isVisible()); // the default button was not pressed
 }
 
+// Tab visits the controls as the window reads, the record navigator where it
+// stands; the preview, which moves items by the arrow keys, shows the focus.
+TEST_F(DesignerTest, TabGoesThroughTheWindowInReadingOrder) {
+    TMivoraForm& form = openForEditing();
+    form.MoveCurrentItem(1, 0); // undo and redo both have a step to take
+    form.MoveCurrentItem(0, 1);
+    form.UndoBtnClick();
+    const std::pair<QWidget*, std::string> reading[] = {
+        {form.DBNavigator1->button(Nav::nbFirst), "nbFirst"},
+        {form.DBNavigator1->button(Nav::nbPrior), "nbPrior"},
+        {form.DBNavigator1->button(Nav::nbNext), "nbNext"},
+        {form.DBNavigator1->button(Nav::nbLast), "nbLast"},
+        {form.DBNavigator1->button(Nav::nbInsert), "nbInsert"},
+        {form.DBEdit1, "DBEdit1"},
+        {form.DBEdit2, "DBEdit2"},
+        {form.ReadButton, "ReadButton"},
+        {form.DBEdit3, "DBEdit3"},
+        {form.DBEdit4, "DBEdit4"},
+        {form.ScaleComboBox, "ScaleComboBox"},
+        {form.NoScrollBar, "NoScrollBar"},
+        {form.MenuDBComboBox, "MenuDBComboBox"},
+        {form.YScrollBar, "YScrollBar"},
+        {form.YPosDBEdit, "YPosDBEdit"},
+        {form.FSizDBComboBox, "FSizDBComboBox"},
+        {form.Edit1, "Edit1"},
+        {form.XPosDBEdit, "XPosDBEdit"},
+        {form.XScrollBar, "XScrollBar"},
+        {form.CheckBox2, "CheckBox2"},
+        {form.CalDBCheckBox, "CalDBCheckBox"},
+        {form.ScrollBox1, "ScrollBox1"},
+        {form.DBCheckBox1, "DBCheckBox1"},
+        {form.CheckBox1, "CheckBox1"},
+        {form.UndoButton, "UndoButton"},
+        {form.RedoButton, "RedoButton"},
+        {form.OKBtn, "OKBtn"},
+        {form.CancelBtn, "CancelBtn"},
+        {form.SpeedButton1, "SpeedButton1"},
+    };
+    auto nameOf = [&](const QWidget* widget) -> std::string {
+        for (const auto& [control, name] : reading)
+            if (control == widget)
+                return name;
+        return widget ? widget->metaObject()->className() : "(none)";
+    };
+    auto frameColour = [&] {
+        const QImage preview = form.ScrollBox1->grab().toImage();
+        return preview.pixelColor(0, preview.height() / 2);
+    };
+    const QColor unfocused = frameColour();
+    const QColor highlight = form.ScrollBox1->palette().color(QPalette::Highlight);
+    ASSERT_NE(unfocused, highlight);
+
+    form.DBNavigator1->button(Nav::nbFirst)->setFocus();
+    std::string expected;
+    std::string visited;
+    for (const auto& [control, name] : reading) {
+        expected += name + ' ';
+        visited += nameOf(QApplication::focusWidget()) + ' ';
+        if (QApplication::focusWidget() == form.ScrollBox1) {
+            EXPECT_EQ(frameColour(), highlight);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(visited, expected);
+    EXPECT_EQ(nameOf(QApplication::focusWidget()), reading[0].second); // round again
+    EXPECT_EQ(frameColour(), unfocused);
+}
 } // namespace
 } // namespace mivora::test

@@ -2,14 +2,18 @@
 #include "dialogs/captionpanel.h"
 #include "dialogs/messageboxprompter.h"
 #include "dialogs/msgchkdlg.h"
+#include "support/tempdir.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace mivora::test {
 namespace {
@@ -76,6 +80,36 @@ TEST(MessageBoxPrompter, AsksThreeLinesInTheWindowItWasGiven) {
     // Without the small windows there is no row and no date to offer.
     EXPECT_FALSE(prompter.chooseDigitCountRow("バックアップ方法を指定してください。"));
     EXPECT_EQ(prompter.chooseDate(), "");
+}
+
+// The name proposed comes back whole when the person takes it; a backup
+// overwrites its file without asking, as it always has.
+TEST(MessageBoxPrompter, TakesTheProposedFileAndOverwritesWithoutAsking) {
+    TempDir folder;
+    const std::string existing = (folder.path() / "BACKUP.CSV").string();
+    std::ofstream(existing) << "1";
+    MessageBoxPrompter prompter;
+    for (const bool save : {true, false}) {
+        bool asked = false;
+        QTimer::singleShot(0, [&] {
+            auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!files)
+                return;
+            // A question about the existing file would be the modal window by then;
+            // without one the timer goes with the dialog.
+            QTimer::singleShot(0, files, [&] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    asked = true;
+                    box->reject();
+                    files->reject();
+                }
+            });
+            static_cast<QDialog*>(files)->accept(); // as its Save or Open button does
+        });
+        EXPECT_EQ(prompter.chooseFile({save, "バックアップ", "CSV (*.CSV)", existing}), existing)
+            << save;
+        EXPECT_FALSE(asked) << save;
+    }
 }
 
 TEST(MessageBoxPrompter, AnErrorBreaksBetweenSentencesNeverInsideAWord) {
