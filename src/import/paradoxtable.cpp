@@ -5,9 +5,9 @@
 #include "text/lines.h"
 #include "text/sjis.h"
 
-#include "import/pxlib.h"
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -24,6 +24,9 @@ constexpr std::size_t kFixedHeader = 0x58;
 // A data block begins with the numbers of the next and the previous block and the
 // offset of its last record.
 constexpr int kBlockHeader = 6;
+// The file types of data tables, with and without a primary key.
+constexpr int kKeyedTable = 0;
+constexpr int kUnkeyedTable = 2;
 
 struct Header {
     int recordSize;
@@ -65,7 +68,7 @@ std::size_t fieldTypesAt(int version) {
 
 // Why the fixed header does not describe a data table, or "" when it does.
 std::string headerFault(const Header& header) {
-    if (header.fileType != pxfFileTypIndexDB && header.fileType != pxfFileTypNonIndexDB)
+    if (header.fileType != kKeyedTable && header.fileType != kUnkeyedTable)
         return "Paradox のテーブルではありません";
     if (header.version < 3 || header.version > 12)
         return "ヘッダーの版 " + std::to_string(header.version) + " を知りません";
@@ -95,23 +98,23 @@ bool isProtected(const std::string& header, int version) {
 
 bool knownType(int type) {
     switch (type) {
-    case pxfAlpha:
-    case pxfDate:
-    case pxfShort:
-    case pxfLong:
-    case pxfCurrency:
-    case pxfNumber:
-    case pxfLogical:
-    case pxfMemoBLOb:
-    case pxfBLOb:
-    case pxfFmtMemoBLOb:
-    case pxfOLE:
-    case pxfGraphic:
-    case pxfTime:
-    case pxfTimestamp:
-    case pxfAutoInc:
-    case pxfBCD:
-    case pxfBytes:
+    case paradox::kAlpha:
+    case paradox::kDate:
+    case paradox::kShort:
+    case paradox::kLong:
+    case paradox::kCurrency:
+    case paradox::kNumber:
+    case paradox::kLogical:
+    case paradox::kMemo:
+    case paradox::kBlob:
+    case paradox::kFormattedMemo:
+    case paradox::kOle:
+    case paradox::kGraphic:
+    case paradox::kTime:
+    case paradox::kTimestamp:
+    case paradox::kAutoIncrement:
+    case paradox::kBcd:
+    case paradox::kBytes:
         return true;
     default:
         return false;
@@ -121,18 +124,18 @@ bool knownType(int type) {
 // The length of a field whose type fixes it; 0 for the others.
 int fixedLength(int type) {
     switch (type) {
-    case pxfLogical:
+    case paradox::kLogical:
         return 1;
-    case pxfShort:
+    case paradox::kShort:
         return 2;
-    case pxfLong:
-    case pxfAutoInc:
-    case pxfDate:
-    case pxfTime:
+    case paradox::kLong:
+    case paradox::kAutoIncrement:
+    case paradox::kDate:
+    case paradox::kTime:
         return 4;
-    case pxfNumber:
-    case pxfCurrency:
-    case pxfTimestamp:
+    case paradox::kNumber:
+    case paradox::kCurrency:
+    case paradox::kTimestamp:
         return 8;
     default:
         return 0;
@@ -140,11 +143,11 @@ int fixedLength(int type) {
 }
 
 bool isWholeNumberType(int type) {
-    return type == pxfShort || type == pxfLong || type == pxfAutoInc;
+    return type == paradox::kShort || type == paradox::kLong || type == paradox::kAutoIncrement;
 }
 
 bool isNumberType(int type) {
-    return isWholeNumberType(type) || type == pxfNumber || type == pxfCurrency;
+    return isWholeNumberType(type) || type == paradox::kNumber || type == paradox::kCurrency;
 }
 
 std::string numberText(double value) {
@@ -155,25 +158,73 @@ std::string numberText(double value) {
     return std::string(buffer.data(), end);
 }
 
-void keepMessage(pxdoc_t*, int, const char* message, void* data) {
-    *static_cast<std::string*>(data) = message ? message : "";
+// The values of the records. Paradox keeps numbers big-endian with the sign bit
+// inverted, so that their bytes sort as the numbers do: a whole number has its top
+// bit set when it is positive or zero; a floating-point number has its top bit set
+// when it is positive, and all its bits inverted when it is negative. A field of
+// all zero bytes is empty.
+
+bool isEmptyField(const char* stored, int length) {
+    return std::all_of(stored, stored + length, [](char byte) { return byte == 0; });
 }
 
-std::string readBlock(std::ifstream& in, std::uintmax_t position, std::size_t size) {
-    std::string bytes(size, '\0');
+std::uint64_t bigEndian(const char* stored, int length) {
+    std::uint64_t bits = 0;
+    for (int i = 0; i < length; ++i)
+        bits = bits << 8 | static_cast<unsigned char>(stored[i]);
+    return bits;
+}
+
+// A short (2 bytes) or long integer (4 bytes).
+long wholeNumberOf(const char* stored, int length) {
+    if (length == 2)
+        return static_cast<std::int16_t>(bigEndian(stored, 2) ^ 0x8000u);
+    return static_cast<std::int32_t>(bigEndian(stored, 4) ^ 0x80000000u);
+}
+
+// A number or currency field (8 bytes).
+double floatingNumberOf(const char* stored) {
+    constexpr std::uint64_t kSign = std::uint64_t{1} << 63;
+    std::uint64_t bits = bigEndian(stored, 8);
+    bits = bits & kSign ? bits & ~kSign : ~bits;
+    return std::bit_cast<double>(bits);
+}
+
+// The text of an alpha field: its bytes up to the first zero byte, which pads it.
+std::string alphaOf(const char* stored, int length) {
+    return std::string(stored, std::find(stored, stored + length, '\0'));
+}
+
+// A logical field is 0x80 when false; any other byte but zero is true.
+bool logicalOf(char stored) {
+    return static_cast<unsigned char>(stored) != 0x80;
+}
+
+// Fills bytes with size bytes from position; false when the file ends before.
+bool readAt(std::ifstream& in, std::uintmax_t position, std::size_t size, std::string& bytes) {
+    bytes.resize(size);
+    in.clear();
     in.seekg(static_cast<std::streamoff>(position));
     in.read(bytes.data(), static_cast<std::streamsize>(size));
-    if (static_cast<std::size_t>(in.gcount()) != size)
-        bytes.clear();
-    return bytes;
+    return static_cast<std::size_t>(in.gcount()) == size;
+}
+
+// Whether the first bytes of a file too short for a table header could still
+// begin one: the type of file and the size of its blocks.
+bool couldBeginHeader(const std::string& bytes) {
+    static constexpr std::array<int, 7> kBlockSizes = {1, 2, 3, 4, 8, 16, 32};
+    if (bytes.size() > 4 && byteAt(bytes, 4) != kKeyedTable && byteAt(bytes, 4) != kUnkeyedTable)
+        return false;
+    return bytes.size() <= 5 || std::find(kBlockSizes.begin(), kBlockSizes.end(),
+                                          static_cast<int>(byteAt(bytes, 5))) != kBlockSizes.end();
 }
 
 } // namespace
 
 bool isParadoxTable(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    std::string bytes = readBlock(in, 0, kFixedHeader);
-    return !bytes.empty() && headerFault(headerOf(bytes)).empty();
+    std::string bytes;
+    return readAt(in, 0, kFixedHeader, bytes) && headerFault(headerOf(bytes)).empty();
 }
 
 ParadoxTable::ParadoxTable(fs::path file) : file_(std::move(file)) {
@@ -183,13 +234,8 @@ ParadoxTable::ParadoxTable(fs::path file) : file_(std::move(file)) {
         throw FileError("旧形式のテーブル " + pathText(file_) + " を読めません。(" +
                         error.message() + ")");
     checkHeader(readHeader(size));
-    followBlocks(size);
-    startDecoder();
-}
-
-ParadoxTable::~ParadoxTable() {
-    if (doc_)
-        PX_delete(doc_);
+    blocksInFile_ = (size - static_cast<std::uintmax_t>(headerSize_)) / blockSize_;
+    followBlocks(kBlockHeader, [](int) {});
 }
 
 void ParadoxTable::fail(const std::string& reason) const {
@@ -200,17 +246,27 @@ std::string ParadoxTable::readHeader(std::uintmax_t fileSize) {
     std::ifstream in(file_, std::ios::binary);
     if (!in)
         fail("開けません");
-    if (fileSize < kFixedHeader)
+    std::string bytes;
+    if (fileSize < kFixedHeader) {
+        // Another file under a table's name may be that short: an SQLite table
+        // that was never written is empty.
+        if (fileSize == 0)
+            fail("空のファイルで、Paradox のテーブルではありません");
+        if (readAt(in, 0, static_cast<std::size_t>(fileSize), bytes) && !couldBeginHeader(bytes))
+            fail("Paradox のテーブルではありません");
         fail("ヘッダーの途中でファイルが終わっています");
-    std::string fixed = readBlock(in, 0, kFixedHeader);
-    Header header = headerOf(fixed);
+    }
+    if (!readAt(in, 0, kFixedHeader, bytes))
+        fail("ヘッダーの途中でファイルが終わっています");
+    Header header = headerOf(bytes);
     // Before the header size is trusted: another file under a table's name (a
     // table of this program, say) has some other number there.
     if (std::string fault = headerFault(header); !fault.empty())
         fail(fault);
-    if (static_cast<std::uintmax_t>(header.headerSize) > fileSize)
+    if (static_cast<std::uintmax_t>(header.headerSize) > fileSize ||
+        !readAt(in, 0, static_cast<std::size_t>(header.headerSize), bytes))
         fail("ヘッダーの途中でファイルが終わっています");
-    return readBlock(in, 0, static_cast<std::size_t>(std::max<int>(header.headerSize, 0)));
+    return bytes;
 }
 
 void ParadoxTable::checkHeader(const std::string& bytes) {
@@ -246,29 +302,30 @@ void ParadoxTable::checkHeader(const std::string& bytes) {
     readFieldNames(bytes, header.version);
 }
 
-void ParadoxTable::followBlocks(std::uintmax_t fileSize) {
+void ParadoxTable::followBlocks(std::size_t bytes, const std::function<void(int)>& visit) {
     std::ifstream in(file_, std::ios::binary);
-    const std::uintmax_t blocksInFile = (fileSize - headerSize_) / blockSize_;
     const int perBlock = (blockSize_ - kBlockHeader) / recordSize_;
+    std::uintmax_t followed = 0;
     long long counted = 0;
     for (unsigned number = static_cast<unsigned>(firstBlock_); number != 0;) {
-        if (number > blocksInFile)
+        if (number > blocksInFile_)
             fail("ブロック " + std::to_string(number) + " がファイルの外を指しています");
-        if (blocks_.size() >= blocksInFile)
+        if (followed++ >= blocksInFile_)
             fail("ブロックのつながりが輪になっています");
         std::uintmax_t position =
             static_cast<std::uintmax_t>(headerSize_) + (number - 1) * std::uintmax_t(blockSize_);
-        std::string head = readBlock(in, position, kBlockHeader);
-        if (head.empty())
-            fail("ブロック " + std::to_string(number) + " を読めません");
-        int lastOffset = static_cast<std::int16_t>(word(head, 4));
+        if (!readAt(in, position, bytes, block_))
+            fail(bytes == static_cast<std::size_t>(kBlockHeader)
+                     ? "ブロック " + std::to_string(number) + " を読めません"
+                     : std::string("ブロックを読めません"));
+        int lastOffset = static_cast<std::int16_t>(word(block_, 4));
         int records = lastOffset < 0 ? 0 : lastOffset / recordSize_ + 1;
         if (lastOffset < -recordSize_ || (lastOffset >= 0 && lastOffset % recordSize_ != 0) ||
             records > perBlock)
             fail("ブロック " + std::to_string(number) + " のレコード数が正しくありません");
-        blocks_.push_back({position, records});
         counted += records;
-        number = word(head, 0);
+        visit(records);
+        number = word(block_, 0);
     }
     if (counted != recordCount_)
         fail("ヘッダーのレコード数 " + std::to_string(recordCount_) + " 件がファイルにある " +
@@ -289,64 +346,55 @@ void ParadoxTable::readFieldNames(const std::string& bytes, int version) {
     }
 }
 
-// pxlib decodes the values of the records read here; it never reads the file itself.
-void ParadoxTable::startDecoder() {
-    doc_ = PX_new3(keepMessage, nullptr, nullptr, nullptr, &pxMessage_);
-    if (!doc_)
-        fail("メモリが足りません");
-}
-
 void ParadoxTable::forEachRecord(const std::function<void()>& visit) {
-    std::ifstream in(file_, std::ios::binary);
     recordNumber_ = 0;
-    for (const Block& block : blocks_) {
-        block_ = readBlock(in, block.position, static_cast<std::size_t>(blockSize_));
-        if (block_.empty())
-            fail("ブロックを読めません");
-        for (int i = 0; i < block.records; ++i) {
+    // The chain is followed again, as checked when the table was opened.
+    followBlocks(static_cast<std::size_t>(blockSize_), [&](int records) {
+        for (int i = 0; i < records; ++i) {
             record_ = block_.data() + kBlockHeader + static_cast<std::ptrdiff_t>(i) * recordSize_;
             ++recordNumber_;
             visit();
         }
-    }
+    });
     record_ = nullptr;
 }
 
-char* ParadoxTable::at(int field) const {
+const char* ParadoxTable::at(int field) const {
     return record_ + fields_[static_cast<std::size_t>(field)].offset;
 }
 
 bool ParadoxTable::converts(int paradoxType, FieldType type) {
     switch (type) {
     case FieldType::Text:
-        return paradoxType == pxfAlpha || paradoxType == pxfLogical || isNumberType(paradoxType);
+        return paradoxType == paradox::kAlpha || paradoxType == paradox::kLogical ||
+               isNumberType(paradoxType);
     case FieldType::Integer:
-        return paradoxType == pxfAlpha || isNumberType(paradoxType);
+        return paradoxType == paradox::kAlpha || isNumberType(paradoxType);
     case FieldType::Flag:
-        return paradoxType == pxfLogical;
+        return paradoxType == paradox::kLogical;
     }
     return false;
 }
 
 std::string ParadoxTable::typeName(int paradoxType) {
     switch (paradoxType) {
-    case pxfAlpha:
+    case paradox::kAlpha:
         return "文字";
-    case pxfDate:
+    case paradox::kDate:
         return "日付";
-    case pxfTime:
+    case paradox::kTime:
         return "時刻";
-    case pxfTimestamp:
+    case paradox::kTimestamp:
         return "日時";
-    case pxfLogical:
+    case paradox::kLogical:
         return "論理";
-    case pxfMemoBLOb:
-    case pxfFmtMemoBLOb:
+    case paradox::kMemo:
+    case paradox::kFormattedMemo:
         return "メモ";
-    case pxfBLOb:
-    case pxfOLE:
-    case pxfGraphic:
-    case pxfBytes:
+    case paradox::kBlob:
+    case paradox::kOle:
+    case paradox::kGraphic:
+    case paradox::kBytes:
         return "バイナリ";
     default:
         return "数値";
@@ -367,57 +415,38 @@ std::string ParadoxTable::value(int field, FieldType type) const {
 
 bool ParadoxTable::number(int field, double& value) const {
     const ParadoxField& def = fields_[static_cast<std::size_t>(field)];
-    // An empty field is all zero bytes. pxlib sees that for short and number
-    // fields, but reads an empty long field as -2147483648.
-    const char* stored = at(field);
-    if (std::all_of(stored, stored + def.length, [](char byte) { return byte == 0; }))
+    if (isEmptyField(at(field), def.length))
         return false;
-    int result = 0;
-    if (def.type == pxfShort) {
-        short whole = 0;
-        result = PX_get_data_short(doc_, at(field), def.length, &whole);
-        value = whole;
-    } else if (isWholeNumberType(def.type)) {
-        long whole = 0;
-        result = PX_get_data_long(doc_, at(field), def.length, &whole);
-        value = static_cast<double>(whole);
-    } else {
-        result = PX_get_data_double(doc_, at(field), def.length, &value);
+    if (isWholeNumberType(def.type)) {
+        value = static_cast<double>(wholeNumberOf(at(field), def.length));
+        return true;
     }
-    if (result < 0)
-        fail(pxMessage_);
+    value = floatingNumberOf(at(field));
     // A damaged number reads as NaN or infinity, which no field here can hold.
-    if (result > 0 && !std::isfinite(value))
+    if (!std::isfinite(value))
         fail("レコード " + std::to_string(recordNumber_) + " の項目「" + toUtf8(def.name) +
              "」の値は数ではありません");
-    return result > 0;
+    return true;
 }
 
 std::string ParadoxTable::text(int field) const {
     const ParadoxField& def = fields_[static_cast<std::size_t>(field)];
-    if (def.type == pxfLogical) {
+    if (def.type == paradox::kLogical) {
         int state = logical(field);
         return state < 0 ? "" : state ? "True" : "False";
     }
-    if (def.type != pxfAlpha) {
+    if (def.type != paradox::kAlpha) {
         double stored = 0;
         return number(field, stored) ? numberText(stored) : std::string();
     }
-    char* stored = nullptr;
-    // No target encoding is set, so the bytes come through as they stand: CP932.
-    int result = PX_get_data_alpha(doc_, at(field), def.length, &stored);
-    if (result < 0)
-        fail(pxMessage_);
-    std::string bytes = stored ? stored : "";
-    if (stored)
-        doc_->free(doc_, stored);
-    return bytes;
+    // The bytes as they stand: CP932.
+    return alphaOf(at(field), def.length);
 }
 
 std::string ParadoxTable::integerText(int field) const {
     const ParadoxField& def = fields_[static_cast<std::size_t>(field)];
     double stored = 0;
-    if (def.type == pxfAlpha) {
+    if (def.type == paradox::kAlpha) {
         std::string written = text(field);
         long long parsed = 0;
         if (written.empty())
@@ -438,12 +467,8 @@ std::string ParadoxTable::integerText(int field) const {
 }
 
 int ParadoxTable::logical(int field) const {
-    const ParadoxField& def = fields_[static_cast<std::size_t>(field)];
-    char stored = 0;
-    int result = PX_get_data_byte(doc_, at(field), def.length, &stored);
-    if (result < 0)
-        fail(pxMessage_);
-    return result == 0 ? -1 : stored != 0;
+    const char stored = *at(field);
+    return stored == 0 ? -1 : logicalOf(stored);
 }
 
 std::string ParadoxTable::flagText(int field) const {

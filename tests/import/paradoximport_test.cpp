@@ -1,5 +1,6 @@
-// Moving in from an old installation: Paradox tables written with pxlib's own
-// writer, imported, and read back through the program's tables.
+// Moving in from an old installation: Paradox tables written by the tests' own
+// writer (support/paradoxwriter.h), imported, and read back through the program's
+// tables.
 
 #include "import/paradoximport.h"
 #include "session/session.h"
@@ -14,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include "import/pxlib.h"
 #include <algorithm>
 #include <chrono>
 #include <fcntl.h>
@@ -28,8 +28,13 @@ namespace mivora {
 namespace {
 
 namespace fs = std::filesystem;
+using test::paradoxAlpha;
 using test::ParadoxCell;
 using test::ParadoxColumn;
+using test::paradoxDate;
+using test::paradoxLong;
+using test::paradoxNumber;
+using test::paradoxShort;
 using Rows = std::vector<std::vector<std::string>>;
 
 void writeBytes(const fs::path& file, const std::string& bytes) {
@@ -173,22 +178,22 @@ std::vector<ParadoxColumn> numbered(const std::string& prefix, int count, int ty
 }
 
 TEST_F(ParadoxImportTest, ReportNamesFieldsSkippedAndFieldsLeftEmpty) {
-    std::vector<ParadoxColumn> freeColumns = numbered("項目", kSlotCount, pxfAlpha, 40);
-    freeColumns.push_back({"旧メモ", pxfAlpha, 20});
+    std::vector<ParadoxColumn> freeColumns = numbered("項目", kSlotCount, paradoxAlpha, 40);
+    freeColumns.push_back({"旧メモ", paradoxAlpha, 20});
     {
         test::ParadoxWriter freeData(oldTables() / "PrtFreeData.DB", freeColumns);
         std::vector<ParadoxCell> row(freeColumns.size());
         row[0] = sj("?車名");
         row[60] = sj("取り込まない");
         freeData.add(row);
-        std::vector<ParadoxColumn> countColumns = {{"データ用途", pxfAlpha, 20}};
+        std::vector<ParadoxColumn> countColumns = {{"データ用途", paradoxAlpha, 20}};
         for (const std::string& name : vehicleFieldNames())
-            countColumns.push_back({name, pxfShort, 2});
+            countColumns.push_back({name, paradoxShort, 2});
         test::ParadoxWriter counts(oldTables() / "INDTLEN.db", countColumns);
         std::vector<ParadoxCell> counted(countColumns.size(), ParadoxCell(12L));
         counted[0] = sj("住所録");
         counts.add(counted);
-        test::ParadoxWriter expense(oldTables() / "Expense.DB", {{"仮ナンバー", pxfLong, 4}});
+        test::ParadoxWriter expense(oldTables() / "Expense.DB", {{"仮ナンバー", paradoxLong, 4}});
     }
 
     std::vector<std::string> lines = reportLines(import());
@@ -222,20 +227,22 @@ TEST_F(ParadoxImportTest, NumbersOfEveryKindBecomeIntegers) {
         std::string imported;
     };
     const Case cases[] = {
-        {"short", pxfShort, 2, 210L, "210"},
-        {"negative short", pxfShort, 2, -3L, "-3"},
-        {"long", pxfLong, 4, 100000L, "100000"},
-        {"number, half rounds to even", pxfNumber, 8, 210.5, "210"},
-        {"number, other half", pxfNumber, 8, 211.5, "212"},
-        {"alpha digits", pxfAlpha, 10, std::string(" 297"), "297"},
-        {"empty", pxfLong, 4, ParadoxCell(), ""},
+        {"short", paradoxShort, 2, 210L, "210"},
+        {"negative short", paradoxShort, 2, -3L, "-3"},
+        {"long", paradoxLong, 4, 100000L, "100000"},
+        {"negative long", paradoxLong, 4, -100000L, "-100000"},
+        {"number, half rounds to even", paradoxNumber, 8, 210.5, "210"},
+        {"number, other half", paradoxNumber, 8, 211.5, "212"},
+        {"negative number", paradoxNumber, 8, -211.5, "-212"},
+        {"alpha digits", paradoxAlpha, 10, std::string(" 297"), "297"},
+        {"empty", paradoxLong, 4, ParadoxCell(), ""},
     };
     int run = 0;
     for (const Case& c : cases) {
         {
             test::ParadoxWriter layouts(
                 oldTables() / "PrtData.DB",
-                {{"印刷名", pxfAlpha, 20}, {"印刷サイズＸ", c.type, c.length}});
+                {{"印刷名", paradoxAlpha, 20}, {"印刷サイズＸ", c.type, c.length}});
             layouts.add({sj("車検証"), c.stored});
         }
         fs::path target = dir_.path() / ("new" + std::to_string(++run));
@@ -287,10 +294,23 @@ TEST_F(ParadoxImportTest, DamagedTableEndsWithMessageNamingItAndWritesNothing) {
          "Paradox のテーブルではありません"},
         {"protected by a password", "PrtData.DB",
          [](const fs::path& f) { patch(f, 0x5C, "\x5a\x17\x3c\x91"); }, "パスワードで保護"},
+        {"protected by a password in a header before version 5", "PrtData.DB",
+         [](const fs::path& f) {
+             patch(f, 0x39, "\x04");
+             patch(f, 0x25, "\x5a\x17\x3c\x91");
+         },
+         "パスワードで保護"},
+        {"an SQLite table never written, which is empty", "INDATA.db",
+         [](const fs::path& f) { fs::resize_file(f, 0); }, "Paradox のテーブルではありません"},
+        {"a table of this program cut short within a header's length", "INDATA.db",
+         [this](const fs::path& f) {
+             writeBytes(f, readBytes(tablePath(source(), vehicleTable())).substr(0, 60));
+         },
+         "Paradox のテーブルではありません"},
         {"not a number in a number field", "Expense.DB",
          [](const fs::path& f) {
-             test::ParadoxWriter(f, {{"諸費用乗用1", pxfNumber, 8}}).add({1.0});
-             // A quiet NaN as the file keeps it; pxlib's writer cannot write one.
+             test::ParadoxWriter(f, {{"諸費用乗用1", paradoxNumber, 8}}).add({1.0});
+             // A quiet NaN as the file keeps it.
              patch(f, headerSize(f) + 6, std::string("\xff\xf8\0\0\0\0\0\0", 8));
          },
          "レコード 1 の項目「諸費用乗用1」の値は数ではありません"},
@@ -303,7 +323,7 @@ TEST_F(ParadoxImportTest, DamagedTableEndsWithMessageNamingItAndWritesNothing) {
         {"table missing", "WeightTax.DB", [](const fs::path& f) { fs::remove(f); }, "No such file"},
         {"date where a number belongs", "Expense.DB",
          [](const fs::path& f) {
-             test::ParadoxWriter(f, {{"仮ナンバー", pxfDate, 4}});
+             test::ParadoxWriter(f, {{"仮ナンバー", paradoxDate, 4}});
          },
          "項目「仮ナンバー」の型 (日付)"},
     };
