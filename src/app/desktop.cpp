@@ -17,6 +17,8 @@
 #include "dialogs/msgchkdlg.h"
 #include "dialogs/prfreeeditform.h"
 #include "dialogs/tooleditform.h"
+#include "platform/paths.h"
+#include "platform/process.h"
 #include "print/printfont.h"
 #include "session/session.h"
 #include "text/errors.h"
@@ -33,16 +35,17 @@ namespace mivora {
 namespace {
 
 std::string optionValue(int argc, char** argv, const std::string& name) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (argv[i] == name)
-            return argv[i + 1];
+    const std::vector<std::string> arguments = utf8Arguments(argc, argv);
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
+        if (arguments[i] == name)
+            return arguments[i + 1];
     return {};
 }
 
 bool hasDisplay() {
 #ifdef Q_OS_LINUX
-    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") ||
-           std::getenv("QT_QPA_PLATFORM");
+    return !environmentText("DISPLAY").empty() || !environmentText("WAYLAND_DISPLAY").empty() ||
+           !environmentText("QT_QPA_PLATFORM").empty();
 #else
     return true;
 #endif
@@ -50,10 +53,9 @@ bool hasDisplay() {
 
 StartFolderOptions startFolderOptions(int argc, char** argv) {
     StartFolderOptions options;
-    options.folder = optionValue(argc, argv, "--folder");
-    const char* variable = std::getenv("CARDATA");
+    options.folder = pathOf({}, optionValue(argc, argv, "--folder"));
     options.tablesNamedElsewhere =
-        !optionValue(argc, argv, "--cardata").empty() || (variable && *variable);
+        !optionValue(argc, argv, "--cardata").empty() || !environmentText("CARDATA").empty();
     options.current = std::filesystem::current_path();
     options.proposed = proposedProgramFolder();
     return options;

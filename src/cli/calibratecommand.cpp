@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/headlessgui.h"
 #include "cli/options.h"
+#include "platform/paths.h"
 #include "print/calibrationsheet.h"
 #include "print/paintercanvas.h"
 #include "print/printfont.h"
@@ -98,7 +99,7 @@ int commandCalibrate(const Arguments& args, std::ostream& out, std::ostream&) {
     const PrinterAdjustment groups = readToolEdit(fs::current_path());
     const AdjustmentGroup group = groupOption(line, groups);
     if (pdf)
-        printSheet(fs::absolute(*pdf), group, number, out);
+        printSheet(fs::absolute(pathOf({}, *pdf)), group, number, out);
     else
         showValues(measuredOption(*measured), groups, number, save, out);
     return 0;

@@ -7,6 +7,7 @@
 #include "exchange/backupfiles.h"
 #include "exchange/restore.h"
 #include "items/postal.h"
+#include "platform/paths.h"
 #include "session/session.h"
 #include "store/onethread.h"
 #include "text/codec.h"
@@ -24,7 +25,7 @@ namespace {
 fs::path fileArgument(const CommandLine& line, const char* usage) {
     if (line.words.size() != 1)
         throw Error(std::string("使い方: mivora ") + usage);
-    return fs::absolute(fs::path(line.words[0]));
+    return fs::absolute(pathOf({}, line.words[0]));
 }
 
 } // namespace

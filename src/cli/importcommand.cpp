@@ -2,6 +2,7 @@
 // Paradox tables becomes a new program folder of this program.
 
 #include "cli/commands.h"
+#include "platform/paths.h"
 
 #include "import/paradoximport.h"
 #include "text/lines.h"
@@ -15,7 +16,7 @@ int commandImportParadox(const Arguments& args, std::ostream& out, std::ostream&
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--paradox" && i + 1 < args.size())
-            folders.paradox = args[++i];
+            folders.paradox = pathOf({}, args[++i]);
         else
             positional.push_back(args[i]);
     }
@@ -24,8 +25,8 @@ int commandImportParadox(const Arguments& args, std::ostream& out, std::ostream&
                "[--paradox DIR]\n";
         return 2;
     }
-    folders.oldProgram = positional[0];
-    folders.newProgram = positional[1];
+    folders.oldProgram = pathOf({}, positional[0]);
+    folders.newProgram = pathOf({}, positional[1]);
     ImportReport report = importParadox(folders);
     out << "旧形式のデータを " << pathText(std::filesystem::absolute(folders.newProgram))
         << " に取り込みました。\n";

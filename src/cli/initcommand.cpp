@@ -5,6 +5,7 @@
 #include "cli/headlessgui.h"
 #include "cli/options.h"
 #include "cli/programfolder.h"
+#include "platform/paths.h"
 
 #include "store/database.h"
 #include "store/datafolder.h"
@@ -162,7 +163,7 @@ int commandInit(const Arguments& args, std::ostream& out, std::ostream& err) {
         err << "使い方: mivora init [--server 接続文字列 | --join 接続文字列] DIR\n";
         return 2;
     }
-    const fs::path dir = fs::absolute(line.words[0]);
+    const fs::path dir = fs::absolute(pathOf({}, line.words[0]));
     const std::string server = join ? *join : line.option("--server").value_or("");
     if (join && server.empty()) {
         err << "mivora init: --join には接続文字列を指定してください。\n";

@@ -7,6 +7,8 @@
 
 #include "cli/commands.h"
 #include "cli/programfolder.h"
+#include "platform/paths.h"
+#include "platform/process.h"
 
 #include "items/postal.h"
 #include "items/postalupdate.h"
@@ -105,14 +107,13 @@ bool printPostalCode(const std::string& address, int mode, const PostalList& lis
 // the program would never read it.
 bool installList(const std::string& zipFile, const std::filesystem::path& programDir,
                  std::ostream& out, std::ostream& err) {
-    const char* tables = std::getenv("CARDATA");
-    if (!isProgramFolder(programDir) && !(tables && *tables)) {
+    if (!isProgramFolder(programDir) && environmentText("CARDATA").empty()) {
         err << "mivora postal: " << pathText(programDir)
             << " はプログラムフォルダではありません (CARDATA/INDATA.db も CARDATA/CARDATA.conn "
                "もありません)。郵便番号簿はプログラムフォルダで更新してください。\n";
         return false;
     }
-    out << installedMessage(installPostalList(zipFile, programDir)) << "\n";
+    out << installedMessage(installPostalList(pathOf({}, zipFile), programDir)) << "\n";
     return true;
 }
 

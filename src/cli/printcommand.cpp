@@ -7,6 +7,7 @@
 #include "cli/headlessgui.h"
 #include "cli/options.h"
 #include "cli/unattendedprompter.h"
+#include "platform/paths.h"
 #include "print/paintercanvas.h"
 #include "print/printdata.h"
 #include "print/printfont.h"
@@ -115,7 +116,7 @@ int commandPrint(const Arguments& args, std::ostream& out, std::ostream& err) {
     moveToRecord(session.vehicles, request.line.number("--record").value_or(1), "車両のレコード");
     session.freeData.first(); // the input record of hand-written items
 
-    const fs::path file = fs::absolute(*request.line.option("--pdf"));
+    const fs::path file = fs::absolute(pathOf({}, *request.line.option("--pdf")));
     PdfDevice pdf(file, paperOf(session.layouts));
     PdfPrintHost host(settings.programDir, adjustmentFor(settings.programDir, request.line), pdf,
                       err);

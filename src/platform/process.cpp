@@ -1,5 +1,7 @@
 #include "platform/process.h"
 
+#include <cstdlib>
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -26,6 +28,17 @@ std::vector<std::string> utf8Arguments(int, char**) {
     return arguments;
 }
 
+std::string environmentText(const char* name) {
+    const std::wstring wideName(name, name + std::char_traits<char>::length(name));
+    const wchar_t* value = _wgetenv(wideName.c_str());
+    if (!value)
+        return {};
+    const int length = WideCharToMultiByte(CP_UTF8, 0, value, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length > 0 ? length - 1 : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, value, -1, text.data(), length, nullptr, nullptr);
+    return text;
+}
+
 void useStartingConsole() {
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     if ((output == nullptr || output == INVALID_HANDLE_VALUE) &&
@@ -40,6 +53,11 @@ void useStartingConsole() {
 
 std::vector<std::string> utf8Arguments(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+std::string environmentText(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
 }
 
 void useStartingConsole() {}

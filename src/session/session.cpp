@@ -1,5 +1,7 @@
 #include "session/session.h"
 
+#include "platform/paths.h"
+#include "platform/process.h"
 #include "store/datafolder.h"
 #include "store/postgres.h"
 #include "text/errors.h"
@@ -14,9 +16,9 @@ namespace fs = std::filesystem;
 
 fs::path resolveTableFolder(const fs::path& programDir, const std::string& option) {
     if (!option.empty())
-        return fs::absolute(option);
-    if (const char* variable = std::getenv("CARDATA"); variable && *variable)
-        return fs::absolute(variable);
+        return fs::absolute(pathOf({}, option));
+    if (const std::string variable = environmentText("CARDATA"); !variable.empty())
+        return fs::absolute(pathOf({}, variable));
     return findFile(programDir, "CARDATA");
 }
 
