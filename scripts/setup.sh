@@ -13,6 +13,9 @@ packages=(
     cups printer-driver-cups-pdf
     libzip-dev dpkg-dev appstream desktop-file-utils lintian
     clang libclang-rt-14-dev strace
+    # the Windows build, its tests under wine and its installer
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools ninja-build
+    googletest wine wine64 nsis imagemagick x11-utils locales
 )
 
 missing=()
@@ -25,4 +28,10 @@ if ((${#missing[@]})); then
     [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
     $sudo_cmd apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+# Wine takes a Japanese PC's code page (932) from this locale.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    sudo_cmd=""
+    [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+    $sudo_cmd localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi

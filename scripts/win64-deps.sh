@@ -6,6 +6,11 @@
 set -euo pipefail
 
 shared=${MIVORA_WIN64_SHARED:-$(cd "$(dirname "$0")/../.." && pwd)/shared/win64}
+[ -d "$shared" ] || shared=/work/shared/win64 # a clone elsewhere on the workplace machine
+if [ ! -f "$shared/toolchain-mingw64.cmake" ]; then
+    echo "No Windows toolchain bundle (shared/win64) beside this tree" >&2
+    exit 1
+fi
 cache=${MIVORA_WIN64_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/mivora/win64}
 prefix=$cache/prefix
 stamp=$cache/ready
@@ -38,6 +43,7 @@ if ! fresh "$shared/build-deps.sh" "$shared/mivora-win64-deps.tar.xz" "$0"; then
     nice -n 10 cmake --build "$cache/gtest-build" >/dev/null
     cmake --install "$cache/gtest-build" >/dev/null
     rm -rf "$cache/gtest-build"
+    cp "$toolchain" "$cache/"
     touch "$stamp"
 fi
 echo "$prefix"

@@ -25,7 +25,7 @@ DigitCountRow readDigitCountRow(const Table& digitCounts) {
 }
 
 std::filesystem::path FileName::with(const char* fixedExtension) const {
-    return findFile(directory, pathText(std::filesystem::path(base + fixedExtension)));
+    return findFile(directory, base + fixedExtension);
 }
 
 FileName splitFileName(const std::filesystem::path& chosen) {

@@ -281,9 +281,8 @@ bool replaceList(const std::string& bytes, const fs::path& programDir) {
     if (previous) {
         PendingFile copy(programDir / "KEN_ALL.CSV.bak.new");
         const fs::path backup = findFile(programDir, "KEN_ALL.CSV.bak");
-        fs::copy_file(list, copy.path(), fs::copy_options::overwrite_existing, error);
-        if (error)
-            failWriting(backup, error.value());
+        if (!copyFile(list, copy.path()))
+            failWriting(backup, errno);
         if (!syncFile(copy.path()))
             failWriting(backup, errno);
         renameInto(copy.path(), backup);

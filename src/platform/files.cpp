@@ -189,6 +189,10 @@ bool replaceFile(const fs::path& from, const fs::path& to) {
            failed();
 }
 
+bool copyFile(const fs::path& from, const fs::path& to) {
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) || failed();
+}
+
 bool writable(const fs::path& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
@@ -302,6 +306,13 @@ bool syncFile(const fs::path& file) {
 
 bool replaceFile(const fs::path& from, const fs::path& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool copyFile(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+    errno = error.value();
+    return !error;
 }
 
 bool writable(const fs::path& path) {

@@ -64,6 +64,9 @@ bool syncFile(const std::filesystem::path& file);
 // Puts `from` in the place of `to` at once, replacing a file that is there.
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Copies a file over `to`, replacing a file that is there.
+bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Whether this user may write the file or folder.
 bool writable(const std::filesystem::path& path);
 

@@ -5,6 +5,7 @@
 #include "exchange/backup.h"
 #include "exchange/backupfiles.h"
 #include "exchange/restore.h"
+#include "platform/files.h"
 #include "store/datafolder.h"
 #include "store/sqlite.h"
 #include "support/samplefolder.h"
@@ -154,7 +155,7 @@ TEST_F(BackupSafetyTest, AFailedTxtBackupChangesNeitherFilesNorCounts) {
     const fs::path locked = folder_.dir() / "locked";
     fs::create_directory(locked);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-    if (::access(locked.c_str(), W_OK) != 0) // root writes anyway
+    if (!writable(locked)) // root writes anyway
         expectRefused(locked / "x.TXT");
     fs::permissions(locked, fs::perms::owner_all);
 

@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 class ExchangeFlowTest : public ::testing::Test {
   protected:
     const fs::path& dir() const { return folder_.dir(); }
-    std::string file(const char* name) { return pathText(dir() / name); }
+    std::string file(const char* name) { return pathText(pathOf(dir(), name)); }
 
     SampleFolder folder_;
     Session& session_ = folder_.session();

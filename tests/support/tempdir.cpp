@@ -28,4 +28,13 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+bool spelledOnDisk(const std::filesystem::path& file) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(file.parent_path(), error), end;
+         !error && it != end; it.increment(error))
+        if (it->path().filename() == file.filename())
+            return true;
+    return false;
+}
+
 } // namespace mivora::test

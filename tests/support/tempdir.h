@@ -18,4 +18,8 @@ class TempDir {
     std::filesystem::path path_;
 };
 
+// Whether a file of exactly this spelling is in its folder: Windows also finds
+// it by a name that differs in the case of its letters.
+bool spelledOnDisk(const std::filesystem::path& file);
+
 } // namespace mivora::test

@@ -1,0 +1,14 @@
+# Sourced: a throw-away wine prefix with the PC of a Japanese office (code page
+# 932, IPA fonts installed as Windows fonts), the Windows libraries on the path.
+# Needs $prefix (scripts/win64-deps.sh prints it). Removed when the shell exits.
+export WINEPREFIX
+WINEPREFIX=$(mktemp -d /tmp/mivora-wine-XXXXXX)
+trap 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPATH="Z:${prefix//\//\\}\\bin"
+export QT_PLUGIN_PATH="Z:${prefix//\//\\}\\plugins"
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+unset QT_QPA_PLATFORM # Windows' own platform, on the display given
+wineboot -i >/dev/null 2>&1
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp /usr/share/fonts/opentype/ipafont-gothic/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"

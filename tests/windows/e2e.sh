@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# The Windows program under wine beside the Debian program of the same commit:
+# the same commands on twin program folders (under ドキュメント) give the same
+# texts, the same files byte for byte and the same pages to 0.1 mm, and what one
+# writes the other reads.
+#   tests/windows/e2e.sh DEBIAN_MIVORA WINDOWS_MIVORA_EXE PARADOXSAMPLE
+# Runs in the wine environment that scripts/windows-test.sh sets up.
+set -uo pipefail
+deb=$(realpath "$1")
+win=$(realpath "$2")
+paradox=$(realpath "$3")
+here=$(cd "$(dirname "$0")" && pwd)
+postal_list=${MIVORA_SHARED_DATA:-$here/../../../shared/data}/KEN_ALL.CSV
+[ -f "$postal_list" ] || postal_list=$here/../data/ken_all_excerpt.csv
+
+work=$(mktemp -d /tmp/mivora-e2e-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/deb" "$work/win"
+failures=0
+checks=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+check() { checks=$((checks + 1)); }
+
+# Runs a command in a folder under each system's root; its output with the
+# roots and the Windows drive taken out.
+on() { # deb|win folder args...
+    local side=$1 folder=$2
+    shift 2
+    if [ "$side" = deb ]; then
+        (cd "$work/deb/$folder" && "$deb" "$@" 2>&1) | sed "s|$work/deb|ROOT|g"
+    else
+        (cd "$work/win/$folder" && wine "$win" "$@" 2>&1) | tr -d '\r' |
+            sed 's|Z:\\|/|g; s|\\|/|g' | sed "s|$work/win|ROOT|g"
+    fi
+}
+
+same_output() { # folder args...
+    check
+    local a b
+    a=$(on deb "$@")
+    b=$(on win "$@")
+    [ "$a" = "$b" ] || fail "mivora $* differs:"$'\n'"$(diff <(echo "$a") <(echo "$b") | head -10)"
+}
+
+same_file() { # path under both roots
+    check
+    cmp -s "$work/deb/$1" "$work/win/$1" || fail "$1 differs between the two systems"
+}
+
+# Every word of two PDFs at the same place, within 0.1 mm (0.283 pt).
+same_pages() { # path under both roots
+    check
+    python3 - "$work/deb/$1" "$work/win/$1" <<'PY' || fail "$1: the pages differ"
+import re, subprocess, sys
+def words(pdf):
+    html = subprocess.run(["pdftotext", "-bbox", pdf, "-"], capture_output=True, text=True).stdout
+    return [(m[5], *map(float, m[1:5])) for m in
+            re.findall(r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>', html)]
+a, b = words(sys.argv[1]), words(sys.argv[2])
+if not a or len(a) != len(b):
+    sys.exit(f"{len(a)} words against {len(b)}")
+for x, y in zip(a, b):
+    if x[0] != y[0] or max(abs(p - q) for p, q in zip(x[1:], y[1:])) > 0.283:
+        sys.exit(f"{x} against {y}")
+PY
+}
+
+folder=ドキュメント/Mivora
+for side in deb win; do
+    check
+    out=$(on "$side" . init "$folder") || fail "init on $side: $out"
+done
+same_output . init "$folder-again"
+for file in $(cd "$work/deb/$folder" && find . -type f ! -path './CARDATA/*'); do
+    same_file "$folder/$file"
+done
+
+for layout in 1 2; do
+    for record in 1 5 12 20; do
+        same_output "$folder" resolve --layout "$layout" --record "$record"
+    done
+    same_output "$folder" print --pdf "layout$layout.pdf" --layout "$layout" --record 5
+    same_pages "$folder/layout$layout.pdf"
+done
+
+# Backups: the same bytes from both, and each restores the other's.
+for kind in CSV TXT; do
+    same_output "$folder" backup "控え.$kind" --row 1
+    same_file "$folder/控え.$kind"
+done
+cp "$work/deb/$folder/控え.CSV" "$work/win/$folder/他方.CSV"
+cp "$work/win/$folder/控え.CSV" "$work/deb/$folder/他方.CSV"
+same_output "$folder" restore 他方.CSV
+same_output "$folder" backup 戻し.CSV --row 1
+same_file "$folder/戻し.CSV"
+check
+cmp -s "$work/deb/$folder/戻し.CSV" "$work/deb/$folder/控え.CSV" || fail "a restored backup differs"
+
+# Moving in from an old installation's Paradox tables.
+for side in deb win; do
+    mkdir -p "$work/$side/旧/CARDATA"
+    "$paradox" "$work/deb/$folder/CARDATA" "$work/$side/旧/CARDATA" || fail "paradoxsample"
+    cp "$work/deb/$folder"/*.INI "$work/deb/$folder"/*.jpg "$work/$side/旧/"
+done
+same_output . import-paradox 旧 新
+same_output 新 backup 取込.CSV --row 1
+same_file 新/取込.CSV
+
+# Postal codes on the national list.
+for side in deb win; do cp "$postal_list" "$work/$side/$folder/KEN_ALL.CSV"; done
+for address in 東京都千代田区千代田 北海道札幌市中央区 大阪府大阪市北区梅田 沖縄県那覇市; do
+    same_output "$folder" postal "$address"
+done
+
+# Printer calibration.
+same_output "$folder" calibrate --pdf 調整.pdf
+same_pages "$folder/調整.pdf"
+same_output "$folder" calibrate --measured 30.2,40.1,180.6,250.3 --group 2
+
+echo "windows end to end: $checks checks, $failures failed"
+[ "$failures" -eq 0 ]
