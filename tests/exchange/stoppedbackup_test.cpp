@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -103,6 +105,17 @@ class StoppedBackupTest : public ::testing::Test {
             std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
     }
 
+    // A name as strace writes it: bytes beyond ASCII in octal.
+    static std::string asTraced(const std::string& name) {
+        std::string traced;
+        for (unsigned char c : name) {
+            char octal[5];
+            std::snprintf(octal, sizeof octal, "\\%03o", c);
+            traced += c < 0x80 ? std::string(1, static_cast<char>(c)) : std::string(octal);
+        }
+        return traced;
+    }
+
     // The calls of one whole backup that touch the backup folder.
     std::vector<StopPoint> stopPoints() {
         const fs::path log = dir_.path() / "calls.log";
@@ -118,7 +131,7 @@ class StoppedBackupTest : public ::testing::Test {
             if (call.empty())
                 continue;
             const int invocation = ++counts[call];
-            if (line.find(out_.string()) != std::string::npos)
+            if (line.find(asTraced(out_.string())) != std::string::npos)
                 points.push_back({call, invocation});
         }
         return points;
