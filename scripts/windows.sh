@@ -34,6 +34,6 @@ cp /usr/share/fonts/opentype/ipafont-gothic/{ipag,ipagp}.ttf "$dist/fonts/"
 cp packaging/windows/qt.conf "$dist/"
 x86_64-w64-mingw32-strip "$dist/mivora.exe"
 
-makensis -V2 -DVERSION="$version" -DSOURCE="$PWD/$dist" \
+makensis -V2 -DVERSION="$version" -DSOURCE="$PWD/$dist" -DHERE="$PWD/packaging/windows" \
     -DOUTFILE="$PWD/dist/windows/Mivora-Setup-$version.exe" packaging/windows/mivora.nsi
 echo "dist/windows/Mivora-Setup-$version.exe"

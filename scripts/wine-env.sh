@@ -7,8 +7,20 @@ trap 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="Z:${prefix//\//\\}\\bin"
 export QT_PLUGIN_PATH="Z:${prefix//\//\\}\\plugins"
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export LANG=ja_JP.UTF-8
+unset LC_ALL
 unset QT_QPA_PLATFORM # Windows' own platform, on the display given
 wineboot -i >/dev/null 2>&1
 mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 cp /usr/share/fonts/opentype/ipafont-gothic/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+# The profile's Documents and other folders are links into the Unix home:
+# folders of the prefix's own instead, so that nothing here leaves it.
+for folder in "$WINEPREFIX/drive_c/users/$(id -un)"/*; do
+    if [ -L "$folder" ]; then
+        rm "$folder"
+        mkdir "$folder"
+    fi
+done
+# A wine session keeps the display it started with: the next program starts a
+# session of its own, on the display it is given.
+wineserver -k 2>/dev/null || true

@@ -1,6 +1,6 @@
-; The Windows installer of Mivora. scripts/windows.sh passes VERSION, SOURCE (the
-; assembled program folder) and OUTFILE.
-Unicode true
+; The Windows installer of Mivora. scripts/windows.sh passes VERSION, HERE (this
+; folder), SOURCE (the assembled program folder) and OUTFILE.
+Target amd64-unicode
 !include "MUI2.nsh"
 !include "x64.nsh"
 !include "FileFunc.nsh"
@@ -23,8 +23,8 @@ VIAddVersionKey /LANG=1041 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1041 "CompanyName" "Varnel"
 VIAddVersionKey /LANG=1041 "LegalCopyright" "Varnel"
 
-!define MUI_ICON "${__FILEDIR__}\mivora.ico"
-!define MUI_UNICON "${__FILEDIR__}\mivora.ico"
+!define MUI_ICON "${HERE}/mivora.ico"
+!define MUI_UNICON "${HERE}/mivora.ico"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -46,8 +46,8 @@ FunctionEnd
 
 Section "Mivora"
     SetOutPath "$INSTDIR"
-    File /r "${SOURCE}\*.*"
-    File "${__FILEDIR__}\mivora.ico"
+    File /r "${SOURCE}/*.*"
+    File "${HERE}/mivora.ico"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     SetShellVarContext all
     CreateShortcut "$SMPROGRAMS\${SHORTCUT}.lnk" "$INSTDIR\mivora.exe" "" "$INSTDIR\mivora.ico"

@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QIODevice>
 #include <QPageLayout>
+#include <QTextLayout>
 
 #include <cerrno>
 #include <cstdio>
@@ -17,17 +18,45 @@ void PainterCanvas::drawImage(const QRect& target, const QImage& image) {
     painter_.drawImage(target, image);
 }
 
+namespace {
+
+// One line of text laid out by its font's design metrics: the advances of the
+// outlines, the same on every system, where Windows' font engine would round
+// each to the device's pixels and move the later words of a line.
+class DesignLine {
+  public:
+    DesignLine(const QString& text, const QFont& font, QPaintDevice* device)
+        : layout_(text, font, device) {
+        QTextOption option;
+        option.setUseDesignMetrics(true);
+        layout_.setTextOption(option);
+        layout_.beginLayout();
+        line_ = layout_.createLine();
+        layout_.endLayout();
+    }
+    double width() const { return line_.horizontalAdvance(); }
+    void draw(QPainter& painter, const QPointF& baseline) {
+        layout_.draw(&painter, baseline - QPointF(0, line_.ascent()));
+    }
+
+  private:
+    QTextLayout layout_;
+    QTextLine line_;
+};
+
+} // namespace
+
 void PainterCanvas::drawText(const QPoint& topLeft, const QFont& font, const QColor& colour,
                              const QString& text) {
     QFontMetricsF metrics(font, painter_.device());
-    painter_.setFont(font);
     painter_.setPen(colour);
     painter_.setBackgroundMode(Qt::TransparentMode);
-    painter_.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
+    DesignLine(text, font, painter_.device())
+        .draw(painter_, QPointF(topLeft.x(), topLeft.y() + metrics.ascent()));
 }
 
 double PainterCanvas::zeroWidth(const QFont& font) {
-    return QFontMetricsF(font, painter_.device()).horizontalAdvance(QLatin1Char('0'));
+    return DesignLine(QStringLiteral("0"), font, painter_.device()).width();
 }
 
 void PainterCanvas::fillRect(const QRect& area, const QColor& colour) {

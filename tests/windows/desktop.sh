@@ -17,6 +17,7 @@ Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT
 export DISPLAY=$display
+wineserver -k 2>/dev/null || true # a session started elsewhere keeps its own display
 sleep 1
 
 fail() {
@@ -31,8 +32,9 @@ wine "$installer" /S
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mivora' /v DisplayVersion \
     | grep -q DisplayVersion || fail "no entry in the list of programs"
 
-records=$WINEPREFIX/drive_c/users/$USER/Documents/Mivora
-wine "$installed/mivora.exe" init 'C:\users\'"$USER"'\Documents\Mivora' >/dev/null
+user=$(id -un) # wine names the profile after the Unix user
+records=$WINEPREFIX/drive_c/users/$user/Documents/Mivora
+wine "$installed/mivora.exe" init 'C:\users\'"$user"'\Documents\Mivora' >/dev/null
 (cd "$records" && wine "$installed/mivora.exe") &
 program=$!
 for _ in $(seq 60); do
