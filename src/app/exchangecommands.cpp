@@ -61,7 +61,7 @@ int commandRestore(const Arguments& args, std::ostream& out, std::ostream&) {
     FileName name = splitFileName(fileArgument(line, "restore FILE [--row N] [--cardata DIR]"));
     refuseAddressBook(name);
     finishStoppedBackups(name.directory); // a pair left half replaced is completed first
-    auto session = openCommandSession(line, SettingsFiles::None);
+    auto session = openCommandSession(line, SettingsFiles::None, Vehicles::Unread);
     int restored = 0;
     if (name.isCsv()) {
         restored = restoreCsv(session->vehicles, name.with(".CSV"), {});
