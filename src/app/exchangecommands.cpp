@@ -72,6 +72,7 @@ int commandRestore(const Arguments& args, std::ostream& out, std::ostream&) {
             if (!row)
                 throw Error("幅ファイル " + pathText(name.with(".TIF")) +
                             " がありません。桁数の行を --row N で指定してください。");
+            session->digitCounts.open();
             moveToRecord(session->digitCounts, *row, "桁数の行");
             widths = readDigitCountRow(session->digitCounts).counts;
         }

@@ -57,9 +57,12 @@ std::unique_ptr<Session> openCommandSession(const CommandLine& line, SettingsFil
         readPrintSettings(settings);
     auto session = std::make_unique<Session>(
         settings, resolveTableFolder(settings.programDir, line.option("--cardata").value_or("")));
-    if (vehicles == Vehicles::Unread)
+    if (vehicles == Vehicles::Unread) {
         session->vehicles.leaveViewUnread();
-    session->openMainTables();
+        session->vehicles.open();
+    } else {
+        session->openMainTables();
+    }
     return session;
 }
 

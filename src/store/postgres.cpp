@@ -5,8 +5,11 @@
 #include "text/filenames.h"
 #include "text/lines.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <libpq-fe.h>
 #include <utility>
@@ -20,7 +23,11 @@ namespace fs = std::filesystem;
 // A writer that waits longer than this for another PC's write gets the message
 // that the table is in use, as with a SQLite file that stays locked.
 constexpr const char* kSessionSettings = "SET lock_timeout = '5s'; SET client_min_messages = error";
-constexpr std::size_t kQueuedBytes = 256 << 10;
+// The rows of a COPY go out in pieces well within what the connection's socket
+// holds: the server takes in a piece only whole, so that it works on one while
+// the next is on its way (a quarter of a megabyte at a time took half as long
+// again).
+constexpr std::size_t kQueuedBytes = 32 << 10;
 
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
 
@@ -52,6 +59,27 @@ std::string numberedParameters(const std::string& sql, int& count) {
     return out;
 }
 
+bool needsEscape(char c) {
+    return c == '\\' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Whether any byte of the text needs escaping, looked for eight bytes at a time.
+bool holdsEscapes(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighBits = 0x8080808080808080u;
+    const auto holds = [](std::uint64_t word, char c) {
+        const std::uint64_t matches = word ^ (kOnes * static_cast<unsigned char>(c));
+        return ((matches - kOnes) & ~matches & kHighBits) != 0;
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (holds(word, '\\') || holds(word, '\t') || holds(word, '\n') || holds(word, '\r'))
+            return true;
+    }
+    return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), needsEscape);
+}
+
 // One value of a row in COPY's text format: most texts hold nothing to escape and
 // go in whole.
 void appendCopyValue(std::string& rows, const std::optional<std::string_view>& value) {
@@ -60,17 +88,15 @@ void appendCopyValue(std::string& rows, const std::optional<std::string_view>& v
         return;
     }
     const std::string_view text = *value;
-    std::size_t done = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\\' && c != '\t' && c != '\n' && c != '\r')
-            continue;
-        rows.append(text, done, i - done);
-        rows += '\\';
-        rows += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : c;
-        done = i + 1;
+    if (!holdsEscapes(text)) {
+        rows += text;
+        return;
     }
-    rows.append(text, done);
+    for (const char c : text) {
+        if (needsEscape(c))
+            rows += '\\';
+        rows += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : c;
+    }
 }
 
 std::string sqlStateOf(const PGresult* result) {
@@ -195,7 +221,6 @@ class PostgresCopy : public Statement::Engine {
                 rows += '\t';
             appendCopyValue(rows, fields_[i].value);
         }
-        rows += '\n';
         db_.rowQueued();
         return false;
     }
@@ -373,11 +398,16 @@ std::string& PostgresDatabase::copyRows(const std::string& copySql) {
         endCopy(nullptr);
     if (copySql_.empty()) {
         ensureConnected();
-        // Rows of a table made in this transaction are stored as seen by everyone:
-        // nobody else sees the table before it commits.
-        const bool staged =
-            !replaced_.key.empty() && copySql.starts_with("COPY " + quoteName(stagedName()) + " ");
-        Result start(PQexec(conn_, (copySql + (staged ? " WITH (FREEZE)" : "")).c_str()), &PQclear);
+        // The rows of the table staged in this transaction are numbered here (no one
+        // else takes numbers under the table's lock), and stored as seen by
+        // everyone: no one else sees the table before it commits.
+        static const std::string fromStdin = ") FROM STDIN";
+        numbering_ = !replaced_.key.empty() && copySql.ends_with(fromStdin) &&
+                     copySql.starts_with("COPY " + quoteName(stagedName()) + " ");
+        const std::string sql = numbering_ ? copySql.substr(0, copySql.size() - fromStdin.size()) +
+                                                 ", rowid) FROM STDIN WITH (FREEZE)"
+                                           : copySql;
+        Result start(PQexec(conn_, sql.c_str()), &PQclear);
         if (PQresultStatus(start.get()) != PGRES_COPY_IN)
             fail(sqlStateOf(start.get()), PQerrorMessage(conn_));
         copySql_ = copySql;
@@ -386,6 +416,9 @@ std::string& PostgresDatabase::copyRows(const std::string& copySql) {
 }
 
 void PostgresDatabase::rowQueued() {
+    if (numbering_)
+        queued_.append("\t").append(std::to_string(replaced_.nextRowid++));
+    queued_ += '\n';
     if (queued_.size() >= kQueuedBytes)
         putQueuedRows();
 }
@@ -566,7 +599,12 @@ std::string PostgresDatabase::stageReplacement() {
     plain.bindText(2, table_ + ".changes");
     if (!plain.step() || plain.isNull(1))
         return {};
-    replaced_ = {std::string(plain.columnText(0)), std::string(plain.columnText(1))};
+    replaced_.key = plain.columnText(0);
+    replaced_.sequence = plain.columnText(1);
+    Statement next = prepare("SELECT nextval(?)");
+    next.bindText(1, replaced_.sequence);
+    next.step();
+    replaced_.firstRowid = replaced_.nextRowid = next.columnInt(0);
     exec("CREATE TABLE " + quoteName(stagedName()) + " (LIKE " + tableName() +
          " INCLUDING DEFAULTS)");
     return quoteName(stagedName());
@@ -575,21 +613,22 @@ std::string PostgresDatabase::stageReplacement() {
 // The key is built before the table is locked against readers, which then wait
 // only for the renaming.
 void PostgresDatabase::putReplacementInPlace(const std::string& keepAs) {
-    const auto [key, sequence] = std::exchange(replaced_, {});
-    const std::string staged = quoteName(stagedName());
-    exec("ALTER TABLE " + staged + " ADD PRIMARY KEY (rowid)");
-    Statement stagedKey = prepare("SELECT indexrelid::regclass::text FROM pg_index WHERE "
-                                  "indrelid = to_regclass(?) AND indisprimary");
-    stagedKey.bindText(1, staged);
-    stagedKey.step();
-    const std::string newKey(stagedKey.columnText(0));
+    const Replaced replaced = std::exchange(replaced_, {});
+    const std::string staged = quoteName(stagedName()), newKey = quoteName(stagedName() + ".key");
+    if (replaced.nextRowid != replaced.firstRowid) {
+        Statement numbered = prepare("SELECT setval(?, ?)");
+        numbered.bindText(1, replaced.sequence);
+        numbered.bindInt(2, replaced.nextRowid - 1);
+        numbered.step();
+    }
+    exec("ALTER TABLE " + staged + " ADD CONSTRAINT " + newKey + " PRIMARY KEY (rowid)");
     exec("ALTER TABLE " + tableName() + " RENAME TO " + quoteName(keepAs));
-    exec("ALTER INDEX " + key + " RENAME TO " + quoteName(keepAs + ".key"));
+    exec("ALTER INDEX " + replaced.key + " RENAME TO " + quoteName(keepAs + ".key"));
     exec("DROP TRIGGER " + quoteName(table_ + ".changes") + " ON " + quoteName(keepAs));
     exec("ALTER TABLE " + quoteName(keepAs) + " ALTER COLUMN rowid DROP DEFAULT");
     exec("ALTER TABLE " + staged + " RENAME TO " + tableName());
     exec("ALTER INDEX " + newKey + " RENAME TO " + quoteName(table_ + "_pkey"));
-    exec("ALTER SEQUENCE " + sequence + " OWNED BY " + tableName() + ".rowid");
+    exec("ALTER SEQUENCE " + replaced.sequence + " OWNED BY " + tableName() + ".rowid");
     exec(changeCounterSql(table_));
     Statement count = prepare("UPDATE mivora_versions SET version = version + 1 WHERE name = ?");
     count.bindText(1, table_);

@@ -71,8 +71,8 @@ class PostgresDatabase : public Database {
     std::shared_ptr<Rows> run(const std::string& sql,
                               const std::vector<std::optional<std::string>>& values);
     // Rows for a bulk insert go out through one COPY, in pieces, until another
-    // statement runs: a row is appended to copyRows, in COPY's text format, and
-    // then told with rowQueued.
+    // statement runs: the values of a row are appended to copyRows, in COPY's
+    // text format, and rowQueued ends the row.
     std::string& copyRows(const std::string& copySql);
     void rowQueued();
 
@@ -92,9 +92,11 @@ class PostgresDatabase : public Database {
     std::string copySql_;                  // the COPY that is open, if any
     std::string queued_; // rows for it not yet handed to libpq, in COPY's text format
     bool copyFailed_ = false;
+    bool numbering_ = false; // the open COPY gives each row the next row id
     struct Replaced {
         std::string key, sequence; // of the table, named for SQL
-    } replaced_;                   // while a replacement is staged
+        std::int64_t firstRowid = 0, nextRowid = 0;
+    } replaced_; // while a replacement is staged
 };
 
 // The server that holds the tables of a data folder, from its CARDATA.conn (the

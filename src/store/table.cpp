@@ -682,20 +682,27 @@ void Table::writeRow(std::int64_t& rowid, bool inserting) {
 
 void Table::insertRecord(const std::vector<std::string>& values) {
     requireActive();
-    static const std::string none;
-    insertBuffer_.resize(fields_.size());
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        const std::string& value = i < values.size() ? values[i] : none;
-        if (fields_[i].type == FieldType::Text)
-            insertBuffer_[i].assign(value); // keeps the buffer's memory from record to record
-        else
-            insertBuffer_[i] = storedValue(static_cast<int>(i), value);
+    // A record of texts only is bound as it is given (a restore's).
+    const bool asGiven = values.size() >= fields_.size() &&
+                         std::all_of(fields_.begin(), fields_.end(), [](const FieldInfo& field) {
+                             return field.type == FieldType::Text;
+                         });
+    if (!asGiven) {
+        static const std::string none;
+        insertBuffer_.resize(fields_.size());
+        for (std::size_t i = 0; i < fields_.size(); ++i) {
+            const std::string& value = i < values.size() ? values[i] : none;
+            if (fields_[i].type == FieldType::Text)
+                insertBuffer_[i].assign(value); // keeps the buffer's memory from record to record
+            else
+                insertBuffer_[i] = storedValue(static_cast<int>(i), value);
+        }
     }
     if (!insertRow_)
         insertRow_ = std::make_unique<Statement>(
             db_->prepareBulkInsert(insertSql(loadTarget_.empty() ? table_ : loadTarget_)));
     insertRow_->reset();
-    bindRow(*insertRow_, insertBuffer_);
+    bindRow(*insertRow_, asGiven ? values : insertBuffer_);
     insertRow_->step();
 }
 

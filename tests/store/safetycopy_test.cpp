@@ -101,9 +101,16 @@ TEST_P(SafetyCopyTest, WhatAReplacementDeletesIsInTheCopyAndComesBack) {
         SCOPED_TRACE(filtered ? "filtered" : "whole");
         vehicles_.setFilter("[" + sj("電話番号") + "] = '2'");
         vehicles_.setFiltered(filtered);
-        replaceViewAfterSafetyCopy(vehicles_, [&] { vehicles_.insertRecord({sj("ｸ"), "3"}); });
+        // A text with what a server's bulk load must escape, and long enough to be
+        // looked through a word at a time.
+        const std::string user = "tab\there, back\\slash\r\nend";
+        replaceViewAfterSafetyCopy(vehicles_, [&] {
+            vehicles_.insertRecord({sj("ｸ"), "3", user});
+        });
         vehicles_.setFiltered(false);
         EXPECT_EQ(vehicles_.recordCount(), filtered ? 2 : 1);
+        vehicles_.last();
+        EXPECT_EQ(vehicles_.text(sj("使用者")), user);
         const SafetyCopy copy = listSafetyCopies(vehicles_).front();
         EXPECT_EQ(copy.records, 2);
         addVehicle(vehicles_, "ｹ", "4");
