@@ -296,7 +296,7 @@ void TMivoraPtnForm::NewSpeedClick() {
     if (!forms_.prompter->askYesNo("全てのデータが消去されます！\n新規作成してよろしいですか？"))
         return;
     try {
-        replaceAfterSafetyCopy(session_.vehicles, [this] { session_.vehicles.removeAll(); });
+        replaceViewAfterSafetyCopy(session_.vehicles, [] {});
     } catch (const Error& error) {
         forms_.prompter->showError(error.what());
     }

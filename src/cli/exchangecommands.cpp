@@ -62,7 +62,7 @@ int commandRestore(const Arguments& args, std::ostream& out, std::ostream&) {
     FileName name = splitFileName(fileArgument(line, "restore FILE [--row N] [--cardata DIR]"));
     refuseAddressBook(name);
     finishStoppedBackups(name.directory); // a pair left half replaced is completed first
-    auto session = openCommandSession(line, SettingsFiles::None);
+    auto session = openCommandSession(line, SettingsFiles::None, Vehicles::Unread);
     int restored = 0;
     if (name.isCsv()) {
         restored = restoreCsv(session->vehicles, name.with(".CSV"), {});
@@ -73,6 +73,7 @@ int commandRestore(const Arguments& args, std::ostream& out, std::ostream&) {
             if (!row)
                 throw Error("幅ファイル " + pathText(name.with(".TIF")) +
                             " がありません。桁数の行を --row N で指定してください。");
+            session->digitCounts.open();
             moveToRecord(session->digitCounts, *row, "桁数の行");
             widths = readDigitCountRow(session->digitCounts).counts;
         }

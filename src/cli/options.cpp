@@ -49,14 +49,20 @@ CommandLine parseCommandLine(const Arguments& args, const std::vector<std::strin
     return line;
 }
 
-std::unique_ptr<Session> openCommandSession(const CommandLine& line, SettingsFiles files) {
+std::unique_ptr<Session> openCommandSession(const CommandLine& line, SettingsFiles files,
+                                            Vehicles vehicles) {
     ProgramSettings settings;
     settings.programDir = std::filesystem::current_path();
     if (files == SettingsFiles::OfPrinting)
         readPrintSettings(settings);
     auto session = std::make_unique<Session>(
         settings, resolveTableFolder(settings.programDir, line.option("--cardata").value_or("")));
-    session->openMainTables();
+    if (vehicles == Vehicles::Unread) {
+        session->vehicles.leaveViewUnread();
+        session->vehicles.open();
+    } else {
+        session->openMainTables();
+    }
     return session;
 }
 

@@ -33,8 +33,12 @@ CommandLine parseCommandLine(const Arguments& args, const std::vector<std::strin
 // settings files a print needs are read when the command prints (a command never
 // fails on a file it does not use), the tables are found as --cardata says and
 // the main window's tables are open.
+// A command that replaces every vehicle leaves them Unread (Table::leaveViewUnread)
+// and opens the digit counts itself when it needs them.
 enum class SettingsFiles { OfPrinting, None };
-std::unique_ptr<Session> openCommandSession(const CommandLine& line, SettingsFiles files);
+enum class Vehicles { Read, Unread };
+std::unique_ptr<Session> openCommandSession(const CommandLine& line, SettingsFiles files,
+                                            Vehicles vehicles = Vehicles::Read);
 
 // The adjustment group that --group names (1 to 3), group 1 without the option.
 // Throws Error for another number.

@@ -41,12 +41,7 @@ int replaceRecords(Table& vehicles, const std::filesystem::path& file, const Pro
             !progress(static_cast<int>(in.consumed() / 1024), static_cast<int>(in.size() / 1024)))
             throw Cancelled();
     };
-    replaceAfterSafetyCopy(vehicles, [&] {
-        vehicles.loadTransaction([&] {
-            vehicles.removeAll();
-            read(in, append);
-        });
-    });
+    replaceViewAfterSafetyCopy(vehicles, [&] { read(in, append); });
     vehicles.refresh();
     vehicles.first();
     return count;

@@ -24,6 +24,10 @@ std::string serverTableOf(const fs::path& file) {
     return pathText(file.stem());
 }
 
+[[noreturn]] void refuseFileCopy(const Database& db) {
+    throw DatabaseError("テーブル " + db.tableName() + " はファイルにコピーできません。");
+}
+
 } // namespace
 
 std::unique_ptr<Database> openTable(const fs::path& file) {
@@ -62,6 +66,14 @@ void Database::beginWriteAfter(const std::function<void()>& read) {
     }
     throw DatabaseError("テーブル " + tableName() +
                         " には他のプログラムが書き込み続けているため、処理を中止しました。");
+}
+
+void Database::saveCopy(const fs::path&) {
+    refuseFileCopy(*this);
+}
+
+void Database::loadCopy(const fs::path&) {
+    refuseFileCopy(*this);
 }
 
 void WriteTransaction::commit() {

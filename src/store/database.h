@@ -118,11 +118,20 @@ class Database {
     // the record; empty when the engine keeps none.
     virtual std::string rowVersion() const { return {}; }
 
-    // Writes every record of the table into a new SQLite table file, a consistent
-    // state even while others write; puts every record of such a file back in
-    // place of the table's, in one transaction.
-    virtual void saveCopy(const std::filesystem::path& file) = 0;
-    virtual void loadCopy(const std::filesystem::path& file) = 0;
+    // Inside a write transaction, before every record is written anew: a new,
+    // empty table of the same columns (its name for SQL) for the new records,
+    // which putReplacementInPlace then puts in place of the table, the table
+    // with all its records staying under the name keepAs. Empty when the
+    // engine writes the records anew in place (a table file).
+    virtual std::string stageReplacement() { return {}; }
+    virtual void putReplacementInPlace(const std::string& /*keepAs*/) {}
+
+    // Writes every record of a table file into a new SQLite table file, a
+    // consistent state even while others write; puts every record of such a
+    // file back in place of the table's, in one transaction. A server keeps
+    // its copies itself (a DatabaseError).
+    virtual void saveCopy(const std::filesystem::path& file);
+    virtual void loadCopy(const std::filesystem::path& file);
 };
 
 // Opens the table of a data folder that the file names: the SQLite file itself,

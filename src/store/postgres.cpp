@@ -5,10 +5,14 @@
 #include "text/filenames.h"
 #include "text/lines.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <libpq-fe.h>
+#include <utility>
 
 namespace mivora {
 
@@ -19,7 +23,11 @@ namespace fs = std::filesystem;
 // A writer that waits longer than this for another PC's write gets the message
 // that the table is in use, as with a SQLite file that stays locked.
 constexpr const char* kSessionSettings = "SET lock_timeout = '5s'; SET client_min_messages = error";
-constexpr std::size_t kQueuedBytes = 4 << 20;
+// The rows of a COPY go out in pieces well within what the connection's socket
+// holds: the server takes in a piece only whole, so that it works on one while
+// the next is on its way (a quarter of a megabyte at a time took half as long
+// again).
+constexpr std::size_t kQueuedBytes = 32 << 10;
 
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
 
@@ -51,29 +59,43 @@ std::string numberedParameters(const std::string& sql, int& count) {
     return out;
 }
 
-// One value of a row in COPY's text format.
-void appendCopyValue(std::string& line, const std::optional<std::string>& value) {
+bool needsEscape(char c) {
+    return c == '\\' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Whether any byte of the text needs escaping, looked for eight bytes at a time.
+bool holdsEscapes(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighBits = 0x8080808080808080u;
+    const auto holds = [](std::uint64_t word, char c) {
+        const std::uint64_t matches = word ^ (kOnes * static_cast<unsigned char>(c));
+        return ((matches - kOnes) & ~matches & kHighBits) != 0;
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (holds(word, '\\') || holds(word, '\t') || holds(word, '\n') || holds(word, '\r'))
+            return true;
+    }
+    return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), needsEscape);
+}
+
+// One value of a row in COPY's text format: most texts hold nothing to escape and
+// go in whole.
+void appendCopyValue(std::string& rows, const std::optional<std::string_view>& value) {
     if (!value) {
-        line += "\\N";
+        rows += "\\N";
         return;
     }
-    for (char c : *value) {
-        switch (c) {
-        case '\\':
-            line += "\\\\";
-            break;
-        case '\t':
-            line += "\\t";
-            break;
-        case '\n':
-            line += "\\n";
-            break;
-        case '\r':
-            line += "\\r";
-            break;
-        default:
-            line += c;
-        }
+    const std::string_view text = *value;
+    if (!holdsEscapes(text)) {
+        rows += text;
+        return;
+    }
+    for (const char c : text) {
+        if (needsEscape(c))
+            rows += '\\';
+        rows += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : c;
     }
 }
 
@@ -147,7 +169,7 @@ class PostgresStatement : public Statement::Engine {
     }
     int columnCount() const override { return rows_ ? PQnfields(rows_->result.get()) : 0; }
 
-  protected:
+  private:
     bool valid(int index) const {
         return index >= 1 && static_cast<std::size_t>(index) <= values_.size();
     }
@@ -159,32 +181,69 @@ class PostgresStatement : public Statement::Engine {
     int row_ = 0;
 };
 
-// Rows of a bulk insert travel through COPY, gathered into batches.
-class PostgresCopy : public PostgresStatement {
+// Rows of a bulk insert travel through COPY: each row goes in COPY's text format
+// straight into what the connection sends, texts bound in place without a copy.
+class PostgresCopy : public Statement::Engine {
   public:
-    PostgresCopy(PostgresDatabase& db, const std::string& insertSql)
-        : PostgresStatement(db, insertSql) {
+    PostgresCopy(PostgresDatabase& db, const std::string& insertSql) : db_(db) {
+        int count = 0;
+        numberedParameters(insertSql, count);
+        fields_.resize(static_cast<std::size_t>(count));
         static const std::string insertInto = "INSERT INTO";
         const std::size_t values = insertSql.find(" VALUES");
         copySql_ = "COPY" + insertSql.substr(insertInto.size(), values - insertInto.size()) +
                    " FROM STDIN";
     }
 
-    bool step() override {
-        line_.clear();
-        for (std::size_t i = 0; i < values_.size(); ++i) {
-            if (i)
-                line_ += '\t';
-            appendCopyValue(line_, values_[i]);
+    void reset() override {
+        for (Field& field : fields_)
+            field.value.reset();
+    }
+    void bindText(int index, std::string_view utf8) override {
+        if (Field* field = at(index)) {
+            field->owned.assign(utf8);
+            field->value = field->owned;
         }
-        line_ += '\n';
-        db_.queueCopyRow(copySql_, line_);
+    }
+    void bindTextInPlace(int index, std::string_view utf8) override {
+        if (Field* field = at(index))
+            field->value = utf8;
+    }
+    void bindInt(int index, std::int64_t value) override { bindText(index, std::to_string(value)); }
+    void bindNull(int index) override {
+        if (Field* field = at(index))
+            field->value.reset();
+    }
+    bool step() override {
+        std::string& rows = db_.copyRows(copySql_);
+        for (std::size_t i = 0; i < fields_.size(); ++i) {
+            if (i)
+                rows += '\t';
+            appendCopyValue(rows, fields_[i].value);
+        }
+        db_.rowQueued();
         return false;
     }
+    // A COPY gives no rows.
+    bool isNull(int) const override { return true; }
+    std::int64_t columnInt(int) const override { return 0; }
+    std::string_view columnText(int) const override { return {}; }
+    int columnCount() const override { return 0; }
 
   private:
+    struct Field {
+        std::optional<std::string_view> value; // unbound is NULL
+        std::string owned;                     // the text of a value bound as a copy
+    };
+
+    Field* at(int index) {
+        return index >= 1 && static_cast<std::size_t>(index) <= fields_.size() ? &fields_[index - 1]
+                                                                               : nullptr;
+    }
+
+    PostgresDatabase& db_;
     std::string copySql_;
-    std::string line_;
+    std::vector<Field> fields_;
 };
 
 } // namespace
@@ -303,7 +362,11 @@ void PostgresDatabase::fail(const std::string& state, const std::string& message
 std::shared_ptr<PostgresDatabase::Rows>
 PostgresDatabase::run(const std::string& sql,
                       const std::vector<std::optional<std::string>>& values) {
-    sendQueuedRows();
+    // The rows of a transaction that is rolled back are not worth storing first.
+    const bool rollBack = sql == "ROLLBACK";
+    endCopy(rollBack ? "rolled back" : nullptr);
+    if (rollBack)
+        replaced_ = {};
     ensureConnected();
     std::vector<const char*> pointers;
     for (const auto& value : values)
@@ -330,31 +393,54 @@ Statement PostgresDatabase::prepareBulkInsert(const std::string& sql) {
     return Statement(std::make_unique<PostgresCopy>(*this, sql));
 }
 
-void PostgresDatabase::queueCopyRow(const std::string& copySql, const std::string& line) {
+std::string& PostgresDatabase::copyRows(const std::string& copySql) {
     if (copySql != copySql_)
-        sendQueuedRows();
-    copySql_ = copySql;
-    queued_ += line;
-    if (queued_.size() >= kQueuedBytes)
-        sendQueuedRows();
+        endCopy(nullptr);
+    if (copySql_.empty()) {
+        ensureConnected();
+        // The rows of the table staged in this transaction are numbered here (no one
+        // else takes numbers under the table's lock), and stored as seen by
+        // everyone: no one else sees the table before it commits.
+        static const std::string fromStdin = ") FROM STDIN";
+        numbering_ = !replaced_.key.empty() && copySql.ends_with(fromStdin) &&
+                     copySql.starts_with("COPY " + quoteName(stagedName()) + " ");
+        const std::string sql = numbering_ ? copySql.substr(0, copySql.size() - fromStdin.size()) +
+                                                 ", rowid) FROM STDIN WITH (FREEZE)"
+                                           : copySql;
+        Result start(PQexec(conn_, sql.c_str()), &PQclear);
+        if (PQresultStatus(start.get()) != PGRES_COPY_IN)
+            fail(sqlStateOf(start.get()), PQerrorMessage(conn_));
+        copySql_ = copySql;
+    }
+    return queued_;
 }
 
-void PostgresDatabase::sendQueuedRows() {
-    if (queued_.empty())
+void PostgresDatabase::rowQueued() {
+    if (numbering_)
+        queued_.append("\t").append(std::to_string(replaced_.nextRowid++));
+    queued_ += '\n';
+    if (queued_.size() >= kQueuedBytes)
+        putQueuedRows();
+}
+
+// The server stores each piece while the next one is made.
+void PostgresDatabase::putQueuedRows() {
+    if (PQputCopyData(conn_, queued_.data(), static_cast<int>(queued_.size())) != 1)
+        copyFailed_ = true;
+    queued_.clear();
+}
+
+void PostgresDatabase::endCopy(const char* abandoned) {
+    if (copySql_.empty())
         return;
-    std::string data;
-    data.swap(queued_); // a failed batch is not sent twice
-    ensureConnected();
-    Result start(PQexec(conn_, copySql_.c_str()), &PQclear);
-    if (PQresultStatus(start.get()) == PGRES_COPY_IN) {
-        PQputCopyData(conn_, data.data(), static_cast<int>(data.size()));
-        PQputCopyEnd(conn_, nullptr);
-    }
+    copySql_.clear(); // a failed copy is not ended twice
+    if (!abandoned && !copyFailed_)
+        putQueuedRows();
+    queued_.clear();
     std::string state, message;
-    if (PQresultStatus(start.get()) != PGRES_COPY_IN) {
-        state = sqlStateOf(start.get());
+    const bool lost = std::exchange(copyFailed_, false);
+    if (PQputCopyEnd(conn_, abandoned) != 1 || lost)
         message = PQerrorMessage(conn_);
-    }
     while (PGresult* result = PQgetResult(conn_)) {
         if (PQresultStatus(result) != PGRES_COMMAND_OK && message.empty()) {
             state = sqlStateOf(result);
@@ -362,7 +448,7 @@ void PostgresDatabase::sendQueuedRows() {
         }
         PQclear(result);
     }
-    if (!message.empty())
+    if (!abandoned && !message.empty())
         fail(state, message);
 }
 
@@ -383,11 +469,11 @@ void PostgresDatabase::beginWrite() {
         exec("LOCK TABLE " + tableName() + " IN SHARE ROW EXCLUSIVE MODE");
 }
 
-std::vector<ColumnInfo> PostgresDatabase::columns() {
+std::vector<ColumnInfo> PostgresDatabase::tableColumns(const std::string& table) {
     Statement info = prepare("SELECT column_name, data_type FROM information_schema.columns "
                              "WHERE table_schema = current_schema() AND table_name = ? AND "
                              "column_name <> 'rowid' ORDER BY ordinal_position");
-    info.bindText(1, table_);
+    info.bindText(1, table);
     std::vector<ColumnInfo> columns;
     while (info.step())
         columns.push_back({std::string(info.columnText(0)), std::string(info.columnText(1))});
@@ -434,33 +520,119 @@ void PostgresDatabase::beginWriteAfter(const std::function<void()>& read) {
     write.release();
 }
 
-void PostgresDatabase::saveCopy(const fs::path& file) {
-    SqliteDatabase copy(file, true);
-    copy.exec(createTableSql("records", columns(), false));
-    // Inside a write transaction the copy is read under its lock, so that it holds
-    // every record the transaction goes on to delete.
-    const bool ownSnapshot = !inTransaction();
-    if (ownSnapshot)
-        beginRead();
-    try {
-        WriteTransaction write(copy);
-        copyRecords(*this, copy, copy.tableName());
-        write.commit();
-    } catch (...) {
-        if (ownSnapshot)
-            rollBackAfterFailure();
-        throw;
-    }
-    if (ownSnapshot)
-        exec("COMMIT");
+// The copies live beside the table: a copy is one statement of the server,
+// and a whole replacement renames tables instead of copying and deleting records.
+std::vector<std::string> PostgresDatabase::tablesStartingWith(const std::string& prefix) {
+    Statement names = prepare("SELECT relname FROM pg_class WHERE relnamespace = "
+                              "current_schema()::regnamespace AND relkind = 'r' AND "
+                              "starts_with(relname, ?)");
+    names.bindText(1, prefix);
+    std::vector<std::string> found;
+    while (names.step())
+        found.emplace_back(names.columnText(0));
+    return found;
 }
 
+long long PostgresDatabase::recordsOf(const std::string& table) {
+    Statement count = prepare("SELECT count(*) FROM " + quoteName(table));
+    return count.step() ? count.columnInt(0) : 0;
+}
+
+void PostgresDatabase::copyTableTo(const std::string& copy) {
+    exec("CREATE TABLE " + quoteName(copy) + " AS SELECT * FROM " + tableName() +
+         " ORDER BY rowid");
+}
+
+void PostgresDatabase::dropTable(const std::string& table) {
+    exec("DROP TABLE " + quoteName(table));
+}
+
+// A copy that a version before the copies on the server wrote into the data folder.
 void PostgresDatabase::loadCopy(const fs::path& file) {
     SqliteDatabase source(file, false);
     WriteTransaction write(*this);
     exec("DELETE FROM " + tableName());
     copyRecords(source, *this, tableName());
     write.commit();
+}
+
+void PostgresDatabase::replaceRecordsFrom(const std::string& copy) {
+    WriteTransaction write(*this);
+    std::string names;
+    for (const ColumnInfo& column : tableColumns(copy))
+        names += (names.empty() ? "" : ", ") + quoteName(column.name);
+    exec("DELETE FROM " + tableName());
+    exec("INSERT INTO " + tableName() + " (" + names + ") SELECT " + names + " FROM " +
+         quoteName(copy) + " ORDER BY rowid");
+    write.commit();
+}
+
+namespace {
+
+std::string changeCounterSql(const std::string& table) {
+    return "CREATE TRIGGER " + quoteName(table + ".changes") +
+           " AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON " + quoteName(table) +
+           " FOR EACH STATEMENT EXECUTE FUNCTION mivora_count_change()";
+}
+
+} // namespace
+
+// Only a table as the program made it gives its place: owned by this clerk, with
+// no rights granted to others, no index but its key, no trigger but its change
+// counter, and nothing else of the server (a view, a foreign key) pointing at it,
+// all of which would stay with the old table.
+std::string PostgresDatabase::stageReplacement() {
+    Statement plain = prepare(
+        "SELECT i.indexrelid::regclass::text, pg_get_serial_sequence(c.oid::regclass::text, "
+        "'rowid') FROM pg_class c JOIN pg_index i ON i.indrelid = c.oid AND i.indisprimary "
+        "WHERE c.oid = to_regclass(?) AND c.relkind = 'r' AND c.relacl IS NULL AND "
+        "NOT c.relhasrules AND NOT c.relrowsecurity AND NOT c.relhassubclass AND "
+        "pg_has_role(c.relowner, 'USAGE') AND has_schema_privilege(c.relnamespace, 'CREATE') "
+        "AND (SELECT count(*) FROM pg_index o WHERE o.indrelid = c.oid) = 1 "
+        "AND (SELECT array_agg(t.tgname) FROM pg_trigger t WHERE t.tgrelid = c.oid AND "
+        "NOT t.tgisinternal) = ARRAY[?]::name[] "
+        "AND NOT EXISTS (SELECT 1 FROM pg_depend d WHERE d.refobjid = c.oid AND "
+        "d.classid = 'pg_rewrite'::regclass) "
+        "AND NOT EXISTS (SELECT 1 FROM pg_constraint f WHERE f.confrelid = c.oid) "
+        "AND NOT EXISTS (SELECT 1 FROM pg_inherits h WHERE h.inhrelid = c.oid)");
+    plain.bindText(1, tableName());
+    plain.bindText(2, table_ + ".changes");
+    if (!plain.step() || plain.isNull(1))
+        return {};
+    replaced_.key = plain.columnText(0);
+    replaced_.sequence = plain.columnText(1);
+    Statement next = prepare("SELECT nextval(?)");
+    next.bindText(1, replaced_.sequence);
+    next.step();
+    replaced_.firstRowid = replaced_.nextRowid = next.columnInt(0);
+    exec("CREATE TABLE " + quoteName(stagedName()) + " (LIKE " + tableName() +
+         " INCLUDING DEFAULTS)");
+    return quoteName(stagedName());
+}
+
+// The key is built before the table is locked against readers, which then wait
+// only for the renaming.
+void PostgresDatabase::putReplacementInPlace(const std::string& keepAs) {
+    const Replaced replaced = std::exchange(replaced_, {});
+    const std::string staged = quoteName(stagedName()), newKey = quoteName(stagedName() + ".key");
+    if (replaced.nextRowid != replaced.firstRowid) {
+        Statement numbered = prepare("SELECT setval(?, ?)");
+        numbered.bindText(1, replaced.sequence);
+        numbered.bindInt(2, replaced.nextRowid - 1);
+        numbered.step();
+    }
+    exec("ALTER TABLE " + staged + " ADD CONSTRAINT " + newKey + " PRIMARY KEY (rowid)");
+    exec("ALTER TABLE " + tableName() + " RENAME TO " + quoteName(keepAs));
+    exec("ALTER INDEX " + replaced.key + " RENAME TO " + quoteName(keepAs + ".key"));
+    exec("DROP TRIGGER " + quoteName(table_ + ".changes") + " ON " + quoteName(keepAs));
+    exec("ALTER TABLE " + quoteName(keepAs) + " ALTER COLUMN rowid DROP DEFAULT");
+    exec("ALTER TABLE " + staged + " RENAME TO " + tableName());
+    exec("ALTER INDEX " + newKey + " RENAME TO " + quoteName(table_ + "_pkey"));
+    exec("ALTER SEQUENCE " + replaced.sequence + " OWNED BY " + tableName() + ".rowid");
+    exec(changeCounterSql(table_));
+    Statement count = prepare("UPDATE mivora_versions SET version = version + 1 WHERE name = ?");
+    count.bindText(1, table_);
+    count.step();
 }
 
 void PostgresDatabase::createTables(Indexes indexes) {
@@ -484,9 +656,7 @@ void PostgresDatabase::createTables(Indexes indexes) {
         exec(createTableSql(quoteName(name), columnsOf(*table), true));
         exec("INSERT INTO mivora_versions (name) VALUES ('" + name +
              "') ON CONFLICT (name) DO NOTHING");
-        exec("CREATE TRIGGER " + quoteName(name + ".changes") +
-             " AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON " + quoteName(name) +
-             " FOR EACH STATEMENT EXECUTE FUNCTION mivora_count_change()");
+        exec(changeCounterSql(name));
     }
     if (indexes == Indexes::Now)
         createIndexes();

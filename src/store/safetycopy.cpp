@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/localtime.h"
+#include "store/postgres.h"
 #include "store/schema.h"
 #include "store/sqlite.h"
 #include "store/table.h"
@@ -86,11 +87,23 @@ long long recordsIn(const fs::path& file) {
 struct Found {
     CopyName name;
     fs::path file;
+    std::string onServer = {}; // the copy's table, for a copy on the server
 };
 
+// On a server the copies are tables beside the table, seen by every PC; copies
+// in the data folder that an earlier version wrote are listed with them.
+PostgresDatabase* copiesServer(Table& table) {
+    return dynamic_cast<PostgresDatabase*>(&table.database());
+}
+
 // Newest first.
-std::vector<Found> copiesOf(const Table& table) {
+std::vector<Found> copiesOf(const Table& table, PostgresDatabase* server) {
     std::vector<Found> found;
+    CopyName parsed;
+    for (const std::string& name :
+         server ? server->tablesStartingWith(tableStem(table) + "-") : std::vector<std::string>())
+        if (parseCopyName(tableStem(table), name, parsed))
+            found.push_back({parsed, name, name});
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(safetyFolder(table), error)) {
         CopyName name;
@@ -103,6 +116,20 @@ std::vector<Found> copiesOf(const Table& table) {
                                             : a.name.sequence > b.name.sequence;
     });
     return found;
+}
+
+// The sequence of the newest copy of this second.
+int lastSequence(const std::vector<Found>& copies, const std::string& stamp) {
+    int sequence = 0;
+    for (const Found& found : copies)
+        if (found.name.stamp == stamp)
+            sequence = std::max(sequence, found.name.sequence);
+    return sequence;
+}
+
+std::string copyName(const Table& table, const std::string& stamp, int sequence) {
+    const std::string base = tableStem(table) + "-" + stamp;
+    return sequence == 1 ? base + ".db" : base + "-" + std::to_string(sequence) + ".db";
 }
 
 // A copy being written has a ".part" file that is written to all along; one left
@@ -124,11 +151,15 @@ void removeStaleParts(const Table& table) {
     }
 }
 
-void removeOldest(const Table& table) {
-    std::vector<Found> copies = copiesOf(table);
+void removeOldest(const Table& table, PostgresDatabase* server) {
+    std::vector<Found> copies = copiesOf(table, server);
     std::error_code error;
-    for (std::size_t i = kSafetyCopiesKept; i < copies.size(); ++i)
-        fs::remove(copies[i].file, error);
+    for (std::size_t i = kSafetyCopiesKept; i < copies.size(); ++i) {
+        if (!copies[i].onServer.empty())
+            server->dropTable(copies[i].onServer);
+        else
+            fs::remove(copies[i].file, error);
+    }
     removeStaleParts(table);
 }
 
@@ -148,16 +179,10 @@ bool createExclusively(const fs::path& file) {
 // name is free when no finished copy has it. Returns the final name.
 fs::path reserveCopyPath(const Table& table) {
     const std::string stamp = localStamp();
-    int sequence = 0;
-    for (const Found& found : copiesOf(table))
-        if (found.name.stamp == stamp)
-            sequence = std::max(sequence, found.name.sequence);
-    const std::string base = tableStem(table) + "-" + stamp;
+    int sequence = lastSequence(copiesOf(table, nullptr), stamp);
     for (;;) {
         ++sequence;
-        const fs::path file =
-            safetyFolder(table) /
-            (sequence == 1 ? base + ".db" : base + "-" + std::to_string(sequence) + ".db");
+        const fs::path file = pathOf(safetyFolder(table), copyName(table, stamp, sequence));
         const fs::path partial = pathOf({}, pathText(file) + ".part");
         if (!createExclusively(partial))
             continue;
@@ -200,12 +225,27 @@ std::vector<FieldDef> definedFields(const Table& table) {
     return fields;
 }
 
+// Under the table's lock, which every copy of it on the server is written
+// under, the name after those of this second is free.
+std::string newServerCopyName(const Table& table, PostgresDatabase& server) {
+    const std::string stamp = localStamp();
+    return copyName(table, stamp, lastSequence(copiesOf(table, &server), stamp) + 1);
+}
+
+std::string writeServerCopy(Table& table, PostgresDatabase& server) {
+    const std::string name = newServerCopyName(table, server);
+    server.copyTableTo(name);
+    return name;
+}
+
 // A copy that the table would not take as its own is refused before anything is
 // replaced: its fields must be the table's, in the same order and of the same types.
-void requireCopyOf(const Table& table, const fs::path& copy) {
+void requireCopyOf(const Table& table, const Found& found, PostgresDatabase* server) {
+    const fs::path copy = found.file;
     std::vector<ColumnInfo> columns;
     try {
-        columns = SqliteDatabase(copy, false).columns();
+        columns = found.onServer.empty() ? SqliteDatabase(copy, false).columns()
+                                         : server->tableColumns(found.onServer);
     } catch (const DatabaseError& error) {
         throw FileError("安全のためのコピー " + pathText(copy.filename()) + " を読めません (" +
                         error.what() + ")。何も変更していません。");
@@ -225,36 +265,84 @@ void requireCopyOf(const Table& table, const fs::path& copy) {
 } // namespace
 
 fs::path writeSafetyCopy(Table& table) {
-    fs::path file = writeCopy(table);
-    removeOldest(table);
+    PostgresDatabase* server = copiesServer(table);
+    fs::path file;
+    if (server)
+        table.transaction([&] { file = writeServerCopy(table, *server); });
+    else
+        file = writeCopy(table);
+    removeOldest(table, server);
     return file;
 }
 
-void replaceAfterSafetyCopy(Table& table, const std::function<void()>& replace) {
-    table.transactionAfter([&] { writeSafetyCopy(table); }, replace);
+void replaceViewAfterSafetyCopy(Table& table, const std::function<void()>& load) {
+    const auto replace = [&] {
+        table.loadTransaction([&] {
+            table.removeAll();
+            load();
+        });
+    };
+    PostgresDatabase* server = copiesServer(table);
+    if (!server) {
+        table.transactionAfter([&] { writeSafetyCopy(table); }, replace);
+        return;
+    }
+    table.transaction([&] {
+        // The table with the old records becomes the copy.
+        if (!table.replaceWholeTable(newServerCopyName(table, *server), load)) {
+            writeServerCopy(table, *server);
+            replace();
+        }
+        removeOldest(table, server);
+    });
 }
 
 std::vector<SafetyCopy> listSafetyCopies(const Table& table) {
+    std::optional<PostgresDatabase> server;
+    if (std::optional<std::string> connection = serverOf(table.file().parent_path()))
+        server.emplace(*connection, "");
     std::vector<SafetyCopy> copies;
-    for (const Found& found : copiesOf(table))
-        copies.push_back({pathText(found.file.filename()), found.file, shownTime(found.name.stamp),
-                          recordsIn(found.file)});
+    for (const Found& found : copiesOf(table, server ? &*server : nullptr)) {
+        long long records = -1;
+        if (found.onServer.empty())
+            records = recordsIn(found.file);
+        else
+            try {
+                records = server->recordsOf(found.onServer);
+            } catch (const DatabaseError&) {
+            }
+        copies.push_back(
+            {pathText(found.file.filename()), found.file, shownTime(found.name.stamp), records});
+    }
     return copies;
 }
 
 int recoverSafetyCopy(Table& table, const std::string& name) {
     const std::string wanted = name.ends_with(".db") ? name : name + ".db";
-    std::vector<Found> copies = copiesOf(table);
+    PostgresDatabase* server = copiesServer(table);
+    std::vector<Found> copies = copiesOf(table, server);
     auto chosen = std::find_if(copies.begin(), copies.end(), [&](const Found& found) {
         return pathText(found.file.filename()) == wanted;
     });
     if (chosen == copies.end())
         throw FileError("安全のためのコピー「" + name + "」が " + pathText(safetyFolder(table)) +
                         " にありません。");
-    requireCopyOf(table, chosen->file);
-    writeCopy(table);
-    table.replaceFileFrom(chosen->file);
-    removeOldest(table); // only now: the chosen copy may be the oldest of the ten
+    requireCopyOf(table, *chosen, server);
+    if (server) {
+        table.transaction([&] {
+            writeServerCopy(table, *server);
+            if (chosen->onServer.empty())
+                server->loadCopy(chosen->file);
+            else
+                server->replaceRecordsFrom(chosen->onServer);
+            removeOldest(table, server);
+        });
+        table.refresh();
+    } else {
+        writeCopy(table);
+        table.replaceFileFrom(chosen->file);
+        removeOldest(table, server); // only now: the chosen copy may be the oldest of the ten
+    }
     return table.recordCount();
 }
 

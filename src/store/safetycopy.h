@@ -7,7 +7,9 @@
 // copy within the same second gets "-2", "-3"...). The newest ten are kept. A copy
 // is written as NAME.part, created by one process only, so that two copies started
 // in the same second take different names; a part that a killed run left is
-// removed by a later copy.
+// removed by a later copy. The copies of a table on a server are tables beside it
+// of the same names, seen by every PC of the office, written under the table's
+// lock; a restore of the whole table keeps the old table itself as the copy.
 
 #include <filesystem>
 #include <functional>
@@ -21,10 +23,10 @@ class Table;
 constexpr int kSafetyCopiesKept = 10;
 
 struct SafetyCopy {
-    std::string name; // file name, e.g. "INDATA-20261207-153000.db"
-    std::filesystem::path file;
-    std::string time;       // "2026-12-07 15:30:00", local time
-    long long records = -1; // -1 when the copy cannot be read
+    std::string name;           // file name, e.g. "INDATA-20261207-153000.db"
+    std::filesystem::path file; // on a server: the copy's table, as a name without folder
+    std::string time;           // "2026-12-07 15:30:00", local time
+    long long records = -1;     // -1 when the copy cannot be read
 };
 
 // Writes a copy of the open table's file and removes the oldest beyond ten.
@@ -32,11 +34,12 @@ struct SafetyCopy {
 // not delete anything.
 std::filesystem::path writeSafetyCopy(Table& table);
 
-// Runs replace, which deletes records, after a safety copy, in one transaction
-// in which the table still holds what the copy holds, whatever other PCs and
-// programs commit meanwhile: every record replace deletes is in the copy.
-// Nothing is replaced when the copy cannot be written.
-void replaceAfterSafetyCopy(Table& table, const std::function<void()>& replace);
+// Deletes every record of the view and runs load, which adds records with
+// insertRecord, after a safety copy, in one transaction in which the table still
+// holds what the copy holds, whatever other PCs and programs commit meanwhile:
+// every record deleted is in the copy. Nothing is replaced when the copy cannot
+// be written. The records added are not yet in the view (Table::refresh).
+void replaceViewAfterSafetyCopy(Table& table, const std::function<void()>& load);
 
 // The table's copies, newest first.
 std::vector<SafetyCopy> listSafetyCopies(const Table& table);

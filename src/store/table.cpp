@@ -83,6 +83,7 @@ void Table::close() {
     current_.clear();
     state_ = TableState::Inactive;
     eof_ = bof_ = true;
+    viewUnread_ = false;
 }
 
 bool Table::hasField(std::string_view name) const {
@@ -397,8 +398,8 @@ void Table::reload(std::optional<std::int64_t> keep) {
     // Read before the records: a commit in between is noticed at the next move.
     seenDataVersion_ = db_->dataVersion();
     // Before the records: a change in between is caught up again.
-    versions_ = readVersions();
-    rowids_ = rowidsInOrder();
+    versions_ = viewUnread_ ? decltype(versions_)() : readVersions();
+    rowids_ = viewUnread_ ? std::vector<std::int64_t>() : rowidsInOrder();
     ++viewVersion_;
     cache_.clear();
     pos_ = 0;
@@ -633,8 +634,8 @@ const std::string& Table::textAt(int fieldIndex) const {
     return current_.at(fieldIndex);
 }
 
-std::string Table::insertSql() const {
-    std::string sql = "INSERT INTO " + table_ + " (";
+std::string Table::insertSql(const std::string& table) const {
+    std::string sql = "INSERT INTO " + table + " (";
     std::string marks;
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         sql += (i ? ", " : "") + quoteName(fields_[i].column);
@@ -663,7 +664,7 @@ void Table::bindRow(Statement& statement, const Row& row) {
 void Table::writeRow(std::int64_t& rowid, bool inserting) {
     std::string sql;
     if (inserting) {
-        sql = insertSql();
+        sql = insertSql(table_);
     } else {
         sql = "UPDATE " + table_ + " SET ";
         for (std::size_t i = 0; i < fields_.size(); ++i)
@@ -681,19 +682,27 @@ void Table::writeRow(std::int64_t& rowid, bool inserting) {
 
 void Table::insertRecord(const std::vector<std::string>& values) {
     requireActive();
-    static const std::string none;
-    insertBuffer_.resize(fields_.size());
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        const std::string& value = i < values.size() ? values[i] : none;
-        if (fields_[i].type == FieldType::Text)
-            insertBuffer_[i].assign(value); // keeps the buffer's memory from record to record
-        else
-            insertBuffer_[i] = storedValue(static_cast<int>(i), value);
+    // A record of texts only is bound as it is given (a restore's).
+    const bool asGiven = values.size() >= fields_.size() &&
+                         std::all_of(fields_.begin(), fields_.end(), [](const FieldInfo& field) {
+                             return field.type == FieldType::Text;
+                         });
+    if (!asGiven) {
+        static const std::string none;
+        insertBuffer_.resize(fields_.size());
+        for (std::size_t i = 0; i < fields_.size(); ++i) {
+            const std::string& value = i < values.size() ? values[i] : none;
+            if (fields_[i].type == FieldType::Text)
+                insertBuffer_[i].assign(value); // keeps the buffer's memory from record to record
+            else
+                insertBuffer_[i] = storedValue(static_cast<int>(i), value);
+        }
     }
     if (!insertRow_)
-        insertRow_ = std::make_unique<Statement>(db_->prepareBulkInsert(insertSql()));
+        insertRow_ = std::make_unique<Statement>(
+            db_->prepareBulkInsert(insertSql(loadTarget_.empty() ? table_ : loadTarget_)));
     insertRow_->reset();
-    bindRow(*insertRow_, insertBuffer_);
+    bindRow(*insertRow_, asGiven ? values : insertBuffer_);
     insertRow_->step();
 }
 
@@ -885,6 +894,10 @@ void Table::removeAll() {
     if (useFilter)
         bindFilter(erase, 1, filterParameters_);
     erase.step();
+    forgetView();
+}
+
+void Table::forgetView() {
     rowids_.clear();
     ++viewVersion_;
     cache_.clear();
@@ -892,6 +905,35 @@ void Table::removeAll() {
     eof_ = bof_ = true;
     loadCurrent();
     scrolled();
+}
+
+bool Table::replaceWholeTable(const std::string& keepAs, const std::function<void()>& load) {
+    requireActive();
+    if (filtered_ && !filterWhere_.empty())
+        return false;
+    state_ = TableState::Browse;
+    loadTarget_ = db_->stageReplacement();
+    if (loadTarget_.empty())
+        return false;
+    {
+        struct Staged {
+            Table& table;
+            ~Staged() {
+                table.loadTarget_.clear();
+                table.insertRow_.reset();
+            }
+        } staged{*this};
+        insertRow_.reset();
+        load();
+    }
+    db_->putReplacementInPlace(keepAs);
+    forgetView();
+    return true;
+}
+
+Database& Table::database() {
+    requireActive();
+    return *db_;
 }
 
 std::string Table::peek(int recordNumber, int fieldIndex) const {

@@ -52,6 +52,10 @@ class Table {
     // table does nothing.
     void open();
     void close();
+    // Before open: the table is for writing alone (a command that replaces every
+    // record), and its view is never read: it stays empty until the table is
+    // closed, and reading the records before and after the writing costs nothing.
+    void leaveViewUnread() { viewUnread_ = true; }
     bool active() const { return state_ != TableState::Inactive; }
     TableState state() const { return state_; }
     const std::filesystem::path& file() const { return file_; }
@@ -164,6 +168,16 @@ class Table {
     // the end, inside the transaction, which is faster than keeping them in order
     // record by record. The file's schema comes out as it was.
     void loadTransaction(const std::function<void()>& work);
+    // Inside a write transaction, when the view is the whole table: runs load,
+    // whose records (insertRecord) go into a new table that then takes the
+    // table's place, the table with all its old records staying under the name
+    // keepAs; no record is deleted or copied. False, with nothing done, when the
+    // view is filtered or the engine writes records anew in place (a table file).
+    // The view is then empty, as after removeAll.
+    bool replaceWholeTable(const std::string& keepAs, const std::function<void()>& load);
+    // The connection of the open table, for what is kept beside the table on the
+    // same server and in the same transaction (the safety copies).
+    Database& database();
     // Runs work on one snapshot of the file: what other connections commit meanwhile
     // stays unseen until it ends. For reading the table more than once as a whole.
     void readTransaction(const std::function<void()>& work);
@@ -208,7 +222,8 @@ class Table {
     void writeRow(std::int64_t& rowid, bool inserting);
     // Binds the values of a row; the statement must run before the next bindRow.
     void bindRow(Statement& statement, const Row& row);
-    std::string insertSql() const;
+    std::string insertSql(const std::string& table) const;
+    void forgetView();
     void useOrder(std::vector<int> columns);
     // Runs work in the write transaction just begun, and ends it.
     void finishTransaction(const std::function<void()>& work);
@@ -225,6 +240,7 @@ class Table {
     std::vector<int> orderColumns_;
     std::string filterText_;
     bool filtered_ = false;
+    bool viewUnread_ = false;
     std::string filterWhere_;
     std::vector<FilterParameter> filterParameters_;
 
@@ -242,6 +258,7 @@ class Table {
     std::int64_t seenDataVersion_ = 0;
     std::uint64_t viewVersion_ = 0;
     std::unique_ptr<Statement> insertRow_;
+    std::string loadTarget_; // where insertRecord writes while a replacement is staged
     Row insertBuffer_;
     std::vector<std::string> utf8Buffers_; // the bound texts of the last bindRow
 };

@@ -69,6 +69,15 @@ TEST_F(CommandsTest, BackupReportsTheLinesItWrote) {
         << out_.str();
 }
 
+// Without its width file a TXT backup is read by the widths of the row given.
+TEST_F(CommandsTest, ATxtBackupWithoutItsWidthFileIsRestoredByTheRowGiven) {
+    ASSERT_EQ(run({"backup", "all.TXT", "--row", "1"}), 0) << err_.str();
+    std::filesystem::remove(sample_.folder() / "all.TIF");
+    EXPECT_EQ(run({"restore", "all.TXT"}), 1);
+    ASSERT_EQ(run({"restore", "all.TXT", "--row", "1"}), 0) << err_.str();
+    EXPECT_EQ(out_.str(), "20 件の車両をリストアしました。\n");
+}
+
 // Whatever a command throws ends as a message and a failing exit code, never as
 // an exception that aborts the process.
 TEST(CommandFailures, EveryExceptionEndsAsAMessage) {

@@ -36,7 +36,10 @@ TEST_P(SafetyCopyTest, TheTenNewestAreKeptNewestFirst) {
     EXPECT_EQ(copies[0].time.size(), std::string("2026-12-07 15:30:00").size());
 }
 
-TEST_P(SafetyCopyTest, ACopyThatCannotBeWrittenIsAnErrorNamingIt) {
+// The copies of a table file are files of the folder "safety".
+class SafetyCopyFileTest : public SafetyCopyTest {};
+
+TEST_P(SafetyCopyFileTest, ACopyThatCannotBeWrittenIsAnErrorNamingIt) {
     std::ofstream(dir_.path() / "safety") << "a file where the folder should be";
     try {
         writeSafetyCopy(vehicles_);
@@ -48,7 +51,7 @@ TEST_P(SafetyCopyTest, ACopyThatCannotBeWrittenIsAnErrorNamingIt) {
 
 // Another process writing a copy in this second (or the next) holds its name by
 // its ".part" file; the part of a copy killed long ago is removed.
-TEST_P(SafetyCopyTest, ACopyBeingWrittenKeepsItsNameAndAKilledOnesPartGoes) {
+TEST_P(SafetyCopyFileTest, ACopyBeingWrittenKeepsItsNameAndAKilledOnesPartGoes) {
     namespace fs = std::filesystem;
     const fs::path safety = dir_.path() / "safety";
     fs::create_directories(safety);
@@ -81,6 +84,60 @@ TEST_P(SafetyCopyTest, OnlyCopiesOfTheListCanBeRecovered) {
     EXPECT_EQ(recoverSafetyCopy(vehicles_, listSafetyCopies(vehicles_).front().name), 1);
 }
 
+// What a restore deletes, of the whole view (on a server the old table itself
+// becomes the copy) or of a filtered one, is in the copy, which brings it back;
+// the table goes on taking changes after either.
+TEST_P(SafetyCopyTest, WhatAReplacementDeletesIsInTheCopyAndComesBack) {
+    addVehicle(vehicles_, "ｷ", "2");
+    // One that fails halfway deletes nothing.
+    EXPECT_THROW(replaceViewAfterSafetyCopy(vehicles_,
+                                            [&] {
+                                                vehicles_.insertRecord({sj("ｸ"), "3"});
+                                                throw std::runtime_error("stopped");
+                                            }),
+                 std::runtime_error);
+    EXPECT_EQ(vehicles_.recordCount(), 2);
+    for (const bool filtered : {false, true}) {
+        SCOPED_TRACE(filtered ? "filtered" : "whole");
+        vehicles_.setFilter("[" + sj("電話番号") + "] = '2'");
+        vehicles_.setFiltered(filtered);
+        // A text with what a server's bulk load must escape, and long enough to be
+        // looked through a word at a time.
+        const std::string user = "tab\there, back\\slash\r\nend";
+        replaceViewAfterSafetyCopy(vehicles_, [&] {
+            vehicles_.insertRecord({sj("ｸ"), "3", user});
+        });
+        vehicles_.setFiltered(false);
+        EXPECT_EQ(vehicles_.recordCount(), filtered ? 2 : 1);
+        vehicles_.last();
+        EXPECT_EQ(vehicles_.text(sj("使用者")), user);
+        const SafetyCopy copy = listSafetyCopies(vehicles_).front();
+        EXPECT_EQ(copy.records, 2);
+        addVehicle(vehicles_, "ｹ", "4");
+        EXPECT_EQ(recoverSafetyCopy(vehicles_, copy.name), 2);
+        vehicles_.last();
+        EXPECT_EQ(phoneOf(vehicles_), "2");
+    }
+}
+
+// A copy file in the folder, on a server one that a version before the copies on
+// the server wrote, is listed and put back as well.
+TEST_P(SafetyCopyTest, ACopyFileInTheFolderIsRecovered) {
+    namespace fs = std::filesystem;
+    TempDir files;
+    createTables(files.path());
+    Table elsewhere(tablePath(files.path(), vehicleTable()));
+    openVehicles(elsewhere);
+    addVehicle(elsewhere, "ｵ", "old");
+    fs::create_directories(dir_.path() / "safety");
+    fs::copy_file(writeSafetyCopy(elsewhere), dir_.path() / "safety" / "INDATA-20000101-000000.db");
+
+    ASSERT_EQ(listSafetyCopies(vehicles_).size(), 1u);
+    EXPECT_EQ(listSafetyCopies(vehicles_).front().records, 1);
+    EXPECT_EQ(recoverSafetyCopy(vehicles_, "INDATA-20000101-000000"), 1);
+    EXPECT_EQ(phoneOf(vehicles_), "old");
+}
+
 // Another PC adds a vehicle while the copy before a deletion is written: the
 // vehicle is either in the copy or left standing, never deleted without a copy.
 TEST_P(SafetyCopyTest, AVehicleAddedDuringTheCopyIsInItOrKept) {
@@ -107,6 +164,7 @@ TEST_P(SafetyCopyTest, AVehicleAddedDuringTheCopyIsInItOrKept) {
 }
 
 INSTANTIATE_ON_BOTH_ENGINES(SafetyCopyTest);
+INSTANTIATE_TEST_SUITE_P(Files, SafetyCopyFileTest, ::testing::Values(Engine::Sqlite), engineName);
 
 } // namespace
 } // namespace mivora::test

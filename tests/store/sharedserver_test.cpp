@@ -3,6 +3,7 @@
 
 #include "storetest.h"
 
+#include "store/safetycopy.h"
 #include "text/errors.h"
 
 #include <sys/wait.h>
@@ -104,30 +105,43 @@ TEST_F(SharedServerTest, APostOverAnotherPcsChangeIsRefusedAndTheRecordReadAnew)
     EXPECT_EQ(storedUser(2), sj("あちらの編集"));
 }
 
+// A restore writes the records anew in place, or, of the whole table, into a
+// new table that takes the old one's place.
 TEST_F(SharedServerTest, ARestoreOnAnotherPcIsSeenWholeOrNotAtAll) {
-    OtherProcess other([&](OtherProcess& self) {
-        Table table(tableFile(vehicleTable()));
-        openVehicles(table);
-        table.transaction([&] {
-            table.removeAll();
-            table.insertRecord({sj("ﾘｽﾄｱ"), "R1", sj("戻した車両")});
-            self.handOver(); // halfway through the restore
-            table.insertRecord({sj("ﾘｽﾄｱ"), "R2", sj("戻した車両")});
+    for (const bool whole : {false, true}) {
+        SCOPED_TRACE(whole ? "new table" : "in place");
+        OtherProcess other([&](OtherProcess& self) {
+            Table table(tableFile(vehicleTable()));
+            openVehicles(table);
+            const auto load = [&] {
+                table.insertRecord({sj("ﾘｽﾄｱ"), "R1", sj("戻した車両")});
+                self.handOver(); // halfway through the restore
+                table.insertRecord({sj("ﾘｽﾄｱ"), "R2", sj("戻した車両")});
+            };
+            if (whole) {
+                replaceViewAfterSafetyCopy(table, load);
+                return;
+            }
+            table.transaction([&] {
+                table.removeAll();
+                load();
+            });
         });
-    });
-    other.waitForHandOver();
-    clerk_.first();
-    EXPECT_EQ(clerk_.recordCount(), 3) << "saw a half-made restore";
-    EXPECT_EQ(clerk_.text(sj("使用者")), sj("元の車両"));
-    other.goOn();
-    ASSERT_EQ(other.finish(), 0);
+        other.waitForHandOver();
+        clerk_.first();
+        EXPECT_EQ(clerk_.recordCount(), 3) << "saw a half-made restore";
+        EXPECT_EQ(clerk_.text(sj("使用者")), sj("元の車両"));
+        other.goOn();
+        ASSERT_EQ(other.finish(), 0);
 
-    clerk_.next(); // the next move shows the restore, whole
-    EXPECT_EQ(clerk_.recordCount(), 2);
-    clerk_.first();
-    EXPECT_EQ(phoneOf(clerk_), "R1");
-    clerk_.last();
-    EXPECT_EQ(phoneOf(clerk_), "R2");
+        clerk_.next(); // the next move shows the restore, whole
+        EXPECT_EQ(clerk_.recordCount(), 2);
+        clerk_.first();
+        EXPECT_EQ(phoneOf(clerk_), "R1");
+        clerk_.last();
+        EXPECT_EQ(phoneOf(clerk_), "R2");
+        addVehicle(clerk_, "ｶ", "3", "元の車両"); // the restored table takes posts
+    }
 }
 
 TEST_F(SharedServerTest, RecordsAddedOnAnotherPcAppearInTheirPlace) {
