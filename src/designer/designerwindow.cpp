@@ -16,7 +16,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -288,9 +287,6 @@ void buildDialogs(TMivoraForm& form) {
         new QFileDialog(&form, QString(), QString(), QStringLiteral("ｲﾒｰｼﾞﾌｧｲﾙ (*.jpg *.bmp)"));
     form.OpenDialog1->setFileMode(QFileDialog::ExistingFile);
     prepareFileDialog(*form.OpenDialog1);
-    form.FontDialog1 = new QFontDialog(&form);
-    form.FontDialog1->setOption(QFontDialog::ScalableFonts);
-    prepareFontDialog(*form.FontDialog1);
 }
 
 // Tab goes through the window as it reads: the top panel row by row, the item

@@ -11,6 +11,7 @@
 #include "designer/itemlabel.h"
 #include "designer/layoutunits.h"
 #include "dialogs/forms.h"
+#include "dialogs/frameworkdialogs.h"
 #include "dialogs/placement.h"
 #include "dialogs/tooleditform.h"
 #include "print/formimage.h"
@@ -649,6 +650,15 @@ void TMivoraForm::FSizDBComboBoxClick() {
     notePlacement();
 }
 
+QFontDialog* TMivoraForm::fontDialog() {
+    if (!fontDialog_) {
+        fontDialog_ = new QFontDialog(this);
+        fontDialog_->setOption(QFontDialog::ScalableFonts);
+        prepareFontDialog(*fontDialog_);
+    }
+    return fontDialog_;
+}
+
 // The dialog knows the families that are drawn, not the names that stand for them
 // (ＪＳゴシック is drawn with IPAGothic): it opens on the family drawn, and a family
 // left as it was keeps the name that was set. Its Cancel keeps the font it was
@@ -661,9 +671,9 @@ void TMivoraForm::Edit1Click() {
     given.setFamily(QFontInfo(given).family());
     if (storedSize > 0)
         given.setPointSize(storedSize);
-    FontDialog1->setCurrentFont(given);
-    const bool chosen = FontDialog1->exec() == QDialog::Accepted;
-    const QFont font = chosen ? FontDialog1->selectedFont() : given;
+    fontDialog()->setCurrentFont(given);
+    const bool chosen = fontDialog()->exec() == QDialog::Accepted;
+    const QFont font = chosen ? fontDialog()->selectedFont() : given;
     const int size = chosen ? font.pointSize() : storedSize;
     const QString family = font.family() == given.family() ? labelFont_.family() : font.family();
     Edit1->setText(family);

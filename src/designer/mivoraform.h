@@ -163,7 +163,9 @@ class TMivoraForm : public QDialog {
     DBCheckBox* DBCheckBox1;
     DBCheckBox* CheckBox1;
     QFileDialog* OpenDialog1;
-    QFontDialog* FontDialog1;
+    // Made when first asked for: it reads every font of the system, which takes
+    // a while where many are installed.
+    QFontDialog* fontDialog();
     TRestorePos RestorePos1;
 
     // Every close, by a button or the close box, goes through FormCloseQuery.
@@ -177,6 +179,8 @@ class TMivoraForm : public QDialog {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    QFontDialog* fontDialog_ = nullptr;
+
     // One axis of the position controls; the X and Y handlers differ only in it.
     struct Axis {
         std::string positionPrefix; // CP932: "Ｘ座標" / "Ｙ座標"

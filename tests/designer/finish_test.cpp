@@ -46,14 +46,14 @@ void whenShown(QDialog* dialog, const std::function<void()>& answer) {
 // Empty when the dialog did not come and go.
 Opened acceptUnchanged(TMivoraForm& form, bool byEnter) {
     Opened opened;
-    whenShown(form.FontDialog1, [&] {
-        opened.family = form.FontDialog1->currentFont().family();
-        opened.size = form.FontDialog1->currentFont().pointSize();
+    whenShown(form.fontDialog(), [&] {
+        opened.family = form.fontDialog()->currentFont().family();
+        opened.size = form.fontDialog()->currentFont().pointSize();
         // The sample is the only text field inside a group box.
-        for (const QLineEdit* field : form.FontDialog1->findChildren<QLineEdit*>())
+        for (const QLineEdit* field : form.fontDialog()->findChildren<QLineEdit*>())
             if (qobject_cast<QGroupBox*>(field->parent()))
                 opened.sample = field->text();
-        form.FontDialog1->accept();
+        form.fontDialog()->accept();
     });
     if (byEnter) {
         form.Edit1->setFocus();
@@ -62,8 +62,8 @@ Opened acceptUnchanged(TMivoraForm& form, bool byEnter) {
         QTest::mouseClick(form.Edit1, Qt::LeftButton);
     }
     // The click or the key opens the dialog once it is over.
-    const bool answered =
-        QTest::qWaitFor([&] { return !opened.family.isEmpty() && !form.FontDialog1->isVisible(); });
+    const bool answered = QTest::qWaitFor(
+        [&] { return !opened.family.isEmpty() && !form.fontDialog()->isVisible(); });
     return answered ? opened : Opened{};
 }
 

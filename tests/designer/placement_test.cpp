@@ -148,16 +148,16 @@ TEST_F(PlacementTest, TheFontDialogRewritesCarFontEvenWhenCancelled) {
     writeLines(dir() / "CarFont.INI", {sj("ＭＳ ゴシック")});
     storeLayout(1, {{"サイズ1", "12"}});
     TMivoraForm& form = openPainted();
-    QTimer::singleShot(0, form.FontDialog1, &QDialog::reject);
+    QTimer::singleShot(0, form.fontDialog(), &QDialog::reject);
     form.Edit1Click();
     EXPECT_EQ(lines("CarFont.INI"), std::vector<std::string>{sj("ＭＳ ゴシック")});
     EXPECT_EQ(form.Edit1->text(), QStringLiteral("ＭＳ ゴシック"));
     EXPECT_EQ(form.PrintLabel1->font().family(), QStringLiteral("ＭＳ ゴシック"));
     EXPECT_EQ(integer("サイズ1"), 12);
 
-    QTimer::singleShot(0, form.FontDialog1, [&form] {
-        form.FontDialog1->setCurrentFont(QFont(QStringLiteral("IPAPGothic"), 14));
-        form.FontDialog1->accept();
+    QTimer::singleShot(0, form.fontDialog(), [&form] {
+        form.fontDialog()->setCurrentFont(QFont(QStringLiteral("IPAPGothic"), 14));
+        form.fontDialog()->accept();
     });
     form.Edit1Click();
     EXPECT_EQ(lines("CarFont.INI"), std::vector<std::string>{"IPAPGothic"});
