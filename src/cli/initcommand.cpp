@@ -74,14 +74,12 @@ QImage certificateForm() {
 // Every layout without a form image of its own is drawn over the blank page, so
 // even a folder with empty tables needs it.
 void writeBlankForm(const fs::path& dir) {
-    const HeadlessGui gui;
     QImage blank(kA4Width, kA4Height, QImage::Format_RGB32);
     blank.fill(Qt::white);
     saveImage(blank, pathOf(dir, "白地.jpg"));
 }
 
 void writeSampleImages(const fs::path& dir) {
-    const HeadlessGui gui;
     saveImage(certificateForm(), pathOf(dir, "車検証様式.jpg"));
 }
 
@@ -147,6 +145,9 @@ void createProgramFolder(const fs::path& dir, FolderContent content, const std::
             throw;
         }
     }
+    // One application for every image: Windows' platform cannot be started twice
+    // in one process (its window classes stay registered).
+    const HeadlessGui gui;
     writeBlankForm(dir);
     if (content == FolderContent::Empty)
         return;
