@@ -3,7 +3,9 @@
 # Needs $prefix (scripts/win64-deps.sh prints it). Removed when the shell exits.
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d /tmp/mivora-wine-XXXXXX)
-trap 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT
+# Under errexit a failing command in the trap would become the shell's exit status:
+# a wine server already gone is not a failure.
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="Z:${prefix//\//\\}\\bin"
 export QT_PLUGIN_PATH="Z:${prefix//\//\\}\\plugins"
