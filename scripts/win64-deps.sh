@@ -2,7 +2,8 @@
 # Makes the Windows libraries ready in a cache folder outside the tree and prints
 # that prefix: the shared bundle unpacked (or built from Debian's sources where the
 # bundle file is missing), plus GoogleTest cross-built from Debian's googletest
-# sources. Does nothing when the cache is newer than what it was made from.
+# sources. Does nothing when the cache is newer than the bundle and was made by
+# this very script (its contents, not its date: a fresh clone dates every file now).
 set -euo pipefail
 
 shared=${MIVORA_WIN64_SHARED:-$(cd "$(dirname "$0")/../.." && pwd)/shared/win64}
@@ -16,15 +17,16 @@ prefix=$cache/prefix
 stamp=$cache/ready
 toolchain=$shared/toolchain-mingw64.cmake
 
+recipe=$(sha256sum <"$0")
 fresh() { # true when the stamp is newer than every file named
-    [ -f "$stamp" ] || return 1
+    [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ] || return 1
     for source in "$@"; do
         [ -e "$source" ] && [ "$source" -nt "$stamp" ] && return 1
     done
     return 0
 }
 
-if ! fresh "$shared/build-deps.sh" "$shared/mivora-win64-deps.tar.xz" "$0"; then
+if ! fresh "$shared/build-deps.sh" "$shared/mivora-win64-deps.tar.xz"; then
     rm -rf "$cache"
     mkdir -p "$cache"
     if [ -f "$shared/mivora-win64-deps.tar.xz" ]; then
@@ -44,6 +46,6 @@ if ! fresh "$shared/build-deps.sh" "$shared/mivora-win64-deps.tar.xz" "$0"; then
     cmake --install "$cache/gtest-build" >/dev/null
     rm -rf "$cache/gtest-build"
     cp "$toolchain" "$cache/"
-    touch "$stamp"
+    echo "$recipe" >"$stamp"
 fi
 echo "$prefix"
