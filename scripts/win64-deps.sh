@@ -18,7 +18,7 @@ stamp=$cache/ready
 toolchain=$shared/toolchain-mingw64.cmake
 
 recipe=$(sha256sum <"$0")
-fresh() { # true when the stamp is newer than every file named
+fresh() { # true when this script made the stamp, and it is newer than every file named
     [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ] || return 1
     for source in "$@"; do
         [ -e "$source" ] && [ "$source" -nt "$stamp" ] && return 1

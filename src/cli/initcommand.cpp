@@ -145,9 +145,7 @@ void createProgramFolder(const fs::path& dir, FolderContent content, const std::
             throw;
         }
     }
-    // One application for every image: Windows' platform cannot be started twice
-    // in one process (its window classes stay registered).
-    const HeadlessGui gui;
+    const HeadlessGui gui; // one for every image of the folder
     writeBlankForm(dir);
     if (content == FolderContent::Empty)
         return;
