@@ -4,11 +4,13 @@
 #include "app/windowprinthost.h"
 #include "cli/options.h"
 #include "designer/mivoraform.h"
+#include "dialogs/certificatecheck.h"
 #include "dialogs/indtlform.h"
 #include "dialogs/progresswindow.h"
 #include "dialogs/tooleditform.h"
 #include "exchange/exchangeflow.h"
 #include "items/postalupdate.h"
+#include "platform/paths.h"
 #include "print/printdata.h"
 #include "session/prompter.h"
 #include "store/safetycopy.h"
@@ -17,12 +19,14 @@
 #include "text/sjis.h"
 #include "widgets/dbgrid.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
 #include <QPrinterInfo>
@@ -59,6 +63,17 @@ QIcon drawnPrinterIcon() {
     painter.drawPoint(12, 8); // the power lamp
     painter.end();
     return QIcon(picture);
+}
+
+// The local files of a drop; what is not a file is not offered to the list.
+std::vector<fs::path> droppedFiles(const QMimeData* data) {
+    std::vector<fs::path> files;
+    if (!data)
+        return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            files.push_back(pathOf({}, url.toLocalFile().toStdString()));
+    return files;
 }
 
 } // namespace
@@ -111,6 +126,8 @@ void TMivoraPtnForm::buildWindow() {
                   QIcon::fromTheme(QStringLiteral("document-print"), drawnPrinterIcon()));
     SpeedButton4 = addButton(toolbar, QStringLiteral("Mivora設定"),
                              look->standardIcon(QStyle::SP_FileDialogDetailedView));
+    certificateButton = addButton(toolbar, QStringLiteral("車検証読込"),
+                                  look->standardIcon(QStyle::SP_FileDialogContentsView));
     bar->addStretch();
     PostalSpeed = addButton(toolbar, QStringLiteral("郵便番号簿の更新"),
                             look->standardIcon(QStyle::SP_BrowserReload));
@@ -144,6 +161,14 @@ void TMivoraPtnForm::buildWindow() {
     connect(NewSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::NewSpeedClick);
     connect(VerSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::VerSpeedClick);
     connect(PostalSpeed, &QToolButton::clicked, this, &TMivoraPtnForm::PostalSpeedClick);
+    connect(certificateButton, &QToolButton::clicked, this,
+            &TMivoraPtnForm::chooseCertificateFiles);
+    // The same from the list's own menu, and by dropping the files onto the window.
+    auto* readCertificate = new QAction(QStringLiteral("車検証読込..."), DBGrid1);
+    connect(readCertificate, &QAction::triggered, this, &TMivoraPtnForm::chooseCertificateFiles);
+    DBGrid1->addAction(readCertificate);
+    DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    setAcceptDrops(true);
 }
 
 // A server may take seconds to answer: the clerk sees what the program waits for.
@@ -342,6 +367,69 @@ void TMivoraPtnForm::PostalSpeedClick() {
         box->open();
     } catch (const Error& error) {
         forms_.prompter->showError(error.what());
+    }
+}
+
+void TMivoraPtnForm::chooseCertificateFiles() {
+    std::vector<fs::path> files;
+    for (const std::string& file :
+         forms_.prompter->chooseFiles({false, "車検証情報取込みファイルの指定",
+                                       "車検証情報取込みファイル (*.json *.JSON);;全て (*)", ""}))
+        files.push_back(pathOf({}, file));
+    readCertificates(files);
+}
+
+void TMivoraPtnForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void TMivoraPtnForm::dropEvent(QDropEvent* event) {
+    const std::vector<fs::path> files = droppedFiles(event->mimeData());
+    if (files.empty())
+        return;
+    event->acceptProposedAction();
+    // The drag source waits for the drop to end: the check window opens after it.
+    QTimer::singleShot(0, this, [this, files] { readCertificates(files); });
+}
+
+// Files that cannot be read are named; the rest are read only when the clerk says so.
+bool TMivoraPtnForm::goOnWithoutFailures(const std::vector<CertificateFailure>& failures,
+                                         bool anyRead) {
+    if (failures.empty())
+        return true;
+    std::string message = "読み込めないファイルがあります。";
+    for (const CertificateFailure& failure : failures)
+        message += "\n" + failure.message;
+    if (!anyRead) {
+        forms_.prompter->showError(message);
+        return false;
+    }
+    return forms_.prompter->askYesNo(message + "\n\n読み込めたファイルだけを読み込みますか？");
+}
+
+void TMivoraPtnForm::readCertificates(const std::vector<fs::path>& files) {
+    if (files.empty())
+        return;
+    try {
+        CertificateBatch batch =
+            planCertificates(session_.vehicles, files, CertificateMatch::AddOrUpdate);
+        if (!goOnWithoutFailures(batch.failures, !batch.plans.empty()))
+            return;
+        CertificateCheckWindow check(session_.vehicles, batch.plans, this);
+        if (check.exec() != QDialog::Accepted)
+            return;
+        ProgressWindow progress(this, QStringLiteral("車検証を読み込んでいます..."));
+        const std::int64_t read =
+            applyCertificates(session_.vehicles, batch.plans, progress.report());
+        DBGrid1->refresh();
+        session_.vehicles.moveTo(read);
+        DBGrid1->followTable();
+    } catch (const Error& error) {
+        forms_.prompter->showError(error.what());
+        DBGrid1->refresh();
+    } catch (const Cancelled&) {
+        DBGrid1->refresh();
     }
 }
 

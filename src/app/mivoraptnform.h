@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the toolbar, the vehicle list and the start-up steps.
 
+#include "certificate/certificateimport.h"
 #include "dialogs/forms.h"
 #include "dialogs/restorepos.h"
 #include "exchange/exchange.h"
@@ -8,7 +9,9 @@
 
 #include <QWidget>
 
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QTimer;
@@ -40,6 +43,9 @@ class TMivoraPtnForm : public QWidget {
     void SpeedButton4Click(); // the layout designer
     void VerSpeedClick();
     void PostalSpeedClick(); // a new national postal list from its zip file
+    // Electronic certificate files into the list: chosen with the button, or dropped.
+    void chooseCertificateFiles();
+    void readCertificates(const std::vector<std::filesystem::path>& files);
 
     QToolButton* NewSpeed;
     QToolButton* SpeedButton1;
@@ -48,6 +54,7 @@ class TMivoraPtnForm : public QWidget {
     QToolButton* SpeedButton4;
     QToolButton* VerSpeed;
     QToolButton* PostalSpeed;
+    QToolButton* certificateButton;
     QLabel* Panel2Label;
     DBGrid* DBGrid1;
     QLabel* PathLabel;
@@ -64,6 +71,8 @@ class TMivoraPtnForm : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     QToolButton* addButton(QWidget* bar, const QString& hint, const QIcon& icon);
@@ -73,6 +82,7 @@ class TMivoraPtnForm : public QWidget {
     void refuseRequest(const Error& error);
     using ExchangeRun = bool (*)(Session&, Prompter&, const Progress&);
     void exchangeRecords(ExchangeRun run, const QString& label);
+    bool goOnWithoutFailures(const std::vector<CertificateFailure>& failures, bool anyRead);
 
     Session& session_;
     Forms& forms_;

@@ -56,6 +56,12 @@ const Command kCommands[] = {
      "プリンタ調整用紙 (A4) を PDF に印刷し、その実測値から尺度と印字位置を求めます "
      "(--save: ToolEdit.INI のそのグループに保存)",
      commandCalibrate},
+    {"import-certificate",
+     "import-certificate FILE... [--update | --add-only] [--skip-bad]  車検証閲覧アプリの"
+     "車検証情報取込みファイル (JSON) を車両一覧に読み込みます (車台番号が同じ車両は更新、"
+     "なければ追加。--update: 更新だけ、--add-only: 追加だけ、--skip-bad: 読めないファイルを"
+     "飛ばす)",
+     commandImportCertificate},
     {"import-paradox",
      "import-paradox OLD NEW [--paradox DIR]  旧形式 (Paradox) のプログラムフォルダを取り込みます",
      commandImportParadox},

@@ -35,5 +35,6 @@ int commandCalibrate(const Arguments& args, std::ostream& out, std::ostream& err
 int commandImportParadox(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandRecover(const Arguments& args, std::ostream& out, std::ostream& err);
 int commandCopyData(const Arguments& args, std::ostream& out, std::ostream& err);
+int commandImportCertificate(const Arguments& args, std::ostream& out, std::ostream& err);
 
 } // namespace mivora

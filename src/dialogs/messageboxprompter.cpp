@@ -39,22 +39,39 @@ bool MessageBoxPrompter::chooseDigitCountRow(const std::string& prompt) {
     return digitCounts_ && digitCounts_->choose(QString::fromStdString(prompt));
 }
 
-std::optional<std::string> MessageBoxPrompter::chooseFile(const FileQuestion& question) {
-    const QString title = QString::fromStdString(question.title);
-    const QString filter = QString::fromStdString(question.filter);
-    const QString proposed = QString::fromStdString(question.proposed);
-    QFileDialog dialog(parent_, title, proposed, filter);
+namespace {
+
+QStringList askForFiles(QWidget* parent, const FileQuestion& question, QFileDialog::FileMode mode) {
+    QFileDialog dialog(parent, QString::fromStdString(question.title),
+                       QString::fromStdString(question.proposed),
+                       QString::fromStdString(question.filter));
     if (question.save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         // Backups overwrite without asking, as they always have.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     } else {
-        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setFileMode(mode);
     }
     prepareFileDialog(dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+} // namespace
+
+std::optional<std::string> MessageBoxPrompter::chooseFile(const FileQuestion& question) {
+    const QStringList chosen = askForFiles(parent_, question, QFileDialog::ExistingFile);
+    if (chosen.isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst().toStdString();
+    return chosen.constFirst().toStdString();
+}
+
+std::vector<std::string> MessageBoxPrompter::chooseFiles(const FileQuestion& question) {
+    std::vector<std::string> files;
+    for (const QString& file : askForFiles(parent_, question, QFileDialog::ExistingFiles))
+        files.push_back(file.toStdString());
+    return files;
 }
 
 std::string MessageBoxPrompter::chooseDate() {

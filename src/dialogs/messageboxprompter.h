@@ -27,6 +27,7 @@ class MessageBoxPrompter : public Prompter {
     bool chooseDigitCountRow(const std::string& prompt) override;
     std::string chooseDate() override;
     std::optional<std::string> chooseFile(const FileQuestion& question) override;
+    std::vector<std::string> chooseFiles(const FileQuestion& question) override;
     void showError(const std::string& message) override;
 
   private:

@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace mivora {
 
@@ -39,6 +40,12 @@ class Prompter {
 
     // The path the person chose, or nothing when the dialog was cancelled.
     virtual std::optional<std::string> chooseFile(const FileQuestion& question) = 0;
+
+    // Any number of existing files at once; none when the dialog was cancelled.
+    virtual std::vector<std::string> chooseFiles(const FileQuestion& question) {
+        auto file = chooseFile(question);
+        return file ? std::vector<std::string>{*file} : std::vector<std::string>{};
+    }
 
     // Reports a failure that ended an operation; the program goes on.
     virtual void showError(const std::string& message) = 0;

@@ -1,5 +1,7 @@
 #include "app/mivoraptnform.h"
 #include "app/singleinstance.h"
+#include "certificate/certificatefile.h"
+#include "dialogs/certificatecheck.h"
 #include "scriptedprompter.h"
 #include "store/datafolder.h"
 #include "store/safetycopy.h"
@@ -19,9 +21,12 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QStyle>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -615,6 +620,80 @@ TEST(SingleInstance, OneLockPerUserAndProgramFolder) {
         qunsetenv("XDG_RUNTIME_DIR");
     else
         qputenv("XDG_RUNTIME_DIR", saved);
+}
+
+// What the certificate check window showed, answered with a key as a clerk does.
+struct CheckWindowSeen {
+    int files = 0;
+    QString action;
+    int marked = 0;
+};
+
+void answerCheckWindow(QWidget& window, CheckWindowSeen& seen, int key) {
+    auto* poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, [poll, &seen, key] {
+        auto* check = qobject_cast<CertificateCheckWindow*>(QApplication::activeModalWidget());
+        if (!check)
+            return;
+        poll->deleteLater();
+        seen.files = check->fileList->count();
+        seen.action = check->actionLabel->text();
+        for (int row = 0; row < check->fieldTable->rowCount(); ++row)
+            seen.marked += check->fieldTable->item(row, 0)->text() == QStringLiteral("●");
+        QTest::keyClick(check, static_cast<Qt::Key>(key));
+    });
+    poll->start(10);
+}
+
+TEST_F(MainWindowTest, DroppedCertificatesAreCheckedWrittenAndTheListStandsOnTheLast) {
+    auto session = makeSession();
+    TMivoraPtnForm form(*session, forms_);
+    form.show();
+    const int count = session->vehicles.recordCount();
+    CertificateMembers added = registeredCar();
+    added["CarNo"] = "NEW-1";
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(pathText(
+                       writeCertificate(dir_.path() / "kei.json", certificateJson(keiCar()))))),
+                   QUrl::fromLocalFile(QString::fromStdString(pathText(
+                       writeCertificate(dir_.path() / "new.json", certificateJson(added)))))});
+
+    CheckWindowSeen seen;
+    answerCheckWindow(form, seen, Qt::Key_Return);
+    QDragEnterEvent enter(QPoint(40, 80), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.DBGrid1->viewport(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(40, 80), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.DBGrid1->viewport(), &drop);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return session->vehicles.recordCount() == count + 1; }));
+
+    EXPECT_EQ(seen.files, 2);
+    EXPECT_TRUE(seen.action.contains(QStringLiteral("MK53S-912345 の車両の")))
+        << seen.action.toStdString();
+    EXPECT_GT(seen.marked, 0);
+    EXPECT_EQ(session->vehicles.text(sj("車台番号")), "NEW-1");
+    EXPECT_EQ(form.DBGrid1->currentIndex().row() + 1, session->vehicles.recNo());
+    EXPECT_TRUE(prompter_.errors.empty());
+}
+
+TEST_F(MainWindowTest, CancellingTheCertificateCheckWritesNothing) {
+    auto session = makeSession();
+    TMivoraPtnForm form(*session, forms_);
+    form.show();
+    prompter_.files = {
+        pathText(writeCertificate(dir_.path() / "kei.json", certificateJson(keiCar())))};
+    CheckWindowSeen seen;
+    answerCheckWindow(form, seen, Qt::Key_Escape);
+    QTest::mouseClick(form.certificateButton, Qt::LeftButton);
+    EXPECT_EQ(seen.files, 1);
+    Table fresh(dir_.path() / "CARDATA" / "INDATA.db");
+    fresh.open();
+    int kept = 0;
+    fresh.forEach([&](Table::Row& row) {
+        kept += row[fresh.fieldIndex(sj("車台番号"))] == "MK53S-912345" &&
+                row[fresh.fieldIndex(sj("使用者"))] != sj("トヨタファイナンス株式会社");
+    });
+    EXPECT_EQ(kept, 1);
 }
 
 } // namespace

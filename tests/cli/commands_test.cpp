@@ -1,6 +1,7 @@
 // The headless commands as a shell runs them: help, what they report, and what
 // they leave alone.
 
+#include "certificate/certificatefile.h"
 #include "sampleprogramfolder.h"
 #include "text/errors.h"
 #include "text/lines.h"
@@ -16,7 +17,8 @@
 namespace mivora::test {
 namespace {
 
-const char* const kCommandNames[] = {"init", "backup", "restore", "resolve", "postal", "print"};
+const char* const kCommandNames[] = {"init",   "backup", "restore",           "resolve",
+                                     "postal", "print",  "import-certificate"};
 
 class CommandsTest : public ::testing::Test {
   protected:
@@ -67,6 +69,28 @@ TEST_F(CommandsTest, BackupReportsTheLinesItWrote) {
     EXPECT_LT(lines, 20);
     EXPECT_EQ(out_.str().rfind(std::to_string(lines) + " 行をバックアップしました: ", 0), 0u)
         << out_.str();
+}
+
+// The sample's kei car and its certificate: one bad file stops the run unless the
+// clerk says to skip it; read again, nothing changes.
+TEST_F(CommandsTest, CertificatesAreReadWholeOrNotAtAll) {
+    writeCertificate(sample_.folder() / "kei.json", certificateJson(keiCar()));
+    writeCertificate(sample_.folder() / "bad.json", "{");
+    EXPECT_EQ(run({"import-certificate", "kei.json", "bad.json", "--add-only"}), 1);
+    EXPECT_NE(err_.str().find("既に一覧にあります"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("bad.json: JSON として読めません"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("何も書き込みませんでした"), std::string::npos) << err_.str();
+
+    EXPECT_EQ(run({"import-certificate", "kei.json", "bad.json", "--skip-bad"}), 1);
+    EXPECT_NE(out_.str().find("kei.json: 車台番号「MK53S-912345」の車両を更新しました (使用者、"),
+              std::string::npos)
+        << out_.str();
+    EXPECT_NE(out_.str().find("\n  使用者: 「＊＊＊」は所有者と同じ"), std::string::npos);
+
+    EXPECT_EQ(run({"import-certificate", "kei.json"}), 0) << err_.str();
+    EXPECT_NE(out_.str().find("変更はありません"), std::string::npos) << out_.str();
+    ASSERT_EQ(run({"backup", "all.CSV", "--row", "1"}), 0) << err_.str();
+    EXPECT_EQ(lineCount(sample_.folder() / "all.CSV"), 20);
 }
 
 // Without its width file a TXT backup is read by the widths of the row given.

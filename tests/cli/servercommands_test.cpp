@@ -1,6 +1,7 @@
 // An office with its records on a server: the commands that set it up, and two
 // program folders (two PCs) working on the same records.
 
+#include "certificate/certificatefile.h"
 #include "sampleprogramfolder.h"
 #include "support/privatepostgres.h"
 
@@ -27,6 +28,17 @@ class ServerCommandsTest : public ::testing::Test {
     TempDir dir_;
     std::ostringstream out_, err_;
 };
+
+TEST_F(ServerCommandsTest, ACertificateUpdatesItsVehicleOnTheServerOnce) {
+    const fs::path pc = dir_.path() / "pc";
+    ASSERT_EQ(run(dir_.path(), {"init", "--server", freshServerSchema(), pc.string()}), 0)
+        << err_.str();
+    writeCertificate(pc / "car.json", certificateJson(registeredCar()));
+    ASSERT_EQ(run(pc, {"import-certificate", "car.json"}), 0) << err_.str();
+    EXPECT_NE(out_.str().find("の車両を更新しました"), std::string::npos) << out_.str();
+    ASSERT_EQ(run(pc, {"import-certificate", "car.json"}), 0) << err_.str();
+    EXPECT_NE(out_.str().find("変更はありません"), std::string::npos) << out_.str();
+}
 
 TEST_F(ServerCommandsTest, TwoFoldersOnOneServerShareTheirRecords) {
     const std::string server = freshServerSchema();

@@ -112,6 +112,23 @@ same_file "$folder/戻し.CSV"
 check
 cmp -s "$work/deb/$folder/戻し.CSV" "$work/deb/$folder/控え.CSV" || fail "a restored backup differs"
 
+# An electronic certificate read into the list: the same report, the same records.
+for side in deb win; do
+    python3 - "$work/$side/$folder/車検証.json" <<'PY'
+import json, sys
+info = {"CarNo": "MK53S-912345", "EntryNoCarNo": "練馬　５８０　あ　５６７８",
+        "ValidPeriodExpirdateE": "令　和", "ValidPeriodExpirdateY": "元",
+        "ValidPeriodExpirdateM": " 5", "ValidPeriodExpirdateD": "1",
+        "OwnernameHighLevelChar": "髙橋　花子", "OwnernameLowLevelChar": "高橋　花子",
+        "UsernameHighLevelChar": "＊＊＊", "UsernameLowLevelChar": "＊＊＊"}
+with open(sys.argv[1], "w", encoding="utf-8-sig") as file:
+    json.dump({"CertInfoImportFileVersion": "1.0", "CertInfo": info}, file, ensure_ascii=False)
+PY
+done
+same_output "$folder" import-certificate 車検証.json
+same_output "$folder" backup 車検証後.CSV --row 1
+same_file "$folder/車検証後.CSV"
+
 # Moving in from an old installation's Paradox tables.
 for side in deb win; do
     mkdir -p "$work/$side/旧/CARDATA"
