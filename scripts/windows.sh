@@ -21,7 +21,7 @@ version=$(sed -n 's/^project(Mivora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 dist=dist/windows/Mivora
 rm -rf "$dist"
 mkdir -p "$dist"/{platforms,styles,imageformats,translations,fonts}
-cp "$build/mivora.exe" "$dist/"
+cp "$build/mivora.exe" "$build/mivora.com" "$dist/"
 for dll in Qt6Core Qt6Gui Qt6Widgets Qt6PrintSupport libjpeg-62 libsqlite3-0 libzip zlib1 \
     libpq icuuc72 icuin72 icudt72 libstdc++-6 libgcc_s_seh-1 libwinpthread-1; do
     cp "$prefix/bin/$dll.dll" "$dist/"
@@ -32,7 +32,7 @@ cp "$prefix/plugins/imageformats/qjpeg.dll" "$dist/imageformats/"
 cp "$prefix"/translations/{qtbase_ja,qt_ja}.qm "$build/mivora_ja.qm" "$dist/translations/"
 cp /usr/share/fonts/opentype/ipafont-gothic/{ipag,ipagp}.ttf "$dist/fonts/"
 cp packaging/windows/qt.conf "$dist/"
-x86_64-w64-mingw32-strip "$dist/mivora.exe"
+x86_64-w64-mingw32-strip "$dist/mivora.exe" "$dist/mivora.com"
 
 makensis -V2 -DVERSION="$version" -DSOURCE="$PWD/$dist" -DHERE="$PWD/packaging/windows" \
     -DOUTFILE="$PWD/dist/windows/Mivora-Setup-$version.exe" packaging/windows/mivora.nsi

@@ -359,7 +359,8 @@ void TMivoraPtnForm::PostalSpeedClick() {
     if (!zipFile)
         return;
     try {
-        const InstalledPostalList installed = installPostalList(*zipFile, programDir);
+        const InstalledPostalList installed =
+            installPostalList(pathOf({}, *zipFile), programDir);
         auto* box = new QMessageBox(QMessageBox::Information, windowTitle(),
                                     QString::fromStdString(installedMessage(installed)),
                                     QMessageBox::Ok, this);

@@ -1,5 +1,6 @@
 #include "app/singleinstance.h"
 
+#include "platform/paths.h"
 #include "text/lines.h"
 
 #include <QCryptographicHash>
@@ -32,10 +33,7 @@ QString lockFolder() {
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString& lockPath) : lock_(lockPath) {
-    // A lock whose process is gone counts as stale at once, whatever its age.
-    lock_.setStaleLockTime(0);
-}
+SingleInstance::SingleInstance(const QString& lockPath) : path_(lockPath) {}
 
 QString SingleInstance::lockPathFor(const fs::path& programFolder) {
     std::error_code ignored;
@@ -55,7 +53,11 @@ QString SingleInstance::lockPathFor(const fs::path& programFolder) {
 }
 
 bool SingleInstance::acquire() {
-    return lock_.tryLock(0);
+    file_ = OpenFile(pathOf({}, path_.toStdString()), OpenFile::Mode::Keep);
+    if (!file_.isOpen())
+        return false;
+    heldByAnother_ = !file_.tryLock();
+    return !heldByAnother_;
 }
 
 std::unique_ptr<SingleInstance> lockProgramFolder(const fs::path& programFolder, QWidget* parent) {

@@ -12,6 +12,7 @@
 #include "session/session.h"
 #include "text/codec.h"
 #include "text/errors.h"
+#include "text/sjis.h"
 
 #include <QApplication>
 #include <QPageLayout>
@@ -71,6 +72,8 @@ void WindowPrintHost::offerHandWritten(int slot, const std::optional<std::string
 bool WindowPrintHost::showPrintDialog(QPrinter& printer) {
     QWidget* modal = QApplication::activeModalWidget();
     QPrintDialog dialog(&printer, modal ? modal : parent_);
+    // The layout decides the pages: a range to choose would only mislead.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -83,7 +86,18 @@ bool WindowPrintHost::choosePrinter() {
     const QPageLayout chosen = printer_.pageLayout();
     printer_.setFullPage(false);
     printer_.setPageLayout(chosen);
+    printer_.setDocName(jobName());
     return true;
+}
+
+// The name the printer queue shows: the program, the layout and the vehicle.
+QString WindowPrintHost::jobName() const {
+    QStringList parts{QStringLiteral("Mivora")};
+    for (const std::string& part :
+         {session_.layouts.text(sj("印刷名")), session_.vehicles.text(sj("使用者"))})
+        if (!part.empty())
+            parts << QString::fromStdString(toUtf8(part));
+    return parts.join(QStringLiteral(" - "));
 }
 
 bool WindowPrintHost::confirmContents() {

@@ -50,6 +50,7 @@ class WindowPrintHost : public PrintRunHost {
 
   private:
     bool showPrintDialog(QPrinter& printer);
+    QString jobName() const;
 
     Session& session_;
     Forms& forms_;

@@ -96,7 +96,7 @@ std::string fileSystemFailure(const std::filesystem::filesystem_error& error) {
     std::string files = pathText(error.path1());
     if (!error.path2().empty())
         files += " と " + pathText(error.path2());
-    return "ファイル " + files + " を操作できません (" + error.code().message() + ")。";
+    return "ファイル " + files + " を操作できません (" + systemReason(error.code()) + ")。";
 }
 
 // Any word after the command: "--help" is never an address or a file name.

@@ -88,7 +88,7 @@ std::optional<fs::path> findProgramFolder(const StartFolderOptions& options,
         createProgramFolder(options.proposed, *content);
     } catch (const fs::filesystem_error& failure) {
         throw FileError("プログラムフォルダ " + pathText(options.proposed) + " を作成できません（" +
-                        failure.code().message() + "）。");
+                        systemReason(failure.code()) + "）。");
     }
     rememberProgramFolder(options.proposed);
     return options.proposed;

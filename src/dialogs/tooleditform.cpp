@@ -96,7 +96,7 @@ void TToolEditForm::buildWindow() {
     Label1 =
         new QLabel(QStringLiteral("\nプリンターによって尺度が異なる場合があります。\n"
                                   "\nその場合は、実際に印刷しながら尺度の左側を変更してください。\n"
-                                  "\n印刷したものが小さい場合は、左側を減少させてください。"),
+                                  "\n印刷したものが小さい場合は、左側を増加させてください。"),
                    this);
     Label1->setAlignment(Qt::AlignHCenter);
     layout->addWidget(Label1);

@@ -33,7 +33,7 @@ fs::path temporaryOf(const fs::path& directory, const std::string& token, std::s
 }
 
 std::string systemText() {
-    return std::strerror(errno);
+    return systemReason(errno);
 }
 
 constexpr std::int64_t kWritebackBytes = 4 << 20;

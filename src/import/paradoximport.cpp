@@ -360,7 +360,7 @@ ImportReport importParadox(const ImportFolders& given, const Progress& progress)
         return importInto(folders, progress);
     } catch (const fs::filesystem_error& error) {
         throw FileError("ファイルまたはフォルダ " + pathText(error.path1()) + " を扱えません。(" +
-                        error.code().message() + ")");
+                        systemReason(error.code()) + ")");
     }
 }
 

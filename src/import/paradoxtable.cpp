@@ -232,7 +232,7 @@ ParadoxTable::ParadoxTable(fs::path file) : file_(std::move(file)) {
     std::uintmax_t size = fs::file_size(file_, error);
     if (error)
         throw FileError("旧形式のテーブル " + pathText(file_) + " を読めません。(" +
-                        error.message() + ")");
+                        systemReason(error) + ")");
     checkHeader(readHeader(size));
     blocksInFile_ = (size - static_cast<std::uintmax_t>(headerSize_)) / blockSize_;
     followBlocks(kBlockHeader, [](int) {});

@@ -20,7 +20,7 @@ constexpr bool kNamesTellCase = true;
 // Path of a file named by a UTF-8 text in a folder (an empty folder: the name alone).
 std::filesystem::path pathOf(const std::filesystem::path& folder, const std::string& utf8Name);
 
-// A path as UTF-8 text.
+// A path as UTF-8 text, as the person sees it: with the system's own separators.
 std::string pathText(const std::filesystem::path& path);
 
 } // namespace mivora

@@ -51,10 +51,50 @@ std::string sentenceFor(const std::filesystem::path& path, FileAction action, in
 
 } // namespace
 
+std::string systemReason(int errorNumber) {
+    switch (errorNumber) {
+    case ENOENT:
+        return "ファイルまたはフォルダがありません";
+    case EACCES:
+    case EPERM:
+        return "アクセスが拒否されました";
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return "ディスクに空きがありません";
+    case EROFS:
+        return "読み取り専用のディスクです";
+    case EBUSY:
+    case ETXTBSY:
+        return "他のプログラムが使用中です";
+    case EIO:
+        return "ディスクの読み書きに失敗しました";
+    case ENAMETOOLONG:
+        return "名前が長すぎます";
+    case EEXIST:
+        return "同じ名前のファイルが既にあります";
+    case ENOTDIR:
+        return "フォルダではありません";
+    case EISDIR:
+        return "フォルダです";
+    default:
+        return std::strerror(errorNumber);
+    }
+}
+
+std::string systemReason(const std::error_code& error) {
+    // A Windows error number has its errno twin in the generic condition.
+    const std::error_condition condition = error.default_error_condition();
+    if (condition.category() == std::generic_category())
+        return systemReason(condition.value());
+    return error.message();
+}
+
 FileError fileFailure(const std::filesystem::path& file, FileAction action, int errorNumber) {
     std::string message = sentenceFor(file, action, errorNumber);
     if (errorNumber != 0)
-        message += std::string(" (") + std::strerror(errorNumber) + ")";
+        message += " (" + systemReason(errorNumber) + ")";
     return FileError(message + "。");
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace mivora {
 
@@ -37,6 +38,13 @@ enum class FileAction { Read, Write, Create };
 // the file, chosen by the system's error number (errno), and the system's own text
 // in parentheses.
 FileError fileFailure(const std::filesystem::path& file, FileAction action, int errorNumber);
+
+// The system's reason for a failure, for the parentheses after a Japanese
+// sentence: the common ones (a missing file, no permission, a full disk, a
+// read-only disk, a file in use, an I/O error, a name too long) in Japanese, the
+// system's own text for the rest.
+std::string systemReason(int errorNumber);
+std::string systemReason(const std::error_code& error);
 
 // A value that cannot be turned into what was asked for (a text into an integer,
 // a character without a Shift-JIS code).

@@ -574,10 +574,13 @@ TEST(SingleInstance, SecondCopyIsRefusedAndAStaleLockTakenOver) {
         SingleInstance second(lockPath);
         EXPECT_FALSE(second.acquire());
     }
-    // A lock left by a process that no longer runs.
+    // A lock file left by a killed copy, naming a process number that the system
+    // has since given to a process that runs (this one).
     QFile stale(lockPath);
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write("999999\nmivora\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    stale.write(QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
+                QCoreApplication::applicationName().toUtf8() + "\n" +
+                QSysInfo::machineHostName().toUtf8() + "\n");
     stale.close();
     SingleInstance next(lockPath);
     EXPECT_TRUE(next.acquire());

@@ -103,10 +103,10 @@ TEST_F(PrintCommandTest, RefusesWhatItCannotPrint) {
         {{"--pdf", pdf(), "--layout", "0"}, "レイアウト 0 はありません (1～2)。"},
         {{"--pdf", pdf(), "extra"}, "「extra」は使えません。"},
         {{"--pdf", missing},
-         "ファイル " + missing + " のフォルダが見つかりません (No such file or directory)。"},
+         "ファイル " + missing + " のフォルダが見つかりません (ファイルまたはフォルダがありません)。"},
         {{"--pdf", pdf("full.pdf")},
          "ディスクがいっぱいのため、フォルダ " + pathText(sample_.file("full.pdf").parent_path()) +
-             " にファイル full.pdf を書き込めません (No space left on device)。"},
+             " にファイル full.pdf を書き込めません (ディスクに空きがありません)。"},
     };
     // The superuser writes into any folder.
     if (::geteuid() != 0) {
@@ -118,7 +118,7 @@ TEST_F(PrintCommandTest, RefusesWhatItCannotPrint) {
         cases.push_back(
             {{"--pdf", file},
              "ファイル " + file +
-                 " を作成できません。アクセスする権限がありません (Permission denied)。"});
+                 " を作成できません。アクセスする権限がありません (アクセスが拒否されました)。"});
     }
     for (const Case& c : cases) {
         EXPECT_NE(sample_.print(c.args), 0) << c.message;

@@ -129,10 +129,10 @@ TEST(MessageBoxPrompter, AnErrorBreaksBetweenSentencesNeverInsideAWord) {
         box->accept();
     });
     prompter.showError("ファイル /home/事務所/Mivora/印刷フォーム/白地.jpg が見つかりません "
-                       "(No such file or directory)。印刷フォームの画像なしで表示します。");
+                       "(ファイルまたはフォルダがありません)。印刷フォームの画像なしで表示します。");
     EXPECT_EQ(shown.toStdString(),
               "ファイル /home/事務所/Mivora/印刷フォーム/白地.jpg が見つかりません\n"
-              "(No such file or directory)。\n印刷フォームの画像なしで表示します。");
+              "(ファイルまたはフォルダがありません)。\n印刷フォームの画像なしで表示します。");
     EXPECT_TRUE(fits);
 }
 

@@ -30,7 +30,7 @@ TEST_F(ToolEditFormTest, WithoutAFileTheDefaultsStandAndOnlyGroupOneShows) {
     EXPECT_EQ(form.Label1->text(),
               QStringLiteral("\nプリンターによって尺度が異なる場合があります。\n"
                              "\nその場合は、実際に印刷しながら尺度の左側を変更してください。\n"
-                             "\n印刷したものが小さい場合は、左側を減少させてください。"));
+                             "\n印刷したものが小さい場合は、左側を増加させてください。"));
     for (const AdjustmentGroup& group : form.adjustment())
         EXPECT_EQ(group, AdjustmentGroup{});
     EXPECT_TRUE(form.Panel1->isVisibleTo(&form));

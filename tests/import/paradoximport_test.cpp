@@ -317,7 +317,8 @@ TEST_F(ParadoxImportTest, DamagedTableEndsWithMessageNamingItAndWritesNothing) {
          "型 48"},
         {"block chain in a ring", "INDATA.db",
          [](const fs::path& f) { patch(f, headerSize(f), std::string("\x01\0", 2)); }, "輪"},
-        {"table missing", "WeightTax.DB", [](const fs::path& f) { fs::remove(f); }, "No such file"},
+        {"table missing", "WeightTax.DB", [](const fs::path& f) { fs::remove(f); },
+         "ファイルまたはフォルダがありません"},
         {"date where a number belongs", "Expense.DB",
          [](const fs::path& f) {
              test::ParadoxWriter(f, {{"仮ナンバー", paradoxDate, 4}});

@@ -142,7 +142,7 @@ TEST_F(PostalUpdateTest, AFullDiskIsNamedWithItsFolderAndChangesNothing) {
     } catch (const FileError& error) {
         EXPECT_EQ(std::string(error.what()),
                   "ディスクがいっぱいのため、フォルダ " + pathText(program()) +
-                      " にファイル KEN_ALL.CSV を書き込めません (No space left on device)。"
+                      " にファイル KEN_ALL.CSV を書き込めません (ディスクに空きがありません)。"
                       "今の KEN_ALL.CSV はそのままです。");
     }
     EXPECT_EQ(folder(), before);

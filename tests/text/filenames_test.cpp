@@ -58,15 +58,16 @@ TEST(FindFile, AFolderThatDoesNotExistGivesTheNameToCreate) {
     EXPECT_EQ(findFile(missing, "a.TXT"), missing / "a.TXT");
 }
 
-TEST(FileFailure, SaysInJapaneseWhatFailedWithTheSystemsOwnText) {
+TEST(FileFailure, SaysInJapaneseWhatFailedAndWhy) {
     Folder folder({});
     const fs::path missing = folder.path() / "MsgFlg.INI";
     try {
         readBytes(missing);
         ADD_FAILURE() << "read";
     } catch (const FileError& error) {
-        EXPECT_EQ(std::string(error.what()), "ファイル " + pathText(missing) +
-                                                 " が見つかりません (No such file or directory)。");
+        EXPECT_EQ(std::string(error.what()),
+                  "ファイル " + pathText(missing) +
+                      " が見つかりません (ファイルまたはフォルダがありません)。");
     }
     try {
         writeLines(folder.path() / "no-folder" / "x.INI", {"1"});
@@ -84,20 +85,30 @@ TEST(FileFailure, SaysInJapaneseWhatFailedWithTheSystemsOwnText) {
     }
     // Failures that no folder of a test brings about.
     const fs::path list = "/prog/KEN_ALL.CSV";
+    // The common reasons are Japanese; a rare one keeps the system's own text.
     const struct {
         int errorNumber;
         const char* sentence;
+        std::string reason;
     } failures[] = {
-        {ENOSPC,
-         "ディスクがいっぱいのため、フォルダ /prog にファイル KEN_ALL.CSV を書き込めません"},
-        {EIO, "ファイル /prog/KEN_ALL.CSV "
-              "に書き込めません。ディスクか接続先の装置が読み書きに失敗しました"},
-        {EFBIG, "ファイル /prog/KEN_ALL.CSV はこれ以上大きくできないため、書き込めません"},
+        {ENOSPC, "ディスクがいっぱいのため、フォルダ /prog にファイル KEN_ALL.CSV を書き込めません",
+         "ディスクに空きがありません"},
+        {EIO,
+         "ファイル /prog/KEN_ALL.CSV "
+         "に書き込めません。ディスクか接続先の装置が読み書きに失敗しました",
+         "ディスクの読み書きに失敗しました"},
+        {EROFS, "ファイル /prog/KEN_ALL.CSV に書き込めません。アクセスする権限がありません",
+         "読み取り専用のディスクです"},
+        {EBUSY, "ファイル /prog/KEN_ALL.CSV に書き込めません", "他のプログラムが使用中です"},
+        {ENAMETOOLONG, "ファイル /prog/KEN_ALL.CSV に書き込めません", "名前が長すぎます"},
+        {EFBIG, "ファイル /prog/KEN_ALL.CSV はこれ以上大きくできないため、書き込めません",
+         std::strerror(EFBIG)},
     };
     for (const auto& failure : failures)
         EXPECT_EQ(std::string(fileFailure(list, FileAction::Write, failure.errorNumber).what()),
-                  std::string(failure.sentence) + " (" + std::strerror(failure.errorNumber) +
-                      ")。");
+                  std::string(failure.sentence) + " (" + failure.reason + ")。");
+    EXPECT_EQ(systemReason(std::make_error_code(std::errc::permission_denied)),
+              "アクセスが拒否されました");
 }
 
 } // namespace

@@ -35,6 +35,13 @@ wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mivora'
 user=$(id -un) # wine names the profile after the Unix user
 records=$WINEPREFIX/drive_c/users/$user/Documents/Mivora
 wine "$installed/mivora.exe" init 'C:\users\'"$user"'\Documents\Mivora' >/dev/null
+
+# From cmd, `mivora` is the console program: cmd waits for it, takes its exit code,
+# and its Japanese comes in the console's code page (CP932 on a Japanese PC).
+said=$(cd "$records" && wine cmd /c '"C:\Program Files\Mivora\mivora" resolve --layout 9 & echo exit=%ERRORLEVEL%' \
+    2>&1 | iconv -f CP932 -t UTF-8) || fail "the console output is not CP932: $said"
+grep -q 'レイアウト 9 はありません' <<<"$said" || fail "cmd showed no Japanese message: $said"
+grep -q 'exit=1' <<<"$said" || fail "cmd did not take the exit code of a failed command: $said"
 (cd "$records" && wine "$installed/mivora.exe") &
 program=$!
 for _ in $(seq 60); do
