@@ -5,8 +5,8 @@
 // plain texts. Before the layout prints, the presets are turned into finished
 // texts for the current vehicle, which the page prints in place of the layout's
 // item texts (itemToPrint); the designer stores them into the layout's slots to
-// show them. The presets themselves are never changed. Only with the sibling program present, and never for layout 1:
-// the callers below and the print run see to both.
+// show them. The presets themselves are never changed. Only with the sibling program present, and
+// never for layout 1: the callers below and the print run see to both.
 
 #include "print/printrun.h"
 #include "session/prompter.h"

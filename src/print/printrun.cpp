@@ -46,7 +46,8 @@ Slot slotOf(const Session& session, int n) {
 // anew for every page, and writing them would make the layout another PC's
 // designer is editing change under it.
 bool changesWhatIsOffered(const std::optional<std::string>& prepared, const std::string& stored) {
-    return prepared && *prepared != stored && (prepared->starts_with('?') || stored.starts_with('?'));
+    return prepared && *prepared != stored &&
+           (prepared->starts_with('?') || stored.starts_with('?'));
 }
 
 // A change of the run's own, made once the page is out: when another PC changed

@@ -498,11 +498,13 @@ void Table::loadCurrent() {
     if (db_->inTransaction())
         refuseOtherChange(true);
     const std::size_t place = pos_;
-    reload();
-    if (!rowids_.empty() && pos_ != std::min(place, rowids_.size() - 1)) {
+    onOneSnapshot([&] {
+        reload();
+        if (rowids_.empty())
+            return;
         pos_ = std::min(place, rowids_.size() - 1);
-        current_ = rowOf(rowids_[pos_]);
-    }
+        loadCurrent();
+    });
 }
 
 void Table::scrolled() {
@@ -613,7 +615,8 @@ void Table::edit() {
 std::string unstoredInputNote(const std::vector<std::pair<std::string, std::string>>& typed) {
     std::string note;
     for (const auto& [column, value] : typed)
-        note += (note.empty() ? "\n保存されなかった入力: " : "、") + column + "「" + toUtf8(value) + "」";
+        note += (note.empty() ? "\n保存されなかった入力: " : "、") + column + "「" + toUtf8(value) +
+                "」";
     return note;
 }
 
