@@ -267,6 +267,7 @@ void TMivoraPtnForm::serveRequest() {
         // be priced has been reported and is shown all the same.
         try {
             prepareAsRequest(session_, *forms_.prompter);
+            storePreparedItems(session_);
         } catch (const Error& error) {
             forms_.prompter->showError(error.what());
         }

@@ -82,7 +82,7 @@ int commandResolve(const Arguments& args, std::ostream& out, std::ostream& err) 
         return cancelled ? 1 : 0;
     }
     for (int slot = 1; slot <= kSlotCount; ++slot) {
-        const std::string itemText = session.layouts.text(sj("項目") + std::to_string(slot));
+        const std::string itemText = itemToPrint(session, slot);
         out << slot << '\t';
         printLine(out, itemText, resolver.MenuTextCheck(itemText, slot, ResolveMode::Preview).text);
     }

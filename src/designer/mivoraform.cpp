@@ -936,11 +936,27 @@ void TMivoraForm::report(const std::string& message) {
         forms_.prompter->showError(message);
 }
 
+// A post refused because another PC changed the record has read it anew: the
+// controls show it as it now is, and the person gets what they typed in the
+// message, never left in a box for the next keystroke to store over the other
+// PC's change.
 bool TMivoraForm::attempt(const std::function<void()>& work) {
+    const std::array<DataSource*, 2> sources = {DataSource1, DataSource2};
+    std::array<std::string, 2> typed;
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        if (sources[i] && sources[i]->table().active())
+            typed[i] = sources[i]->table().pendingEditNote();
     try {
         work();
     } catch (const Error& error) {
-        report(error.what());
+        std::string message = error.what();
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            if (typed[i].empty() || sources[i]->table().state() != TableState::Browse)
+                continue;
+            sources[i]->recordChanged();
+            message += typed[i];
+        }
+        report(message);
         return false;
     }
     return true;

@@ -159,12 +159,19 @@ void TPrFreeEditForm::ComboBox1Change() {
     showField(current_);
 }
 
+// A post that fails on the way (a lost server) keeps the typing in the window and
+// the record, and OK may be tried again. One refused because another PC changed
+// the record has read it anew: the boxes show it as it now is, and the typing is
+// in the message.
 void TPrFreeEditForm::OKBtnClick() {
+    const std::string typed = freeData_.pendingEditNote();
     try {
         freeData_.post();
     } catch (const Error& error) {
-        // The typing stays in the window and in the record; OK may be tried again.
-        showError(QString::fromStdString(error.what()));
+        const bool readAnew = freeData_.state() == TableState::Browse;
+        if (readAnew)
+            showFields();
+        showError(QString::fromStdString(error.what() + (readAnew ? typed : "")));
         return;
     }
     accept();

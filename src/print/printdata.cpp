@@ -8,6 +8,7 @@
 #include "text/codec.h"
 #include "text/sjis.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace mivora {
@@ -149,13 +150,9 @@ void PrintDataPreparation::addTypedAmounts(std::string& text) {
 
 void PrintDataPreparation::checkSlot(std::string preset, int slot, bool ask) {
     PreparationState& state = session_.preparation;
-    Table& free = session_.freeData;
     // A hand-written slot counts what the input record holds when the run starts.
     if (preset.starts_with('?')) {
-        const int layout = free.recNo();
-        free.setRecNo(kInputRecord);
-        std::string typed = free.text(slotField(slot));
-        free.setRecNo(layout);
+        std::string typed = presetText(kInputRecord, slot);
         addTypedAmounts(typed);
     }
     addTypedAmounts(preset);
@@ -169,59 +166,44 @@ void PrintDataPreparation::checkSlot(std::string preset, int slot, bool ask) {
         state.feesNeeded = true;
 }
 
+// Read in place: the free contents stay on the input record, where the
+// confirmation window edits.
+std::string PrintDataPreparation::presetText(int record, int slot) const {
+    const Table& free = session_.freeData;
+    return free.peek(record, free.fieldIndex(slotField(slot)));
+}
+
 void PrintDataPreparation::PrintDataCheck(bool ask) {
     session_.openFeeTables();
     PreparationState& state = session_.preparation;
-    Table& free = session_.freeData;
     const int layout = session_.layouts.recNo();
     state.askTemporaryPlate = false;
     state.askInsurance = false;
-    if (hasPresets(layout)) {
-        free.setRecNo(layout);
+    if (hasPresets(layout))
         for (int slot = 1; slot <= kSlotCount; ++slot)
-            if (std::string preset = free.text(slotField(slot)); !preset.empty())
+            if (std::string preset = presetText(layout, slot); !preset.empty())
                 checkSlot(std::move(preset), slot, ask);
-    }
-    free.setRecNo(kInputRecord);
+    session_.freeData.setRecNo(kInputRecord);
 }
 
 bool PrintDataPreparation::PrintDataSet() {
-    Table& free = session_.freeData;
-    const int layout = session_.layouts.recNo();
-    const bool presets = hasPresets(layout);
-    bool cancelled = false;
-    try {
-        if (presets)
-            free.setRecNo(layout);
-        cancelled = session_.preparation.feesNeeded && ExpenseOut(session_, prompter_);
-        if (presets)
-            writePresets();
-    } catch (...) {
-        free.setRecNo(kInputRecord);
-        throw;
-    }
-    free.setRecNo(kInputRecord);
+    const bool cancelled = session_.preparation.feesNeeded && ExpenseOut(session_, prompter_);
+    prepareItems();
     return cancelled;
 }
 
-// Either every slot is written and posted, or (on a failure) none: the layout is
-// never left half rewritten.
-void PrintDataPreparation::writePresets() {
-    Table& layouts = session_.layouts;
-    layouts.post();
-    layouts.edit();
-    try {
+// The finished texts go to the page in memory: nothing of them is written into
+// the layout, which other PCs print and edit at the same time.
+void PrintDataPreparation::prepareItems() {
+    std::array<std::optional<std::string>, kSlotCount> items;
+    const int layout = session_.layouts.recNo();
+    if (hasPresets(layout)) {
         Lookups lookups;
-        for (int slot = 1; slot <= kSlotCount; ++slot) {
-            const std::string field = slotField(slot);
-            if (std::string preset = session_.freeData.text(field); !preset.empty())
-                layouts.setText(field, finished(std::move(preset), lookups));
-        }
-        layouts.post();
-    } catch (...) {
-        layouts.cancel();
-        throw;
+        for (int slot = 1; slot <= kSlotCount; ++slot)
+            if (std::string preset = presetText(layout, slot); !preset.empty())
+                items[slot - 1] = finished(std::move(preset), lookups);
     }
+    session_.preparation.preparedItems = std::move(items);
 }
 
 std::string PrintDataPreparation::finished(std::string text, Lookups& lookups) {
@@ -259,6 +241,33 @@ std::string PrintDataPreparation::chosenDate(std::string text) {
     return chosen == sj("なし") ? std::string() : chosen;
 }
 
+std::string itemToPrint(const Session& session, int slot) {
+    const std::optional<std::string>& prepared = session.preparation.preparedItems.at(slot - 1);
+    return prepared ? *prepared : session.layouts.text(slotField(slot));
+}
+
+// Either every slot is written and posted, or (on a failure) none: the layout is
+// never left half rewritten.
+void storePreparedItems(Session& session) {
+    Table& layouts = session.layouts;
+    auto& items = session.preparation.preparedItems;
+    if (std::none_of(items.begin(), items.end(), [](const auto& item) { return item.has_value(); }))
+        return;
+    layouts.post();
+    layouts.edit();
+    try {
+        for (int slot = 1; slot <= kSlotCount; ++slot)
+            if (const auto& item = items[slot - 1])
+                layouts.setText(slotField(slot), *item);
+        layouts.post();
+    } catch (...) {
+        layouts.cancel();
+        items = {};
+        throw;
+    }
+    items = {};
+}
+
 void showAmountKeywords(PreparationState& state) {
     for (std::size_t i = 0; i < kAmountKeywords.size(); ++i)
         state.amountCells[i] = sj(kAmountKeywords[i]);
@@ -274,6 +283,7 @@ void prepareForDesigner(Session& session, Prompter& prompter) {
         return;
     session.openFeeTables();
     PrintDataPreparation(session, prompter).PrintDataSet();
+    storePreparedItems(session);
 }
 
 bool prepareAsRequest(Session& session, Prompter& prompter) {

@@ -2,6 +2,7 @@
 
 #include "items/menutextcheck.h"
 #include "print/formimage.h"
+#include "print/printdata.h"
 #include "text/codec.h"
 #include "text/sjis.h"
 
@@ -33,10 +34,45 @@ struct Slot {
     int size;
 };
 
-Slot slotOf(const Table& layouts, int n) {
+Slot slotOf(const Session& session, int n) {
+    const Table& layouts = session.layouts;
     const std::string number = std::to_string(n);
-    return {layouts.text(sj("項目") + number), layouts.integer(sj("Ｘ座標") + number),
+    return {itemToPrint(session, n), layouts.integer(sj("Ｘ座標") + number),
             layouts.integer(sj("Ｙ座標") + number), layouts.integer(sj("サイズ") + number)};
+}
+
+// A prepared slot that the confirmation window offers (or no longer offers) from
+// the next run on. Only these are kept in the layout: the others are prepared
+// anew for every page, and writing them would make the layout another PC's
+// designer is editing change under it.
+bool changesWhatIsOffered(const std::optional<std::string>& prepared, const std::string& stored) {
+    return prepared && *prepared != stored &&
+           (prepared->starts_with('?') || stored.starts_with('?'));
+}
+
+// A change of the run's own, made once the page is out: when another PC changed
+// the record meanwhile, the other PC's stands and the page is not concerned.
+void keepQuietly(Table& table, const std::function<void()>& change) {
+    try {
+        change();
+        table.post();
+    } catch (const DatabaseError&) {
+        if (table.active())
+            table.cancel();
+    }
+}
+
+// What the layout keeps of a page's prepared items.
+void keepOfferedItems(Session& session) {
+    Table& layouts = session.layouts;
+    keepQuietly(layouts, [&] {
+        for (int n = 1; n <= kSlotCount; ++n) {
+            const std::string field = sj("項目") + std::to_string(n);
+            const auto& prepared = session.preparation.preparedItems[n - 1];
+            if (changesWhatIsOffered(prepared, layouts.text(field)))
+                layouts.setText(field, *prepared);
+        }
+    });
 }
 
 // Step 3 of the run: the confirmation window offers the hand-written slots as
@@ -118,7 +154,7 @@ class PageWriter {
     std::vector<PageText> resolveSlots(const AdjustmentGroup& group) {
         std::vector<PageText> texts;
         for (int n = 1; n <= kSlotCount; ++n) {
-            const Slot slot = slotOf(session_.layouts, n);
+            const Slot slot = slotOf(session_, n);
             ResolvedItem printed = resolver_.MenuTextCheck(slot.item, n, ResolveMode::Print);
             if (!printed.text.empty())
                 texts.push_back({devicePosition(slot.x, slot.y, group),
@@ -197,6 +233,7 @@ int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation
     requireRecords(vehicles, "印刷する車両データがありません。");
     requireRecords(session.freeData, "手書き項目の入力データ (PrtFreeData.DB) がありません。");
     const bool handWritten = offerHandWrittenSlots(layouts, host);
+    session.preparation.preparedItems = {};
     if (!host.choosePrinter())
         return 0;
     PageWriter writer(session, host);
@@ -217,6 +254,7 @@ int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation
             break;
         writer.printPage();
         ++pages;
+        keepOfferedItems(session);
         if (!continuous)
             break;
         vehicles.next();

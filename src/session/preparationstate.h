@@ -4,8 +4,11 @@
 // answers, and the finished amount texts and class marks. The designer's hidden
 // amount cells ExpLabel1 to ExpLabel7 mirror amountCells through cellsChanged.
 
+#include "store/schema.h"
+
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace mivora {
@@ -52,6 +55,11 @@ struct PreparationState {
     bool askInsurance = false;
     std::array<std::string, kAmountCellCount> amountCells; // CP932, formatted
     std::array<std::string, kClassMarkCount> classMarks;   // CP932
+    // The finished presets of the record being printed, by slot (index 0 is slot
+    // 1; none where the layout has no preset): what the page prints instead of the
+    // layout's own item texts. They stay here, in the one program, so that another
+    // PC's print cannot change them between the preparation and the page.
+    std::array<std::optional<std::string>, kSlotCount> preparedItems;
 
     // Called whenever amountCells change, so that a window can show them.
     std::function<void()> cellsChanged;
@@ -67,6 +75,7 @@ struct PreparationState {
         plusTotal = 0;
         minusTotal = 0;
         feesNeeded = false;
+        preparedItems = {};
     }
 
     void notifyCells() const {

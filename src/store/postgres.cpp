@@ -469,6 +469,17 @@ void PostgresDatabase::beginWrite() {
         exec("LOCK TABLE " + tableName() + " IN SHARE ROW EXCLUSIVE MODE");
 }
 
+// The lock comes before the snapshot, which the first statement after it takes:
+// a restore that gives a new table the name commits before the snapshot or
+// after the reading, never between the two. Without it the name would find the
+// new table, whose records were stored as seen by everyone, while the snapshot
+// still held the old counter.
+void PostgresDatabase::beginRead() {
+    exec("BEGIN ISOLATION LEVEL REPEATABLE READ");
+    if (!table_.empty())
+        exec("LOCK TABLE " + tableName() + " IN ACCESS SHARE MODE");
+}
+
 std::vector<ColumnInfo> PostgresDatabase::tableColumns(const std::string& table) {
     Statement info = prepare("SELECT column_name, data_type FROM information_schema.columns "
                              "WHERE table_schema = current_schema() AND table_name = ? AND "

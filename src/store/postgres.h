@@ -36,7 +36,7 @@ class PostgresDatabase : public Database {
     void beginWrite() override;
     // Under the lock of the write transaction: writers of other PCs wait.
     void beginWriteAfter(const std::function<void()>& read) override;
-    void beginRead() override { exec("BEGIN ISOLATION LEVEL REPEATABLE READ"); }
+    void beginRead() override;
 
     std::string tableName() const override { return quoteName(table_); }
     std::vector<ColumnInfo> columns() override { return tableColumns(table_); }

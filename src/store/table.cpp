@@ -213,12 +213,17 @@ std::string rowidListMarks() {
 
 } // namespace
 
+// The view is caught up on the snapshot that the records are read from: a row id
+// that another PC's restore took away meanwhile is then no row of the view.
 void Table::forEach(const std::function<void(std::vector<std::string>&)>& visit) {
     requireActive();
-    noticeOtherCommits();
-    PlaceSorter inViewOrder(rowids_.size(), fields_.size(), visit);
-    onOneSnapshot([&] { readInFileOrder(inViewOrder); });
-    inViewOrder.finish();
+    std::optional<PlaceSorter> inViewOrder;
+    onOneSnapshot([&] {
+        noticeOtherCommits();
+        inViewOrder.emplace(rowids_.size(), fields_.size(), visit);
+        readInFileOrder(*inViewOrder);
+    });
+    inViewOrder->finish();
 }
 
 // The places of the view by ascending row id, the order the file keeps them in.
@@ -317,12 +322,16 @@ std::vector<std::int64_t> Table::rowidsInOrder() const {
     return sorted.sorted();
 }
 
+// The counter is asked first on its own (one statement, at every move); what
+// others changed is then read on one snapshot.
 bool Table::catchUp() {
     requireActive();
     if (!othersCommitted())
         return false;
-    if (!catchUpChanges())
-        reload();
+    onOneSnapshot([&] {
+        if (!catchUpChanges())
+            reload();
+    });
     return true;
 }
 
@@ -392,24 +401,26 @@ bool Table::catchUpChanges() {
     return true;
 }
 
+// The counter, the versions, the row ids and the current record come from one
+// snapshot, so that none of them names a record the others do not hold.
 void Table::reload(std::optional<std::int64_t> keep) {
     if (!keep && !rowids_.empty() && pos_ < rowids_.size())
         keep = rowids_[pos_];
-    // Read before the records: a commit in between is noticed at the next move.
-    seenDataVersion_ = db_->dataVersion();
-    // Before the records: a change in between is caught up again.
-    versions_ = viewUnread_ ? decltype(versions_)() : readVersions();
-    rowids_ = viewUnread_ ? std::vector<std::int64_t>() : rowidsInOrder();
-    ++viewVersion_;
-    cache_.clear();
-    pos_ = 0;
-    if (keep) {
-        auto found = std::find(rowids_.begin(), rowids_.end(), *keep);
-        if (found != rowids_.end())
-            pos_ = static_cast<std::size_t>(found - rowids_.begin());
-    }
-    eof_ = bof_ = rowids_.empty();
-    loadCurrent();
+    onOneSnapshot([&] {
+        seenDataVersion_ = db_->dataVersion();
+        versions_ = viewUnread_ ? decltype(versions_)() : readVersions();
+        rowids_ = viewUnread_ ? std::vector<std::int64_t>() : rowidsInOrder();
+        ++viewVersion_;
+        cache_.clear();
+        pos_ = 0;
+        if (keep) {
+            auto found = std::find(rowids_.begin(), rowids_.end(), *keep);
+            if (found != rowids_.end())
+                pos_ = static_cast<std::size_t>(found - rowids_.begin());
+        }
+        eof_ = bof_ = rowids_.empty();
+        loadCurrent();
+    });
 }
 
 bool Table::readFresh(std::int64_t rowid, Row& row) const {
@@ -422,15 +433,23 @@ bool Table::readFresh(std::int64_t rowid, Row& row) const {
     return found;
 }
 
-const Table::Row& Table::rowOf(std::int64_t rowid) const {
+const Table::Row* Table::findRow(std::int64_t rowid) const {
     auto cached = cache_.find(rowid);
     if (cached != cache_.end())
-        return cached->second;
+        return &cached->second;
+    Row row(fields_.size());
+    if (!readFresh(rowid, row))
+        return nullptr;
     if (cache_.size() >= kCacheLimit)
         cache_.clear();
-    Row row(fields_.size());
-    readFresh(rowid, row);
-    return cache_.emplace(rowid, std::move(row)).first->second;
+    return &cache_.emplace(rowid, std::move(row)).first->second;
+}
+
+// A record that is gone is never kept as a row of empty texts: a later look finds
+// it gone again, or the view no longer names it.
+const Table::Row& Table::rowOf(std::int64_t rowid) const {
+    const Row* row = findRow(rowid);
+    return row ? *row : emptyRow();
 }
 
 std::string_view Table::storedText(const Statement& statement, std::size_t field,
@@ -454,15 +473,38 @@ void Table::readRow(const Statement& statement, Row& row) const {
         setRowValue(row[i], storedText(statement, i, number), fields_[i].type == FieldType::Text);
 }
 
-void Table::loadCurrent() {
-    if (rowids_.empty()) {
-        current_.assign(fields_.size(), "");
+const Table::Row& Table::emptyRow() const {
+    if (emptyRow_.size() != fields_.size()) {
+        emptyRow_.assign(fields_.size(), "");
         for (std::size_t i = 0; i < fields_.size(); ++i)
             if (fields_[i].type == FieldType::Flag)
-                current_[i] = "False";
+                emptyRow_[i] = "False";
+    }
+    return emptyRow_;
+}
+
+// The current record gone since the view was read (another PC deleted it, or
+// restored every record under new row ids): the view is read anew on one
+// snapshot, which holds every record it names, and the cursor stays at its place.
+void Table::loadCurrent() {
+    if (rowids_.empty()) {
+        current_ = emptyRow();
         return;
     }
-    current_ = rowOf(rowids_[pos_]);
+    if (const Row* row = findRow(rowids_[pos_])) {
+        current_ = *row;
+        return;
+    }
+    if (db_->inTransaction())
+        refuseOtherChange(true);
+    const std::size_t place = pos_;
+    onOneSnapshot([&] {
+        reload();
+        if (rowids_.empty())
+            return;
+        pos_ = std::min(place, rowids_.size() - 1);
+        loadCurrent();
+    });
 }
 
 void Table::scrolled() {
@@ -568,6 +610,24 @@ void Table::edit() {
     }
     saved_ = current_;
     state_ = TableState::Edit;
+}
+
+std::string unstoredInputNote(const std::vector<std::pair<std::string, std::string>>& typed) {
+    std::string note;
+    for (const auto& [column, value] : typed)
+        note += (note.empty() ? "\n保存されなかった入力: " : "、") + column + "「" + toUtf8(value) +
+                "」";
+    return note;
+}
+
+std::string Table::pendingEditNote() const {
+    std::vector<std::pair<std::string, std::string>> typed;
+    if (state_ == TableState::Edit || state_ == TableState::Insert)
+        for (std::size_t i = 0; i < fields_.size(); ++i)
+            if (state_ == TableState::Edit ? current_[i] != saved_.at(i)
+                                           : current_[i] != emptyRow()[i])
+                typed.emplace_back(fields_[i].column, current_[i]);
+    return unstoredInputNote(typed);
 }
 
 void Table::insert() {

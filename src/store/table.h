@@ -85,6 +85,10 @@ class Table {
     void setRecNo(int number); // clamped to 1 .. recordCount
 
     void edit();
+    // A line (UTF-8) that names the fields the pending edit changed, with what
+    // was typed (印刷名「…」): what a window tells the person it did not store
+    // when the post was refused. Empty while nothing is changed.
+    std::string pendingEditNote() const;
     void insert(); // a new record, placed by the order when posted
     void append() { insert(); }
     void post();
@@ -213,7 +217,9 @@ class Table {
     [[noreturn]] void refuseOtherChange(bool deleted) const;
     void scrolled();
     void checkBrowseMode();
-    const Row& rowOf(std::int64_t rowid) const;
+    const Row& rowOf(std::int64_t rowid) const; // an empty row when it is gone
+    const Row* findRow(std::int64_t rowid) const;
+    const Row& emptyRow() const;
     bool orderedByFields() const { return !orderColumns_.empty(); }
     std::string keyOf(const Row& row) const;
     std::size_t placeOf(const Row& row, std::int64_t rowid) const;
@@ -254,6 +260,7 @@ class Table {
     Row current_;
     Row saved_; // the record as it was before edit, for cancel
     mutable std::unordered_map<std::int64_t, Row> cache_;
+    mutable Row emptyRow_;
     mutable std::unique_ptr<Statement> readRow_;
     std::int64_t seenDataVersion_ = 0;
     std::uint64_t viewVersion_ = 0;
@@ -262,5 +269,9 @@ class Table {
     Row insertBuffer_;
     std::vector<std::string> utf8Buffers_; // the bound texts of the last bindRow
 };
+
+// The message line of a refused post that names the fields (UTF-8) with the
+// values (CP932) that were typed and not stored; empty for none.
+std::string unstoredInputNote(const std::vector<std::pair<std::string, std::string>>& typed);
 
 } // namespace mivora

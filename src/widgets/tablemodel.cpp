@@ -61,11 +61,11 @@ TableModel::Shown TableModel::shownAt(int row) const {
     return {rowid, rowid ? shownRecord(row) : Table::Row()};
 }
 
-bool TableModel::reporting(const std::function<void()>& work) {
+bool TableModel::reporting(const std::function<void()>& work, const std::string& note) {
     try {
         work();
     } catch (const Error& error) {
-        reportFailure(error);
+        reportFailure(error, note);
         return false;
     }
     return true;
@@ -109,7 +109,11 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
     // The view is still closing the cell's editor: the rows are laid out anew
     // (a post can move the record in the order) once it is done.
     relistLater();
-    if (!holdTableAt(shownAt(index.row())))
+    // A refused edit shows the record as it now is: what was typed goes into the
+    // message, not into the cell.
+    const std::string note = unstoredInputNote({{table_.fields()[index.column()].column, text}});
+    if (!reporting([&] { table_.holdAsShown(rowidAt(index.row()), shownRecord(index.row())); },
+                   note))
         return false;
     try {
         table_.setTextAt(index.column(), text);
@@ -122,16 +126,16 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
         emit editFailed(QString::fromStdString(message));
         return true;
     } catch (const Error& error) {
-        reportFailure(error);
+        reportFailure(error, note);
         return false;
     }
     return true;
 }
 
-void TableModel::reportFailure(const Error& error) {
+void TableModel::reportFailure(const Error& error, const std::string& note) {
     if (table_.active())
         table_.cancel();
-    emit editFailed(QString::fromStdString(error.what()));
+    emit editFailed(QString::fromStdString(error.what() + note));
 }
 
 void TableModel::refresh() {

@@ -76,9 +76,10 @@ class TableModel : public QAbstractTableModel {
     void editFailed(const QString& message);
 
   private:
-    void reportFailure(const Error& error);
+    // note: what was typed and is not stored (unstoredInputNote).
+    void reportFailure(const Error& error, const std::string& note = {});
     // Runs work on the table; false, with the failure told, when it throws.
-    bool reporting(const std::function<void()>& work);
+    bool reporting(const std::function<void()>& work, const std::string& note = {});
     const Table::Row& shownRecord(int row) const;
 
     Table& table_;

@@ -130,6 +130,8 @@ TEST_F(MainWindowTest, GridEditOverARecordAnotherProcessRestoredIsRefused) {
     ASSERT_EQ(prompter_.errors.size(), 1u);
     EXPECT_NE(prompter_.errors[0].find("表示した後に別の操作で"), std::string::npos)
         << prompter_.errors[0];
+    // What was typed is told, not kept in the cell.
+    EXPECT_NE(prompter_.errors[0].find("使用者「X」"), std::string::npos) << prompter_.errors[0];
     QCoreApplication::processEvents(); // the rows are laid out anew once the editor is closed
 
     other.refresh();

@@ -7,6 +7,7 @@
 #include "designer/dbnavigator.h"
 #include "designer/layoutnamelist.h"
 #include "designertest.h"
+#include "store/datafolder.h"
 #include "text/codec.h"
 #include "text/lines.h"
 #include "text/sjis.h"
@@ -254,6 +255,31 @@ TEST_F(DesignerTest, CancelDropsWhatIsPendingAndOkStoresIt) {
     EXPECT_EQ(storedText(1, sj("印刷名")), sj("残す名前"));
     EXPECT_EQ(session().freeData.state(), TableState::Browse);
     EXPECT_EQ(session().freeData.text(sj("項目1")), sj("手書き"));
+}
+
+// Another PC (another connection to the file) stores its name first: the box
+// shows that name, the typed one is in the message, and nothing typed later
+// stores the refused text over it.
+TEST_F(DesignerTest, ARefusedNameShowsTheStoredOneAndTellsTheTypedOne) {
+    TMivoraForm& form = open();
+    form.show();
+    type(form.DBEdit1, "こちらの名前");
+    Table otherPc(tablePath(dataFolder(), layoutTable()));
+    otherPc.open();
+    otherPc.setText(sj("印刷名"), sj("あちらの名前"));
+    otherPc.post();
+
+    form.OKBtnClick();
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(prompter_.errors.size(), 1u);
+    EXPECT_NE(prompter_.errors[0].find("印刷名「こちらの名前」"), std::string::npos)
+        << prompter_.errors[0];
+    EXPECT_EQ(form.DBEdit1->text(), QStringLiteral("あちらの名前"));
+    QTest::keyClick(form.DBEdit1, Qt::Key_End);
+    QTest::keyClicks(form.DBEdit1, QStringLiteral("2"));
+    form.OKBtnClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(storedText(1, sj("印刷名")), sj("あちらの名前2"));
 }
 
 TEST_F(DesignerTest, TheWindowKeepsItsLargestSizeAndPlacesItsButtons) {

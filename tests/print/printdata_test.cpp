@@ -48,9 +48,8 @@ class PrintDataTest : public FeeTest {
         session().layouts.post();
     }
 
-    std::string slot(int n) {
-        return toUtf8(session().layouts.text(sj("項目") + std::to_string(n)));
-    }
+    // What slot N prints for the prepared record.
+    std::string slot(int n) { return toUtf8(itemToPrint(session(), n)); }
 
     // A run of one record as the print run makes it; true when cancelled.
     bool prepareOnce(bool ask = false) {
@@ -221,6 +220,26 @@ TEST_F(PrintDataTest, ACancelledRecordStillGetsItsSlotsWritten) {
     EXPECT_TRUE(prepareOnce());
     EXPECT_EQ(slot(2), "みどり自動車");
     EXPECT_EQ(session().freeData.recNo(), 1);
+}
+
+// Another PC (another connection to the file) prints or edits the same layout
+// before and after this PC prepares its vehicle: the preparation is not refused,
+// its texts are its own vehicle's, and the other PC's edit is not refused either.
+TEST_F(PrintDataTest, PreparationLeavesTheSharedLayoutToTheOtherPc) {
+    setPresets(2, {{1, "合　　　計金額"}, {2, "自社名"}});
+    session().settings.companyTexts[1] = sj("みどり自動車");
+    Table otherPc(tablePath(dir_.path() / "CARDATA", layoutTable()));
+    otherPc.open();
+    otherPc.setRecNo(2);
+    for (const char* otherText : {"他の車両の金額", "他の端末の編集"}) {
+        otherPc.setText(sj("項目1"), fromUtf8(otherText));
+        otherPc.post();
+        EXPECT_FALSE(prepareOnce());
+    }
+    EXPECT_EQ(slot(1), toUtf8(state().cell(AmountCell::Total)));
+    EXPECT_EQ(slot(2), "みどり自動車");
+    otherPc.setText(sj("印刷名"), sj("あちらの名前"));
+    otherPc.post();
 }
 
 // Layout 3 has no preset record: nothing of layout 2's presets may land in it.

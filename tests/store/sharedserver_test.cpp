@@ -159,6 +159,46 @@ TEST_F(SharedServerTest, RecordsAddedOnAnotherPcAppearInTheirPlace) {
     EXPECT_EQ(clerk_.text(sj("使用者")), sj("新しい車両"));
 }
 
+// An office at work: the other PC restores the same vehicles again and again
+// while this one reads a record for a page and backs the table up. Every record
+// read is a whole vehicle, and every backup holds them all, on the server (where a
+// restore gives the records new row ids in a new table) as on files.
+class SharedOfficeTest : public EngineTest {};
+
+TEST_P(SharedOfficeTest, ReadsDuringRestoresSeeOneStateOfTheRecords) {
+    constexpr int kRestores = 40, kReads = 200;
+    const std::vector<std::string> phones = {"1", "2", "3", "4", "5", "6"};
+    Table clerk(tableFile(vehicleTable()));
+    openVehicles(clerk);
+    for (const std::string& phone : phones)
+        addVehicle(clerk, "ｶ", phone.c_str(), "元の車両");
+    OtherProcess other([&](OtherProcess&) {
+        Table table(tableFile(vehicleTable()));
+        openVehicles(table);
+        for (int round = 0; round < kRestores; ++round)
+            replaceViewAfterSafetyCopy(table, [&] {
+                for (const std::string& phone : phones)
+                    table.insertRecord({sj("ｶ"), phone, sj("元の車両")});
+            });
+    });
+    int blankRecords = 0, shortBackups = 0;
+    for (int read = 0; read < kReads; ++read) {
+        const int record = 1 + read % static_cast<int>(phones.size());
+        clerk.setRecNo(record);
+        if (clerk.text(sj("使用者")) != sj("元の車両") || phoneOf(clerk) != phones[record - 1])
+            ++blankRecords;
+        std::size_t backedUp = 0;
+        clerk.forEach([&](std::vector<std::string>&) { ++backedUp; });
+        if (backedUp != phones.size())
+            ++shortBackups;
+    }
+    EXPECT_EQ(other.finish(), 0);
+    EXPECT_EQ(blankRecords, 0);
+    EXPECT_EQ(shortBackups, 0);
+}
+
+INSTANTIATE_ON_BOTH_ENGINES(SharedOfficeTest);
+
 class LostServerTest : public ::testing::Test {
   protected:
     LostServerTest() {
