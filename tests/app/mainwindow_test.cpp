@@ -223,9 +223,13 @@ class WatchingPrompter : public ScriptedPrompter {
     QWidget& window_;
 };
 
-TEST_F(MainWindowTest, TheProgressWindowComesOnlyAfterTheQuestions) {
+// After the backup the vehicle chosen before is still the one a print prints.
+TEST_F(MainWindowTest, TheProgressWindowComesOnlyAfterTheQuestionsAndTheVehicleStays) {
     auto session = makeSession();
     TMivoraPtnForm form(*session, forms_);
+    DBGrid& grid = *form.DBGrid1;
+    grid.setCurrentIndex(grid.model().index(3, 0));
+    const std::int64_t chosen = grid.model().rowidAt(3);
     WatchingPrompter person(form);
     forms_.prompter = &person;
     person.digitCountAnswers = {true};
@@ -234,6 +238,9 @@ TEST_F(MainWindowTest, TheProgressWindowComesOnlyAfterTheQuestions) {
     EXPECT_TRUE(person.errors.empty()) << person.errors.front();
     EXPECT_EQ(person.progressWindows, (std::vector<int>{0, 0}));
     EXPECT_TRUE(std::filesystem::exists(dir_.path() / "out.CSV"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(session->vehicles.currentRowid(), chosen);
+    EXPECT_EQ(grid.currentIndex().row(), 3);
 }
 
 // The record grid used from the keyboard, as a clerk does.
@@ -256,8 +263,9 @@ class RecordGridTest : public MainWindowTest {
         QCoreApplication::processEvents();
     }
     // F2 opens the cell; digits and Latin letters come from the keyboard, Japanese
-    // from the input method, one character at a time; Enter ends the cell.
-    void type(const QString& text) {
+    // from the input method, one character at a time; Enter (or end) ends the cell.
+    void type(const QString& text, Qt::Key end = Qt::Key_Return,
+              Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         press(Qt::Key_F2);
         for (QChar c : text) {
             QWidget* target = QApplication::focusWidget();
@@ -269,7 +277,7 @@ class RecordGridTest : public MainWindowTest {
                 QCoreApplication::sendEvent(target, &commit);
             }
         }
-        press(Qt::Key_Return);
+        press(end, modifiers);
     }
     std::string cell(int row, int column) {
         return grid().model().index(row, column).data().toString().toStdString();
@@ -286,9 +294,10 @@ TEST_F(RecordGridTest, InsertAddsARowThatIsStoredWhenLeftAndTakesItsPlace) {
     EXPECT_EQ(rows(), count + 1);
     EXPECT_EQ(grid().currentIndex().row(), count);
     EXPECT_EQ(session_->vehicles.recordCount(), count); // nothing stored yet
-    type(QStringLiteral("ｱｱｱ"));
-    press(Qt::Key_Right);
-    type(QStringLiteral("03-0000〜1")); // a wave dash as Linux input methods type it
+    type(QStringLiteral("ｱｱｱ"), Qt::Key_Tab);
+    type(QStringLiteral("03-0000〜1"), // a wave dash as Linux input methods type it
+         Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid().currentIndex(), grid().model().index(count, 0));
     press(Qt::Key_Up);
     EXPECT_TRUE(prompter_.errors.empty()) << prompter_.errors.front();
     ASSERT_EQ(session_->vehicles.recordCount(), count + 1);
@@ -300,6 +309,19 @@ TEST_F(RecordGridTest, InsertAddsARowThatIsStoredWhenLeftAndTakesItsPlace) {
                                                        "1");
     EXPECT_EQ(grid().currentIndex().row(), 0);
     EXPECT_EQ(cell(0, 1), "03-0000～1"); // read back as CP932's own character
+
+    // Left by a click on another vehicle, the grid goes to that one.
+    press(Qt::Key_Insert);
+    type(QStringLiteral("ｲｲｲ"));
+    const QModelIndex clicked = grid().model().index(5, 2);
+    const std::int64_t clickedRowid = grid().model().rowidAt(5);
+    QTest::mouseClick(grid().viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid().visualRect(clicked).center());
+    for (int i = 0; i < 2; ++i) // storing the row reselects
+        QCoreApplication::processEvents();
+    ASSERT_EQ(session_->vehicles.recordCount(), count + 2);
+    EXPECT_EQ(session_->vehicles.currentRowid(), clickedRowid);
+    EXPECT_EQ(grid().model().rowidAt(grid().currentIndex().row()), clickedRowid);
 }
 
 TEST_F(RecordGridTest, AnAddedRowLeftEmptyOrEscapedIsDropped) {
