@@ -77,6 +77,7 @@ struct Scene {
     const Table* table = nullptr;
     std::int64_t rowid = 0;
     int field = 0;
+    bool cell = false;
 };
 
 class CompositionTest : public ::testing::TestWithParam<CompositionCase> {
@@ -112,7 +113,8 @@ class CompositionTest : public ::testing::TestWithParam<CompositionCase> {
                     grid.visualRect(phone).center(),
                     &session_->vehicles,
                     grid.model().rowidAt(2),
-                    user};
+                    user,
+                    true};
         sendInputMethodEvent(&grid, kReading, {});
         settle();
         for (QLineEdit* editor : grid.viewport()->findChildren<QLineEdit*>())
@@ -185,15 +187,17 @@ class CompositionTest : public ::testing::TestWithParam<CompositionCase> {
     }
 
     // What the input method still sends of the composition: into the box of the
-    // window just closed, or into whatever the clerk went on to; the clerk then
-    // presses Enter there.
+    // window just closed, or into whatever the clerk went on to (in the grid, the
+    // cell the clerk opens next); the clerk then presses Enter there.
     static void commitLate(const Scene& scene) {
-        QWidget* target = scene.window->isVisible() ? QApplication::focusWidget() : scene.box;
-        if (!target)
+        if (!scene.window->isVisible()) {
+            sendInputMethodEvent(scene.box, {}, kReading);
             return;
-        sendInputMethodEvent(target, {}, kReading);
-        if (scene.window->isVisible())
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        }
+        if (scene.cell)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        sendInputMethodEvent(QApplication::focusWidget(), {}, kReading);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         settle();
     }
 
