@@ -1,5 +1,6 @@
 #include "designer/dbcombobox.h"
 
+#include "widgets/composition.h"
 #include "widgets/numberentry.h"
 
 #include <QEvent>
@@ -12,6 +13,7 @@ DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent), link_(*this, [this]
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr); // typing is free: nothing is completed from the list
     lineEdit()->installEventFilter(this);
+    CompositionGuard::guard(*lineEdit(), this);
     connect(this, &QComboBox::currentTextChanged, this, &DBComboBox::textWasChanged);
 }
 
@@ -39,8 +41,20 @@ void DBComboBox::showField() {
 void DBComboBox::textWasChanged(const QString& text) {
     if (showing_)
         return;
-    link_.write(text);
+    const QString meant = typingRule_ ? typingRule_(text) : text;
+    if (meant != text)
+        showTyped(meant);
+    link_.write(meant);
     emit changed();
+}
+
+// The typing goes on where it was: a rule changes characters, not their number.
+void DBComboBox::showTyped(const QString& text) {
+    const int cursor = lineEdit()->cursorPosition();
+    showing_ = true;
+    setEditText(text);
+    showing_ = false;
+    lineEdit()->setCursorPosition(cursor);
 }
 
 bool DBComboBox::eventFilter(QObject* watched, QEvent* event) {

@@ -7,6 +7,8 @@
 
 #include <QComboBox>
 
+#include <functional>
+
 namespace mivora {
 
 class DBComboBox : public QComboBox {
@@ -20,6 +22,10 @@ class DBComboBox : public QComboBox {
 
     // Replaces the list; the text stays the field's, and nothing is written.
     void setChoices(const QStringList& choices);
+    // What is typed is written (and shown) as the rule makes it.
+    void setTypingRule(std::function<QString(const QString&)> rule) {
+        typingRule_ = std::move(rule);
+    }
 
   signals:
     void changed();
@@ -31,8 +37,10 @@ class DBComboBox : public QComboBox {
   private:
     void showField();
     void textWasChanged(const QString& text);
+    void showTyped(const QString& text);
 
     FieldLink link_;
+    std::function<QString(const QString&)> typingRule_;
     bool showing_ = false;
 };
 

@@ -1,11 +1,13 @@
 #include "designer/dbedit.h"
 
 #include "designer/datasource.h"
+#include "widgets/composition.h"
 #include "widgets/numberentry.h"
 
 namespace mivora {
 
 DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), link_(*this, [this] { showField(); }) {
+    CompositionGuard::guard(*this);
     connect(this, &QLineEdit::textChanged, this, &DBEdit::textWasChanged);
     connect(this, &QLineEdit::editingFinished, this, [this] {
         if (writeOnFinish_ && pending())

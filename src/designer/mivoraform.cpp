@@ -60,6 +60,12 @@ std::string numbered(const char* prefix, int number) {
     return sj(prefix) + std::to_string(number);
 }
 
+// With Japanese input on, "?" comes as the full-width "？"; at the start of an item
+// name the clerk means the mark of a hand-written item.
+QString withHandWrittenMark(const QString& typed) {
+    return typed.startsWith(u'？') ? u'?' + typed.mid(1) : typed;
+}
+
 void showIfNeeded(QWidget& widget, bool visible) {
     if (widget.isHidden() == visible)
         widget.setVisible(visible);
@@ -171,6 +177,7 @@ void TMivoraForm::bindControls() {
     for (const Axis& axis : axes_)
         axis.edit->setDataSource(DataSource1);
     FreeDBComboBox->setDataSource(DataSource2);
+    MenuDBComboBox->setTypingRule(withHandWrittenMark);
     MenuDBComboBox->setDataField(slot(1).item);
     FreeDBComboBox->setDataField(slot(1).freeItem);
     YPosDBEdit->setDataField(slot(1).y);

@@ -6,6 +6,7 @@
 #include "text/codec.h"
 #include "text/errors.h"
 #include "text/sjis.h"
+#include "widgets/composition.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -83,6 +84,7 @@ QWidget* TPrFreeEditForm::buildTopPanel() {
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->lineEdit()->setPlaceholderText(QStringLiteral("入力内容選択"));
     ComboBox1->setMinimumWidth(180);
+    CompositionGuard::guard(*ComboBox1->lineEdit(), ComboBox1);
     // The list drops down as the person types, without completing the text.
     auto* list = new QCompleter(ComboBox1->model(), ComboBox1);
     list->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
@@ -107,6 +109,7 @@ QWidget* TPrFreeEditForm::buildItems() {
         // Japanese input stays on for these boxes (Qt enables the input method by
         // default; nothing turns it off).
         edit->setAttribute(Qt::WA_InputMethodEnabled);
+        CompositionGuard::guard(*edit);
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this,
                 [this, n](const QString& text) { writeField(n, text); });

@@ -11,7 +11,7 @@ namespace mivora {
 namespace {
 
 // Walks every record of the view in order, reading its columns into values; the
-// cursor is left on the last record.
+// cursor stays on the vehicle the clerk chose, which the next print prints.
 template <typename Visit>
 void forEachRecord(Table& vehicles, RecordValues& values, const Progress& progress, Visit visit) {
     const std::array<int, kColumnCount> columns = columnIndexes(vehicles);
@@ -24,7 +24,6 @@ void forEachRecord(Table& vehicles, RecordValues& values, const Progress& progre
         if (++done % 512 == 0 && progress && !progress(done, total))
             throw Cancelled();
     });
-    vehicles.last();
 }
 
 void appendCsvLine(std::string& block, const DigitCountRow& row, bool addressBook,

@@ -2,15 +2,45 @@
 
 #include "session/prompter.h"
 #include "text/errors.h"
+#include "widgets/composition.h"
 
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QStyledItemDelegate>
 
 namespace mivora {
 
+namespace {
+
+// A cell stores what its editor shows, a composition still open in it included.
+class CellDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* edit = qobject_cast<QLineEdit*>(editor))
+            CompositionGuard::guard(*edit);
+        return editor;
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        if (CompositionGuard* guard = CompositionGuard::of(*editor))
+            guard->commit();
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+};
+
+} // namespace
+
 DBGrid::DBGrid(Table& table, QWidget* parent) : QTableView(parent), model_(table) {
     setModel(&model_);
+    setItemDelegate(new CellDelegate(this));
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setDefaultSectionSize(110);
@@ -94,10 +124,12 @@ void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hin
         moveCurrent(0, -1);
 }
 
+// Enter never goes down into the added row; Tab goes on along it.
 void DBGrid::moveCurrent(int rowStep, int columnStep) {
     const QModelIndex current = currentIndex();
     const QModelIndex next = model_.index(current.row() + rowStep, current.column() + columnStep);
-    if (current.isValid() && next.isValid() && !model_.isAddedRow(next.row()))
+    if (current.isValid() && next.isValid() &&
+        !(model_.isAddedRow(next.row()) && next.row() != current.row()))
         setCurrentIndex(next);
 }
 
@@ -106,8 +138,12 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     // Storing the row shows the table anew, which must not happen while the view
     // is still moving its current cell.
     if (previous.isValid() && model_.isAddedRow(previous.row()) &&
-        !(current.isValid() && current.row() == previous.row()))
-        QMetaObject::invokeMethod(this, &DBGrid::leaveAddedRow, Qt::QueuedConnection);
+        !(current.isValid() && current.row() == previous.row())) {
+        const std::int64_t clicked =
+            pressing_ && current.isValid() ? model_.rowidAt(current.row()) : 0;
+        QMetaObject::invokeMethod(
+            this, [this, clicked] { leaveAddedRow(clicked); }, Qt::QueuedConnection);
+    }
     Table& table = model_.table();
     if (following_ || !current.isValid() || !table.active() || model_.isAddedRow(current.row()) ||
         model_.rowidAt(current.row()) == table.currentRowid())
@@ -153,9 +189,29 @@ void DBGrid::addRow() {
         setCurrentIndex(model_.index(row, column));
 }
 
-void DBGrid::leaveAddedRow() {
-    if (model_.storeAddedRow())
-        followTable();
+// The new vehicle takes its place in the order and stays current, unless the
+// person left its row by clicking another vehicle.
+void DBGrid::leaveAddedRow(std::int64_t clickedRowid) {
+    if (!model_.storeAddedRow())
+        return;
+    if (clickedRowid)
+        model_.moveTableTo(model_.rowOf(clickedRowid));
+    followTable();
+}
+
+void DBGrid::mousePressEvent(QMouseEvent* event) {
+    pressing_ = true;
+    QTableView::mousePressEvent(event);
+    pressing_ = false;
+}
+
+// What an input method still sends of a composition a cell's editor settled
+// must not open the cell the person has moved to.
+void DBGrid::inputMethodEvent(QInputMethodEvent* event) {
+    if (isLeftOverComposition(*event))
+        event->accept();
+    else
+        QTableView::inputMethodEvent(event);
 }
 
 void DBGrid::deleteCurrentRecord() {

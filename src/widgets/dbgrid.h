@@ -6,7 +6,8 @@
 // stays smooth on large tables. Enter goes down a row and Tab to the next column,
 // as in a spreadsheet.
 // Insert (or the down arrow past the last row) adds an empty row, stored when the
-// person leaves it with something typed and dropped when left empty or on Esc;
+// person leaves it with something typed (the grid then stays on the new vehicle,
+// or goes to the one clicked) and dropped when left empty or on Esc;
 // Ctrl+Delete deletes the current record after a question.
 
 #include "widgets/tablemodel.h"
@@ -40,19 +41,22 @@ class DBGrid : public QTableView {
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
   private:
     void catchUp();
     void moveCurrent(int rowStep, int columnStep);
     void addRow();
-    void leaveAddedRow();
+    void leaveAddedRow(std::int64_t clickedRowid);
     void deleteCurrentRecord();
     void report(const QString& message);
 
     TableModel model_;
     Prompter* prompter_ = nullptr;
     bool following_ = false;
-    int keptColumn_ = 0; // the current column while the rows are laid out anew
+    bool pressing_ = false; // a mouse press is choosing the current cell
+    int keptColumn_ = 0;    // the current column while the rows are laid out anew
 };
 
 } // namespace mivora

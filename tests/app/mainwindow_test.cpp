@@ -1,7 +1,11 @@
 #include "app/mivoraptnform.h"
 #include "app/singleinstance.h"
 #include "certificate/certificatefile.h"
+#include "designer/dbcombobox.h"
+#include "designer/dbedit.h"
+#include "designer/mivoraform.h"
 #include "dialogs/certificatecheck.h"
+#include "dialogs/prfreeeditform.h"
 #include "scriptedprompter.h"
 #include "store/datafolder.h"
 #include "store/safetycopy.h"
@@ -14,6 +18,7 @@
 #include "widgets/dbgrid.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +29,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QStyle>
 #include <QTableWidget>
@@ -34,6 +40,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <tuple>
 
 namespace mivora::test {
@@ -230,9 +237,13 @@ class WatchingPrompter : public ScriptedPrompter {
     QWidget& window_;
 };
 
-TEST_F(MainWindowTest, TheProgressWindowComesOnlyAfterTheQuestions) {
+// After the backup the vehicle chosen before is still the one a print prints.
+TEST_F(MainWindowTest, TheProgressWindowComesOnlyAfterTheQuestionsAndTheVehicleStays) {
     auto session = makeSession();
     TMivoraPtnForm form(*session, forms_);
+    DBGrid& grid = *form.DBGrid1;
+    grid.setCurrentIndex(grid.model().index(3, 0));
+    const std::int64_t chosen = grid.model().rowidAt(3);
     WatchingPrompter person(form);
     forms_.prompter = &person;
     person.digitCountAnswers = {true};
@@ -241,6 +252,9 @@ TEST_F(MainWindowTest, TheProgressWindowComesOnlyAfterTheQuestions) {
     EXPECT_TRUE(person.errors.empty()) << person.errors.front();
     EXPECT_EQ(person.progressWindows, (std::vector<int>{0, 0}));
     EXPECT_TRUE(std::filesystem::exists(dir_.path() / "out.CSV"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(session->vehicles.currentRowid(), chosen);
+    EXPECT_EQ(grid.currentIndex().row(), 3);
 }
 
 // The record grid used from the keyboard, as a clerk does.
@@ -263,8 +277,9 @@ class RecordGridTest : public MainWindowTest {
         QCoreApplication::processEvents();
     }
     // F2 opens the cell; digits and Latin letters come from the keyboard, Japanese
-    // from the input method, one character at a time; Enter ends the cell.
-    void type(const QString& text) {
+    // from the input method, one character at a time; Enter (or end) ends the cell.
+    void type(const QString& text, Qt::Key end = Qt::Key_Return,
+              Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         press(Qt::Key_F2);
         for (QChar c : text) {
             QWidget* target = QApplication::focusWidget();
@@ -276,7 +291,7 @@ class RecordGridTest : public MainWindowTest {
                 QCoreApplication::sendEvent(target, &commit);
             }
         }
-        press(Qt::Key_Return);
+        press(end, modifiers);
     }
     std::string cell(int row, int column) {
         return grid().model().index(row, column).data().toString().toStdString();
@@ -293,9 +308,10 @@ TEST_F(RecordGridTest, InsertAddsARowThatIsStoredWhenLeftAndTakesItsPlace) {
     EXPECT_EQ(rows(), count + 1);
     EXPECT_EQ(grid().currentIndex().row(), count);
     EXPECT_EQ(session_->vehicles.recordCount(), count); // nothing stored yet
-    type(QStringLiteral("ｱｱｱ"));
-    press(Qt::Key_Right);
-    type(QStringLiteral("03-0000〜1")); // a wave dash as Linux input methods type it
+    type(QStringLiteral("ｱｱｱ"), Qt::Key_Tab);
+    type(QStringLiteral("03-0000〜1"), // a wave dash as Linux input methods type it
+         Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid().currentIndex(), grid().model().index(count, 0));
     press(Qt::Key_Up);
     EXPECT_TRUE(prompter_.errors.empty()) << prompter_.errors.front();
     ASSERT_EQ(session_->vehicles.recordCount(), count + 1);
@@ -307,6 +323,19 @@ TEST_F(RecordGridTest, InsertAddsARowThatIsStoredWhenLeftAndTakesItsPlace) {
                                                        "1");
     EXPECT_EQ(grid().currentIndex().row(), 0);
     EXPECT_EQ(cell(0, 1), "03-0000～1"); // read back as CP932's own character
+
+    // Left by a click on another vehicle, the grid goes to that one.
+    press(Qt::Key_Insert);
+    type(QStringLiteral("ｲｲｲ"));
+    const QModelIndex clicked = grid().model().index(5, 2);
+    const std::int64_t clickedRowid = grid().model().rowidAt(5);
+    QTest::mouseClick(grid().viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid().visualRect(clicked).center());
+    for (int i = 0; i < 2; ++i) // storing the row reselects
+        QCoreApplication::processEvents();
+    ASSERT_EQ(session_->vehicles.recordCount(), count + 2);
+    EXPECT_EQ(session_->vehicles.currentRowid(), clickedRowid);
+    EXPECT_EQ(grid().model().rowidAt(grid().currentIndex().row()), clickedRowid);
 }
 
 TEST_F(RecordGridTest, AnAddedRowLeftEmptyOrEscapedIsDropped) {
@@ -394,6 +423,223 @@ TEST_F(RecordGridTest, EnterAndTabMoveOnFromTheEditedCellAndTheTableFollows) {
             EXPECT_FALSE(editor->isVisible()); // no cell left open
     }
 }
+
+// Typing with a Japanese input method: the reading shows in the box as a
+// composition that is not yet the box's text, until the input method commits it.
+// Whatever ends the typing, what is stored is what the clerk saw, once: a click
+// elsewhere or Tab takes the composition, Esc and the close box drop it, and what
+// the input method sends of it afterwards, into the box of a closed window or into
+// whatever the clerk went on to, changes nothing.
+
+enum class Box { GridCell, ItemName, PrintName, PrintContent };
+enum class Ending { ClickElsewhere, Tab, CloseBox, Esc };
+
+struct CompositionCase {
+    Box box;
+    Ending ending;
+    bool taken; // whether the composition ends up in the box's field
+};
+
+const QString kReading = QStringLiteral("すずき");
+
+void sendInputMethodEvent(QWidget* target, const QString& preedit, const QString& commit) {
+    QInputMethodEvent event(preedit, {});
+    event.setCommitString(commit);
+    QApplication::sendEvent(target, &event);
+}
+
+void settle() {
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents();
+}
+
+void click(QWidget* widget, QPoint at) {
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at);
+    settle();
+}
+
+using Records = std::map<std::int64_t, Table::Row>;
+
+Records recordsOf(const Table& table) {
+    Records records;
+    for (std::int64_t rowid : table.viewRowids())
+        records[rowid] = table.recordOf(rowid);
+    return records;
+}
+
+// The box typed into, in the window the program shows it in, and the field of the
+// record it writes.
+struct Scene {
+    QWidget* window = nullptr;
+    QPointer<QLineEdit> box;
+    QWidget* elsewhere = nullptr; // where the clerk clicks next
+    QPoint elsewhereAt;
+    const Table* table = nullptr;
+    std::int64_t rowid = 0;
+    int field = 0;
+    bool cell = false;
+};
+
+class CompositionTest : public MainWindowTest,
+                        public ::testing::WithParamInterface<CompositionCase> {
+  protected:
+    CompositionTest()
+        : session_(makeSession()), main_(std::make_unique<TMivoraPtnForm>(*session_, forms_)) {}
+
+    void show(QWidget* window) {
+        window->show();
+        QApplication::setActiveWindow(window);
+        settle();
+    }
+
+    // The first key of a reading opens the cell, which the composition replaces.
+    Scene gridCell() {
+        show(main_.get());
+        DBGrid& grid = *main_->DBGrid1;
+        const int user = session_->vehicles.fieldIndex(sj("使用者"));
+        grid.setFocus();
+        grid.setCurrentIndex(grid.model().index(2, user));
+        const QModelIndex phone =
+            grid.model().index(5, session_->vehicles.fieldIndex(sj("電話番号")));
+        Scene scene{main_.get(),
+                    nullptr,
+                    grid.viewport(),
+                    grid.visualRect(phone).center(),
+                    &session_->vehicles,
+                    grid.model().rowidAt(2),
+                    user,
+                    true};
+        sendInputMethodEvent(&grid, kReading, {});
+        settle();
+        for (QLineEdit* editor : grid.viewport()->findChildren<QLineEdit*>())
+            if (editor->isVisible())
+                scene.box = editor;
+        return scene;
+    }
+
+    // The designer in 修正モード, the composition typed after what the box holds.
+    Scene designerField(Box box) {
+        designer_ = std::make_unique<TMivoraForm>(*session_, forms_, main_.get());
+        designer_->RestorePos1.Enabled = false;
+        show(designer_.get());
+        designer_->CheckBox2->setChecked(true);
+        designer_->CheckBox2Click();
+        QLineEdit* itemName = designer_->MenuDBComboBox->lineEdit();
+        QLineEdit* printName = designer_->DBEdit1;
+        const bool item = box == Box::ItemName;
+        const Table& layouts = session_->layouts;
+        return openBox(designer_.get(), item ? itemName : printName, item ? printName : itemName,
+                       layouts, layouts.fieldIndex(sj(item ? "項目1" : "印刷名")));
+    }
+
+    Scene printContentBox() {
+        session_->openDesignerTables();
+        session_->freeData.first();
+        printContent_ = std::make_unique<TPrFreeEditForm>(session_->freeData, QStringList());
+        printContent_->RestorePos1.Enabled = false;
+        show(printContent_.get());
+        return openBox(printContent_.get(), printContent_->DBEdit(1), printContent_->DBEdit(2),
+                       session_->freeData, session_->freeData.fieldIndex(sj("項目1")));
+    }
+
+    static Scene openBox(QWidget* window, QLineEdit* box, QWidget* elsewhere, const Table& table,
+                         int field) {
+        click(box, QPoint(3, 3));
+        QTest::keyClick(box, Qt::Key_End);
+        sendInputMethodEvent(QApplication::focusWidget(), kReading, {});
+        return {window, box, elsewhere, elsewhere->rect().center(), &table, table.currentRowid(),
+                field};
+    }
+
+    Scene open(Box box) {
+        switch (box) {
+        case Box::GridCell:
+            return gridCell();
+        case Box::PrintContent:
+            return printContentBox();
+        default:
+            return designerField(box);
+        }
+    }
+
+    static void end(const Scene& scene, Ending ending) {
+        switch (ending) {
+        case Ending::ClickElsewhere:
+            click(scene.elsewhere, scene.elsewhereAt);
+            break;
+        case Ending::Tab:
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            break;
+        case Ending::CloseBox:
+            scene.window->close();
+            break;
+        case Ending::Esc:
+            QTest::keyClick(scene.box, Qt::Key_Escape);
+            break;
+        }
+        settle();
+    }
+
+    // What the input method still sends of the composition: into the box of the
+    // window just closed, or into whatever the clerk went on to (in the grid, the
+    // cell the clerk opens next); the clerk then presses Enter there.
+    static void commitLate(const Scene& scene) {
+        if (!scene.window->isVisible()) {
+            sendInputMethodEvent(scene.box, {}, kReading);
+            return;
+        }
+        if (scene.cell)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        sendInputMethodEvent(QApplication::focusWidget(), {}, kReading);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        settle();
+    }
+
+    std::unique_ptr<Session> session_;
+    std::unique_ptr<TMivoraPtnForm> main_;
+    std::unique_ptr<TMivoraForm> designer_;
+    std::unique_ptr<TPrFreeEditForm> printContent_;
+};
+
+TEST_P(CompositionTest, IsTakenOrDroppedOnceAndNothingComesAfter) {
+    const CompositionCase& c = GetParam();
+    Scene scene = open(c.box);
+    ASSERT_TRUE(scene.box);
+    ASSERT_FALSE(scene.box->text().contains(kReading)); // shown, not yet the text
+    Records expected = recordsOf(*scene.table);
+    if (c.taken)
+        expected[scene.rowid][scene.field] = fromUtf8((scene.box->text() + kReading).toStdString());
+
+    end(scene, c.ending);
+    commitLate(scene);
+    Records actual = recordsOf(*scene.table);
+    EXPECT_EQ(actual[scene.rowid][scene.field], expected[scene.rowid][scene.field]);
+    actual[scene.rowid][scene.field] = expected[scene.rowid][scene.field];
+    EXPECT_TRUE(actual == expected) << "another field changed";
+}
+
+const CompositionCase kCases[] = {{Box::GridCell, Ending::ClickElsewhere, true},
+                                  {Box::GridCell, Ending::Tab, true},
+                                  {Box::GridCell, Ending::Esc, false},
+                                  {Box::ItemName, Ending::ClickElsewhere, true},
+                                  {Box::ItemName, Ending::Tab, true},
+                                  {Box::ItemName, Ending::CloseBox, false},
+                                  {Box::ItemName, Ending::Esc, false},
+                                  {Box::PrintName, Ending::ClickElsewhere, true},
+                                  {Box::PrintName, Ending::CloseBox, false},
+                                  {Box::PrintContent, Ending::ClickElsewhere, true},
+                                  {Box::PrintContent, Ending::Tab, true},
+                                  {Box::PrintContent, Ending::CloseBox, false},
+                                  {Box::PrintContent, Ending::Esc, false}};
+
+std::string caseName(const ::testing::TestParamInfo<CompositionCase>& info) {
+    static const char* boxes[] = {"GridCell", "ItemName", "PrintName", "PrintContent"};
+    static const char* endings[] = {"ClickElsewhere", "Tab", "CloseBox", "Esc"};
+    return std::string(boxes[static_cast<int>(info.param.box)]) +
+           endings[static_cast<int>(info.param.ending)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, CompositionTest, ::testing::ValuesIn(kCases), caseName);
 
 // Two PCs on one set of records. This one shows its list and clicks a vehicle;
 // the other adds, deletes, changes or restores vehicles before or after that

@@ -95,17 +95,22 @@ TEST_F(PlacementTest, AnItemNameShowsTheBoxesItNeeds) {
     struct Case {
         const char* item;
         bool freeBox;
-        const char* widthField; // nullptr: no width box
+        const char* widthField;       // nullptr: no width box
+        const char* stored = nullptr; // nullptr: as typed
     };
+    // "？" is how "?" comes with Japanese input on.
     const Case cases[] = {{"?用途○印", true, "用途○印"},
                           {"用途", false, nullptr},
                           {"自家用事業用の別○印", false, "自家用事業用の別○印"},
-                          {"?受付番号", true, nullptr}};
+                          {"?受付番号", true, nullptr},
+                          {"？受付番号", true, nullptr, "?受付番号"},
+                          {"受付番号？", false, nullptr}};
     TMivoraForm& form = openPainted();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);
         form.MenuDBComboBox->setEditText(QString::fromUtf8(c.item));
-        EXPECT_EQ(text("項目1"), sj(c.item));
+        EXPECT_EQ(text("項目1"), sj(c.stored ? c.stored : c.item));
+        EXPECT_EQ(form.MenuDBComboBox->currentText().toStdString(), c.stored ? c.stored : c.item);
         EXPECT_EQ(!form.FreeDBComboBox->isHidden(), c.freeBox);
         EXPECT_EQ(!form.LenDBComboBox->isHidden(), c.widthField != nullptr);
         EXPECT_EQ(!form.LenPanel->isHidden(), c.widthField != nullptr);
