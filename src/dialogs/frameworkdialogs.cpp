@@ -1,5 +1,7 @@
 #include "dialogs/frameworkdialogs.h"
 
+#include "platform/paths.h"
+
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -17,6 +19,8 @@
 namespace mivora {
 
 void prepareFileDialog(QFileDialog& dialog) {
+    if (kSystemFileDialogs)
+        return;
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     auto* entries = dialog.findChild<QFileSystemModel*>();
     auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));

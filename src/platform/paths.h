@@ -17,6 +17,15 @@ constexpr bool kNamesTellCase = false;
 constexpr bool kNamesTellCase = true;
 #endif
 
+// Whether the system has file dialogs of its own that a person expects (Windows'
+// knows the desktop, OneDrive and the user's folders by their Japanese names); on
+// Debian the framework's own dialog is the same on every desktop.
+#ifdef _WIN32
+constexpr bool kSystemFileDialogs = true;
+#else
+constexpr bool kSystemFileDialogs = false;
+#endif
+
 // Path of a file named by a UTF-8 text in a folder (an empty folder: the name alone).
 std::filesystem::path pathOf(const std::filesystem::path& folder, const std::string& utf8Name);
 
