@@ -11,8 +11,9 @@
 # the program as the unprivileged user mivora-im (created when missing): fcitx5
 # and mozc refuse or misbehave as root. Run as another user, the packages must be
 # there already and that user runs everything. CASE is a case name (grid-click,
-# ...); without one all run. On a failure the screen is kept in the work folder,
-# which is named at the end and kept when MIVORA_IM_KEEP=1 or a case fails.
+# ...); without one all run. Each case's last screen (CASE.png) and the logs are
+# in a work folder under /tmp, kept and named at the end when a case fails or
+# MIVORA_IM_KEEP=1.
 set -euo pipefail
 
 binary=$(realpath "${1:?usage: input_method.sh PATH/TO/mivora [CASE...]}")
@@ -34,13 +35,13 @@ if [ "$(id -u)" -eq 0 ]; then
             "${missing[@]}" >/dev/null
     fi
     id "$user" >/dev/null 2>&1 || useradd --create-home --shell /bin/bash "$user"
+    locale -a | grep -qi '^ja_JP\.utf-\?8$' || localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
     run_as=(runuser -u "$user" --)
 else
     user=$(id -un)
     run_as=()
 fi
 as_user() { "${run_as[@]}" env "${session_env[@]}" "$@"; }
-locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' || localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 
 work=$(mktemp -d /tmp/mivora-im.XXXXXX)
 chmod 755 "$work"
@@ -62,6 +63,10 @@ cleanup() {
     for pid in $(pgrep -u "$user" || true); do
         grep -qz "^XDG_RUNTIME_DIR=$work/run\$" "/proc/$pid/environ" 2>/dev/null &&
             kill "$pid" 2>/dev/null || true
+    done
+    for _ in $(seq 25); do # up to 5 s for them to end
+        pgrep -u "$user" -s "$(IFS=,; echo "${pids[*]:-0}")" >/dev/null || break
+        sleep 0.2
     done
     if [ "${MIVORA_IM_KEEP:-0}" = 1 ] || ((failed)); then
         echo "Screens and logs: $work"
