@@ -81,12 +81,12 @@ bool WindowPrintHost::showPrintDialog(QPrinter& printer) {
 // dialog may leave the page it chose half applied: the chosen page is set again.
 bool WindowPrintHost::choosePrinter() {
     printer_.setFullPage(false);
+    printer_.setDocName(jobName());
     if (!setUpPrinter(printer_))
         return false;
     const QPageLayout chosen = printer_.pageLayout();
     printer_.setFullPage(false);
     printer_.setPageLayout(chosen);
-    printer_.setDocName(jobName());
     return true;
 }
 
