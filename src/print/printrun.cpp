@@ -131,7 +131,8 @@ class RunAnswers {
                         free.setText(itemField(n), answers[n - 1]);
             });
         } catch (const Error&) {
-            // Also run when the run ends on a failure, which goes on unchanged.
+            // Also run by the destructor when the run ends on a failure: that
+            // failure goes on, not this one.
         }
         kept_ = answers;
     }
