@@ -135,7 +135,7 @@ int runDesktop(int argc, char** argv) {
     toolEdit.printCalibrationSheet = [&mainForm](const AdjustmentGroup& group, int number) {
         return mainForm.printHost().printCalibrationSheet(group, number);
     };
-    TPrFreeEditForm freeEdit(session.freeData, designer.freeChoices(), &mainForm);
+    TPrFreeEditForm freeEdit(designer.freeChoices(), &mainForm);
     forms.freeEdit = &freeEdit;
     TDateSelectDlg dateSelect(session.settings.programDir, &mainForm);
     forms.dateSelect = &dateSelect;

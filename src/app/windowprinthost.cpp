@@ -30,13 +30,19 @@ WindowPrintHost::~WindowPrintHost() = default;
 
 int WindowPrintHost::print() {
     device_ = std::make_unique<PrinterDevice>(printer_);
+    int pages = 0;
     try {
         PrintDataPreparation preparation(session_, *forms_.prompter);
-        return runPrint(session_, *this, &preparation);
+        pages = runPrint(session_, *this, &preparation);
     } catch (const Error& error) {
         forms_.prompter->showError(error.what());
+        pages = device_->pagesSent();
     }
-    return device_->pagesSent();
+    // The run keeps the confirmation answers in the input record, which the
+    // designer's free-content box shows.
+    if (forms_.designer)
+        forms_.designer->DataSource2->recordChanged();
+    return pages;
 }
 
 // The dialog opens on the group's printer when the group names one installed.
@@ -100,14 +106,8 @@ QString WindowPrintHost::jobName() const {
     return parts.join(QStringLiteral(" - "));
 }
 
-bool WindowPrintHost::confirmContents() {
-    if (!forms_.freeEdit)
-        return true;
-    const bool ok = forms_.freeEdit->confirm();
-    // The designer's free-content box shows the same record.
-    if (forms_.designer)
-        forms_.designer->DataSource2->recordChanged();
-    return ok;
+bool WindowPrintHost::confirmContents(HandWrittenAnswers& answers) {
+    return !forms_.freeEdit || forms_.freeEdit->confirm(answers);
 }
 
 Prompter* WindowPrintHost::prompter() {

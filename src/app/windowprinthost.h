@@ -41,7 +41,7 @@ class WindowPrintHost : public PrintRunHost {
 
     void offerHandWritten(int slot, const std::optional<std::string>& caption) override;
     bool choosePrinter() override;
-    bool confirmContents() override;
+    bool confirmContents(HandWrittenAnswers& answers) override;
     Prompter* prompter() override;
     PrinterAdjustment adjustment() override;
     QFont printFont() override;

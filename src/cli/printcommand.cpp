@@ -64,7 +64,7 @@ class PdfPrintHost : public PrintRunHost {
 
     void offerHandWritten(int, const std::optional<std::string>&) override {}
     bool choosePrinter() override { return true; }
-    bool confirmContents() override { return true; }
+    bool confirmContents(HandWrittenAnswers&) override { return true; }
     Prompter* prompter() override { return &prompter_; }
     PrinterAdjustment adjustment() override { return groups_; }
     QFont printFont() override { return font_; }

@@ -2,10 +2,8 @@
 
 #include "dialogs/captionpanel.h"
 #include "dialogs/placement.h"
-#include "store/table.h"
 #include "text/codec.h"
 #include "text/errors.h"
-#include "text/sjis.h"
 #include "widgets/composition.h"
 
 #include <QComboBox>
@@ -29,10 +27,6 @@ constexpr int kBoxWidth = 140;
 constexpr int kColumnGap = 10;
 constexpr int kMargin = 4;
 
-std::string fieldOf(int n) {
-    return sj("項目") + std::to_string(n);
-}
-
 // Items 1-20 in the first column, 21-40 in the second, 41-60 in the third.
 QPoint rowPosition(int n) {
     const int column = (n - 1) / kRowsPerColumn, row = (n - 1) % kRowsPerColumn;
@@ -41,8 +35,8 @@ QPoint rowPosition(int n) {
 
 } // namespace
 
-TPrFreeEditForm::TPrFreeEditForm(Table& freeData, const QStringList& choices, QWidget* parent)
-    : QDialog(parent), RestorePos1(*this), freeData_(freeData) {
+TPrFreeEditForm::TPrFreeEditForm(const QStringList& choices, QWidget* parent)
+    : QDialog(parent), RestorePos1(*this) {
     setWindowTitle(QStringLiteral("印刷内容確認"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     buildWindow();
@@ -139,8 +133,11 @@ void TPrFreeEditForm::offerItem(int n, const std::optional<QString>& caption) {
     DBEdit(n)->setVisible(caption.has_value());
 }
 
-bool TPrFreeEditForm::confirm() {
-    return exec() == QDialog::Accepted;
+bool TPrFreeEditForm::confirm(HandWrittenAnswers& answers) {
+    answers_ = answers;
+    const bool ok = exec() == QDialog::Accepted;
+    answers = answers_;
+    return ok;
 }
 
 void TPrFreeEditForm::DBEditClick(int n) {
@@ -162,21 +159,7 @@ void TPrFreeEditForm::ComboBox1Change() {
     showField(current_);
 }
 
-// A post that fails on the way (a lost server) keeps the typing in the window and
-// the record, and OK may be tried again. One refused because another PC changed
-// the record has read it anew: the boxes show it as it now is, and the typing is
-// in the message.
 void TPrFreeEditForm::OKBtnClick() {
-    const std::string typed = freeData_.pendingEditNote();
-    try {
-        freeData_.post();
-    } catch (const Error& error) {
-        const bool readAnew = freeData_.state() == TableState::Browse;
-        if (readAnew)
-            showFields();
-        showError(QString::fromStdString(error.what() + (readAnew ? typed : "")));
-        return;
-    }
     accept();
 }
 
@@ -200,14 +183,14 @@ void TPrFreeEditForm::showFields() {
 }
 
 void TPrFreeEditForm::showField(int n) {
-    const QString text = QString::fromStdString(toUtf8(freeData_.text(fieldOf(n))));
+    const QString text = QString::fromStdString(toUtf8(answers_.at(n - 1)));
     if (DBEdit(n)->text() != text)
         DBEdit(n)->setText(text);
 }
 
 void TPrFreeEditForm::writeField(int n, const QString& text) {
     try {
-        freeData_.setText(fieldOf(n), fromUtf8(text.toStdString()));
+        answers_.at(n - 1) = fromUtf8(text.toStdString());
     } catch (const Error& error) {
         showError(QString::fromStdString(error.what()));
         showField(n);

@@ -1,11 +1,12 @@
 #pragma once
 // The print-content window: before each page of a run with hand-written items, the
 // person types (or picks from the free-content list) what those items print. The
-// sixty edit boxes show and write the fields 項目1 to 項目60 of the current record of
-// the free contents, the input record while a run goes on; OK stores it, Cancel
-// leaves the typing pending for whoever stores the record next.
+// sixty edit boxes show and change the answers the run hands in (項目1 to 項目60 of
+// the input record as the run read them, or as typed for its last page); the
+// window stores nothing, the run keeps them.
 
 #include "dialogs/restorepos.h"
+#include "session/preparationstate.h"
 
 #include <QDialog>
 
@@ -21,7 +22,6 @@ class QScrollArea;
 namespace mivora {
 
 class CaptionPanel;
-class Table;
 
 class TPrFreeEditForm : public QDialog {
     Q_OBJECT
@@ -29,15 +29,18 @@ class TPrFreeEditForm : public QDialog {
     static constexpr int kItems = 60;
 
     // choices: the designer's free-content list as it stands when this window is made.
-    TPrFreeEditForm(Table& freeData, const QStringList& choices, QWidget* parent = nullptr);
+    explicit TPrFreeEditForm(const QStringList& choices, QWidget* parent = nullptr);
 
     // Item N offered under its caption, or hidden with its edit box.
     void offerItem(int n, const std::optional<QString>& caption);
-    // Shows the window modally; true when it closes with OK.
-    bool confirm();
+    // Shows the answers in the window modally and leaves in them what was typed,
+    // however the window closes; true when it closes with OK.
+    bool confirm(HandWrittenAnswers& answers);
 
     CaptionPanel* Panel(int n) const { return panels_.at(n - 1); }
     QLineEdit* DBEdit(int n) const { return edits_.at(n - 1); }
+    // What the boxes hold, as confirm hands it back.
+    const HandWrittenAnswers& answers() const { return answers_; }
     // The item that the free-content list writes into: the edit box clicked last.
     int currentItem() const { return current_; }
 
@@ -66,11 +69,11 @@ class TPrFreeEditForm : public QDialog {
     QWidget* buildItems();
     void showFields();
     void showField(int n);
-    // Writes item N of the current record; a refused text is reported and undone.
+    // Changes answer N; a text without Shift-JIS code is reported and undone.
     void writeField(int n, const QString& text);
     void showError(const QString& message);
 
-    Table& freeData_;
+    HandWrittenAnswers answers_; // CP932
     std::array<CaptionPanel*, kItems> panels_{};
     std::array<QLineEdit*, kItems> edits_{};
     int current_ = 1;

@@ -66,6 +66,8 @@ const std::string* ItemSources::handWritten(int slotNumber) const {
     const Table& table = freeData();
     if (slotNumber < 1 || slotNumber > kSlotCount)
         return nullptr;
+    if (const std::string* answer = session_.preparation.answer(slotNumber))
+        return answer;
     return &table.textAt(slotFields_[slotNumber - 1]);
 }
 

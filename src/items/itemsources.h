@@ -31,8 +31,9 @@ class ItemSources {
     // table has no such field.
     const std::string* vehicleField(std::string_view name) const;
 
-    // Slot N of the input record (the current record of the free contents), or
-    // nullptr for a number outside 1 to 60.
+    // Slot N of the confirmation answers of the run going on, else of the input
+    // record (the current record of the free contents); nullptr for a number
+    // outside 1 to 60.
     const std::string* handWritten(int slotNumber) const;
 
     // Slot N of the preset free contents of the current layout (the free-content

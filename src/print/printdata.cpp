@@ -150,9 +150,10 @@ void PrintDataPreparation::addTypedAmounts(std::string& text) {
 
 void PrintDataPreparation::checkSlot(std::string preset, int slot, bool ask) {
     PreparationState& state = session_.preparation;
-    // A hand-written slot counts what the input record holds when the run starts.
+    // A hand-written slot counts what the run offers when it starts.
     if (preset.starts_with('?')) {
-        std::string typed = presetText(kInputRecord, slot);
+        const std::string* answer = state.answer(slot);
+        std::string typed = answer ? *answer : presetText(kInputRecord, slot);
         addTypedAmounts(typed);
     }
     addTypedAmounts(preset);

@@ -27,6 +27,10 @@ int scaled(long long dots, const AdjustmentGroup& group) {
     return static_cast<int>(std::clamp<long long>(units, INT_MIN / 2, INT_MAX / 2));
 }
 
+std::string itemField(int n) {
+    return sj("項目") + std::to_string(n);
+}
+
 struct Slot {
     std::string item;
     int x;
@@ -67,7 +71,7 @@ void keepOfferedItems(Session& session) {
     Table& layouts = session.layouts;
     keepQuietly(layouts, [&] {
         for (int n = 1; n <= kSlotCount; ++n) {
-            const std::string field = sj("項目") + std::to_string(n);
+            const std::string field = itemField(n);
             const auto& prepared = session.preparation.preparedItems[n - 1];
             if (changesWhatIsOffered(prepared, layouts.text(field)))
                 layouts.setText(field, *prepared);
@@ -76,20 +80,77 @@ void keepOfferedItems(Session& session) {
 }
 
 // Step 3 of the run: the confirmation window offers the hand-written slots as
-// they are stored now, before preparation rewrites them.
-bool offerHandWrittenSlots(const Table& layouts, PrintRunHost& host) {
-    bool any = false;
+// they are stored now, before preparation rewrites them. Returns their numbers.
+std::vector<int> offerHandWrittenSlots(const Table& layouts, PrintRunHost& host) {
+    std::vector<int> offered;
     for (int n = 1; n <= kSlotCount; ++n) {
-        std::string item = layouts.text(sj("項目") + std::to_string(n));
+        std::string item = layouts.text(itemField(n));
         if (!item.empty() && item[0] == '?') {
             host.offerHandWritten(n, item.substr(1));
-            any = true;
+            offered.push_back(n);
         } else {
             host.offerHandWritten(n, std::nullopt);
         }
     }
-    return any;
+    return offered;
 }
+
+// The confirmation answers of a run. They are read from the input record when the
+// run starts and go from the window to the pages in memory, so that another PC's
+// run, which writes the same record, can neither change nor refuse them. Once a
+// page is out (or the run ends), the input record keeps the answers the person
+// changed, for the next run to offer: a change of its own, after catching up, so
+// that of two PCs the later one stands; when it is refused all the same, the
+// other PC's answers stand and the pages are not concerned.
+class RunAnswers {
+  public:
+    RunAnswers(Session& session, std::vector<int> offered)
+        : session_(session), offered_(std::move(offered)), kept_(readInput()) {
+        session_.preparation.answers = kept_;
+    }
+    RunAnswers(const RunAnswers&) = delete;
+    RunAnswers& operator=(const RunAnswers&) = delete;
+    ~RunAnswers() {
+        keep();
+        session_.preparation.answers.reset();
+    }
+
+    bool any() const { return !offered_.empty(); }
+    bool confirm(PrintRunHost& host) { return host.confirmContents(*session_.preparation.answers); }
+
+    void keep() noexcept {
+        const HandWrittenAnswers& answers = *session_.preparation.answers;
+        if (answers == kept_)
+            return;
+        Table& free = session_.freeData;
+        try {
+            keepQuietly(free, [&] {
+                free.catchUp();
+                for (const int n : offered_)
+                    if (answers[n - 1] != kept_[n - 1])
+                        free.setText(itemField(n), answers[n - 1]);
+            });
+        } catch (const Error&) {
+            // Also run by the destructor when the run ends on a failure: that
+            // failure goes on, not this one.
+        }
+        kept_ = answers;
+    }
+
+  private:
+    HandWrittenAnswers readInput() {
+        Table& free = session_.freeData;
+        free.catchUp();
+        HandWrittenAnswers answers;
+        for (int n = 1; n <= kSlotCount; ++n)
+            answers[n - 1] = free.text(itemField(n));
+        return answers;
+    }
+
+    Session& session_;
+    std::vector<int> offered_;
+    HandWrittenAnswers kept_; // as the input record holds them, as far as this run knows
+};
 
 // A slot's text resolved for the page, not yet drawn.
 struct PageText {
@@ -232,7 +293,7 @@ int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation
     requireRecords(layouts, "印刷レイアウトがありません。");
     requireRecords(vehicles, "印刷する車両データがありません。");
     requireRecords(session.freeData, "手書き項目の入力データ (PrtFreeData.DB) がありません。");
-    const bool handWritten = offerHandWrittenSlots(layouts, host);
+    std::vector<int> offered = offerHandWrittenSlots(layouts, host);
     session.preparation.preparedItems = {};
     if (!host.choosePrinter())
         return 0;
@@ -240,6 +301,7 @@ int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation
     writer.loadForm();
     if (continuous)
         vehicles.first();
+    RunAnswers answers(session, std::move(offered));
     const bool prepares = preparation && layouts.recNo() != 1 && session.settings.siblingPresent;
     if (preparation)
         preparation->resetRun();
@@ -248,13 +310,14 @@ int runPrint(Session& session, PrintRunHost& host, PrintPreparation* preparation
 
     int pages = 0;
     for (;;) {
-        if (handWritten && !host.confirmContents())
+        if (answers.any() && !answers.confirm(host))
             break;
         if (prepares && preparation->prepare())
             break;
         writer.printPage();
         ++pages;
         keepOfferedItems(session);
+        answers.keep();
         if (!continuous)
             break;
         vehicles.next();

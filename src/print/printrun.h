@@ -23,8 +23,10 @@ class PrintRunHost {
     virtual void offerHandWritten(int slot, const std::optional<std::string>& caption) = 0;
     // The printer set-up dialog; false when cancelled.
     virtual bool choosePrinter() = 0;
-    // The confirmation window before a page; false unless it closes with OK.
-    virtual bool confirmContents() = 0;
+    // The confirmation window before a page, showing the answers offered and
+    // leaving in them what the person typed (also when the window is cancelled,
+    // for the next run to offer); false unless it closes with OK.
+    virtual bool confirmContents(HandWrittenAnswers& answers) = 0;
     // Who answers the "!" questions of the resolver; null when nobody can, and such
     // slots then print nothing.
     virtual Prompter* prompter() = 0;

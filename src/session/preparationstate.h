@@ -31,6 +31,10 @@ inline constexpr std::array<const char*, kAmountCellCount> kAmountKeywords = {
     "自　賠　責金額", "重　量　税金額", "検査印紙　金額", "諸　費　用金額",
     "仮ナンバー金額", "合　　　計金額", "諸費用無合計"};
 
+// The texts typed or picked in the print-content window, by slot (index 0 is slot
+// 1), CP932: what the hand-written items of a page print.
+using HandWrittenAnswers = std::array<std::string, kSlotCount>;
+
 // The class marks that the fee calculation sets for a record.
 enum class ClassMark {
     Passenger,
@@ -60,6 +64,11 @@ struct PreparationState {
     // layout's own item texts. They stay here, in the one program, so that another
     // PC's print cannot change them between the preparation and the page.
     std::array<std::optional<std::string>, kSlotCount> preparedItems;
+    // The confirmation answers of the run going on, held the same way: the
+    // hand-written items of its pages print these, not the input record that
+    // another PC's run writes meanwhile. None outside a run, where the items read
+    // the input record.
+    std::optional<HandWrittenAnswers> answers;
 
     // Called whenever amountCells change, so that a window can show them.
     std::function<void()> cellsChanged;
@@ -76,6 +85,11 @@ struct PreparationState {
         minusTotal = 0;
         feesNeeded = false;
         preparedItems = {};
+    }
+
+    // Slot N of the run's answers, or nullptr outside a run.
+    const std::string* answer(int slot) const {
+        return answers ? &answers->at(static_cast<std::size_t>(slot - 1)) : nullptr;
     }
 
     void notifyCells() const {

@@ -119,7 +119,7 @@ TEST_F(CupsPrintTest, BothQueuesPrintThePageOfTheDirectPdfWithTheirOwnGroups) {
     session.freeData.first();
     TToolEditForm toolEdit(sample.folder());
     forms.toolEdit = &toolEdit;
-    TPrFreeEditForm freeEdit(session.freeData, {});
+    TPrFreeEditForm freeEdit({});
     forms.freeEdit = &freeEdit;
 
     // The installed printers as the main window takes them at start.

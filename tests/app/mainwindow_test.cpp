@@ -468,13 +468,13 @@ Records recordsOf(const Table& table) {
 }
 
 // The box typed into, in the window the program shows it in, and the field of the
-// record it writes.
+// record it writes (the print-content window's answers are one record).
 struct Scene {
     QWidget* window = nullptr;
     QPointer<QLineEdit> box;
     QWidget* elsewhere = nullptr; // where the clerk clicks next
     QPoint elsewhereAt;
-    const Table* table = nullptr;
+    std::function<Records()> records;
     std::int64_t rowid = 0;
     int field = 0;
     bool cell = false;
@@ -505,7 +505,7 @@ class CompositionTest : public MainWindowTest,
                     nullptr,
                     grid.viewport(),
                     grid.visualRect(phone).center(),
-                    &session_->vehicles,
+                    [this] { return recordsOf(session_->vehicles); },
                     grid.model().rowidAt(2),
                     user,
                     true};
@@ -528,27 +528,31 @@ class CompositionTest : public MainWindowTest,
         QLineEdit* printName = designer_->DBEdit1;
         const bool item = box == Box::ItemName;
         const Table& layouts = session_->layouts;
-        return openBox(designer_.get(), item ? itemName : printName, item ? printName : itemName,
-                       layouts, layouts.fieldIndex(sj(item ? "項目1" : "印刷名")));
+        return openBox(
+            designer_.get(), item ? itemName : printName, item ? printName : itemName,
+            [&layouts] { return recordsOf(layouts); }, layouts.currentRowid(),
+            layouts.fieldIndex(sj(item ? "項目1" : "印刷名")));
     }
 
     Scene printContentBox() {
-        session_->openDesignerTables();
-        session_->freeData.first();
-        printContent_ = std::make_unique<TPrFreeEditForm>(session_->freeData, QStringList());
+        printContent_ = std::make_unique<TPrFreeEditForm>(QStringList());
         printContent_->RestorePos1.Enabled = false;
         show(printContent_.get());
+        const TPrFreeEditForm& window = *printContent_;
+        const auto answers = [&window] {
+            return Records{{0, Table::Row(window.answers().begin(), window.answers().end())}};
+        };
         return openBox(printContent_.get(), printContent_->DBEdit(1), printContent_->DBEdit(2),
-                       session_->freeData, session_->freeData.fieldIndex(sj("項目1")));
+                       answers, 0, 0);
     }
 
-    static Scene openBox(QWidget* window, QLineEdit* box, QWidget* elsewhere, const Table& table,
-                         int field) {
+    static Scene openBox(QWidget* window, QLineEdit* box, QWidget* elsewhere,
+                         std::function<Records()> records, std::int64_t rowid, int field) {
         click(box, QPoint(3, 3));
         QTest::keyClick(box, Qt::Key_End);
         sendInputMethodEvent(QApplication::focusWidget(), kReading, {});
-        return {window, box, elsewhere, elsewhere->rect().center(), &table, table.currentRowid(),
-                field};
+        return {window, box,  elsewhere, elsewhere->rect().center(), std::move(records),
+                rowid,  field};
     }
 
     Scene open(Box box) {
@@ -606,13 +610,13 @@ TEST_P(CompositionTest, IsTakenOrDroppedOnceAndNothingComesAfter) {
     Scene scene = open(c.box);
     ASSERT_TRUE(scene.box);
     ASSERT_FALSE(scene.box->text().contains(kReading)); // shown, not yet the text
-    Records expected = recordsOf(*scene.table);
+    Records expected = scene.records();
     if (c.taken)
         expected[scene.rowid][scene.field] = fromUtf8((scene.box->text() + kReading).toStdString());
 
     end(scene, c.ending);
     commitLate(scene);
-    Records actual = recordsOf(*scene.table);
+    Records actual = scene.records();
     EXPECT_EQ(actual[scene.rowid][scene.field], expected[scene.rowid][scene.field]);
     actual[scene.rowid][scene.field] = expected[scene.rowid][scene.field];
     EXPECT_TRUE(actual == expected) << "another field changed";

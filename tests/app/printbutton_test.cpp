@@ -37,7 +37,7 @@ class PrintButtonTest : public ::testing::Test {
         session_->openDesignerTables();
         session_->freeData.first();
         main_ = std::make_unique<TMivoraPtnForm>(*session_, forms_);
-        freeEdit_ = std::make_unique<TPrFreeEditForm>(session_->freeData, QStringList{});
+        freeEdit_ = std::make_unique<TPrFreeEditForm>(QStringList{});
         forms_.freeEdit = freeEdit_.get();
     }
 

@@ -15,7 +15,9 @@ namespace mivora::test {
 
 namespace fs = std::filesystem;
 
-DesignerFolder::DesignerFolder() {
+DesignerFolder::DesignerFolder(Engine engine) {
+    if (engine == Engine::Postgres)
+        useServerFor(dataFolder());
     createTables(dataFolder());
     fillSampleData(dataFolder());
     // The blank form every program folder has.

@@ -6,6 +6,7 @@
 #include "designer/mivoraform.h"
 #include "dialogs/forms.h"
 #include "session/session.h"
+#include "store/storetest.h"
 #include "support/tempdir.h"
 
 #include <QString>
@@ -21,7 +22,8 @@ namespace mivora::test {
 
 class DesignerFolder {
   public:
-    DesignerFolder();
+    // The sample tables as files, or on the test server.
+    explicit DesignerFolder(Engine engine = Engine::Sqlite);
     virtual ~DesignerFolder();
     DesignerFolder(const DesignerFolder&) = delete;
     DesignerFolder& operator=(const DesignerFolder&) = delete;

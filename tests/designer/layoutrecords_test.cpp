@@ -257,10 +257,17 @@ TEST_F(DesignerTest, CancelDropsWhatIsPendingAndOkStoresIt) {
     EXPECT_EQ(session().freeData.text(sj("項目1")), sj("手書き"));
 }
 
-// Another PC (another connection to the file) stores its name first: the box
-// shows that name, the typed one is in the message, and nothing typed later
-// stores the refused text over it.
-TEST_F(DesignerTest, ARefusedNameShowsTheStoredOneAndTellsTheTypedOne) {
+// Two PCs on one data folder or server.
+class SharedDesignerTest : public ::testing::TestWithParam<Engine>, public DesignerFolder {
+  protected:
+    SharedDesignerTest() : DesignerFolder(GetParam()) {}
+};
+
+INSTANTIATE_ON_BOTH_ENGINES(SharedDesignerTest);
+
+// Another PC stores its name first: the box shows that name, the typed one is in
+// the message, and nothing typed later stores the refused text over it.
+TEST_P(SharedDesignerTest, ARefusedNameShowsTheStoredOneAndTellsTheTypedOne) {
     TMivoraForm& form = open();
     form.show();
     type(form.DBEdit1, "こちらの名前");

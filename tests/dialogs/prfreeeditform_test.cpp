@@ -2,11 +2,7 @@
 
 #include "dialogs/captionpanel.h"
 #include "dialogs/restorepos.h"
-#include "store/datafolder.h"
-#include "store/table.h"
-#include "support/tempdir.h"
 #include "text/codec.h"
-#include "text/sjis.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,22 +21,9 @@ namespace {
 
 class PrFreeEditFormTest : public ::testing::Test {
   protected:
-    PrFreeEditFormTest() {
-        createTables(dir_.path());
-        free_.open();
-        free_.append(); // the input record
-        free_.post();
-        free_.first();
-        form_ = std::make_unique<TPrFreeEditForm>(free_, choices_);
-    }
+    PrFreeEditFormTest() : form_(std::make_unique<TPrFreeEditForm>(choices_)) {}
 
-    // Item N of the stored input record, read from the file anew.
-    std::string stored(int n) {
-        Table reread(free_.file());
-        reread.open();
-        return toUtf8(reread.text(sj("項目") + std::to_string(n)));
-    }
-    std::string field(int n) { return toUtf8(free_.text(sj("項目") + std::to_string(n))); }
+    std::string field(int n) { return toUtf8(form_->answers().at(n - 1)); }
 
     void click(QWidget* widget) {
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3),
@@ -53,8 +36,6 @@ class PrFreeEditFormTest : public ::testing::Test {
             edit->insert(QString::fromUcs4(&c, 1)); // one keystroke at a time, as typed
     }
 
-    TempDir dir_;
-    Table free_{dir_.path() / "PrtFreeData.DB"};
     const QStringList choices_ = {QStringLiteral("貨物"), QStringLiteral("乗用"),
                                   QStringLiteral("")};
     std::unique_ptr<TPrFreeEditForm> form_;
@@ -80,8 +61,6 @@ TEST_F(PrFreeEditFormTest, SixtyRowsInThreeColumnsOfTwenty) {
     EXPECT_GT(form.Panel(21)->x(), form.DBEdit(20)->x());
     EXPECT_GT(form.Panel(41)->x(), form.DBEdit(40)->x());
     EXPECT_EQ(form.Panel(20)->y() - form.Panel(1)->y(), 19 * 20);
-    // Making the window writes nothing.
-    EXPECT_EQ(free_.state(), TableState::Browse);
     EXPECT_EQ(form.ComboBox1->count(), 3);
 }
 
@@ -113,38 +92,33 @@ TEST_F(PrFreeEditFormTest, TheListWritesIntoTheItemClickedLastAndItemOneBefore) 
     EXPECT_EQ(form_->currentItem(), 7);
 }
 
-TEST_F(PrFreeEditFormTest, OkStoresTheTextsAndCancelLeavesThemPending) {
+// The window shows the answers handed in and hands back what was typed, also when
+// cancelled: the run keeps that for the next run to offer.
+TEST_F(PrFreeEditFormTest, ConfirmShowsTheAnswersAndHandsBackTheTypingHoweverItCloses) {
     form_->offerItem(5, QStringLiteral("担当者"));
+    HandWrittenAnswers answers;
+    answers[8] = fromUtf8("前回の内容");
     QTimer::singleShot(0, form_.get(), [this] {
+        EXPECT_EQ(form_->DBEdit(9)->text(), QStringLiteral("前回の内容"));
         typeInto(form_->DBEdit(5), QStringLiteral("佐藤"));
         form_->CancelBtn->click();
     });
-    EXPECT_FALSE(form_->confirm());
-    EXPECT_EQ(free_.state(), TableState::Edit);
-    EXPECT_EQ(field(5), "佐藤");
-    EXPECT_EQ(stored(5), "");
+    EXPECT_FALSE(form_->confirm(answers));
+    EXPECT_EQ(toUtf8(answers[4]), "佐藤");
 
+    answers[8].clear();
     QTimer::singleShot(0, form_.get(), [this] {
         EXPECT_EQ(form_->DBEdit(5)->text(), QStringLiteral("佐藤")); // offered again
+        EXPECT_EQ(form_->DBEdit(9)->text(), QString());
         form_->OKBtn->click();
     });
-    EXPECT_TRUE(form_->confirm());
-    EXPECT_EQ(free_.state(), TableState::Browse);
-    EXPECT_EQ(stored(5), "佐藤");
-}
-
-TEST_F(PrFreeEditFormTest, TheBoxesShowTheRecordAsItIsWhenShown) {
-    free_.setText(sj("項目9"), sj("前回の内容"));
-    free_.post();
-    form_->show();
-    EXPECT_EQ(form_->DBEdit(9)->text(), QStringLiteral("前回の内容"));
-    form_->hide();
+    EXPECT_TRUE(form_->confirm(answers));
+    EXPECT_EQ(toUtf8(answers[4]), "佐藤");
 }
 
 TEST_F(PrFreeEditFormTest, ATextWithoutShiftJisCodeIsRefusedAndUndone) {
-    free_.setText(sj("項目2"), sj("元"));
-    free_.post();
     form_->show();
+    typeInto(form_->DBEdit(2), QStringLiteral("元"));
     QTimer::singleShot(0, [] {
         if (QWidget* box = QApplication::activeModalWidget())
             box->close();

@@ -6,6 +6,7 @@
 #include "items/charconv.h"
 #include "session/session.h"
 #include "store/datafolder.h"
+#include "store/storetest.h"
 #include "support/tempdir.h"
 #include "text/codec.h"
 #include "text/sjis.h"
@@ -49,10 +50,12 @@ inline constexpr long long kTwoWheeledCommercialTax = 2600;
 
 class FeeTest : public ::testing::Test {
   protected:
-    FeeTest() {
+    explicit FeeTest(Engine engine = Engine::Sqlite) {
         ProgramSettings settings;
         settings.programDir = dir_.path();
         settings.siblingPresent = true;
+        if (engine == Engine::Postgres)
+            useServerFor(dir_.path() / "CARDATA");
         createTables(dir_.path() / "CARDATA");
         fillFeeTables();
         session_ = std::make_unique<Session>(settings, dir_.path() / "CARDATA");

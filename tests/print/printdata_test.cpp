@@ -17,7 +17,7 @@ using Presets = std::vector<std::pair<int, const char*>>; // slot, UTF-8 text
 
 class PrintDataTest : public FeeTest {
   protected:
-    PrintDataTest() {
+    explicit PrintDataTest(Engine engine = Engine::Sqlite) : FeeTest(engine) {
         Session& s = session();
         for (int n = 1; n <= 3; ++n) {
             s.layouts.append();
@@ -222,10 +222,18 @@ TEST_F(PrintDataTest, ACancelledRecordStillGetsItsSlotsWritten) {
     EXPECT_EQ(session().freeData.recNo(), 1);
 }
 
-// Another PC (another connection to the file) prints or edits the same layout
-// before and after this PC prepares its vehicle: the preparation is not refused,
-// its texts are its own vehicle's, and the other PC's edit is not refused either.
-TEST_F(PrintDataTest, PreparationLeavesTheSharedLayoutToTheOtherPc) {
+// Two PCs on one data folder or server.
+class SharedPrintDataTest : public PrintDataTest, public ::testing::WithParamInterface<Engine> {
+  protected:
+    SharedPrintDataTest() : PrintDataTest(GetParam()) {}
+};
+
+INSTANTIATE_ON_BOTH_ENGINES(SharedPrintDataTest);
+
+// Another PC prints or edits the same layout before and after this PC prepares
+// its vehicle: the preparation is not refused, its texts are its own vehicle's,
+// and the other PC's edit is not refused either.
+TEST_P(SharedPrintDataTest, PreparationLeavesTheSharedLayoutToTheOtherPc) {
     setPresets(2, {{1, "合　　　計金額"}, {2, "自社名"}});
     session().settings.companyTexts[1] = sj("みどり自動車");
     Table otherPc(tablePath(dir_.path() / "CARDATA", layoutTable()));
@@ -240,6 +248,32 @@ TEST_F(PrintDataTest, PreparationLeavesTheSharedLayoutToTheOtherPc) {
     EXPECT_EQ(slot(2), "みどり自動車");
     otherPc.setText(sj("印刷名"), sj("あちらの名前"));
     otherPc.post();
+}
+
+// Both PCs confirm the print contents at once, the other PC printing while this
+// one's window is open: each page prints the answers typed for it, neither print
+// is refused, and the input record keeps the later answers for the next print.
+TEST_P(SharedPrintDataTest, TwoPcsConfirmingAtOnceEachPrintTheirOwnAnswers) {
+    setSlot(1, "?担当者");
+    Session otherPc(session().settings, dir_.path() / "CARDATA");
+    otherPc.openMainTables();
+    otherPc.openDesignerTables();
+    otherPc.layouts.setRecNo(2);
+    ScriptedHost here;
+    ScriptedHost there;
+    here.typed = {{1, "佐藤"}};
+    there.typed = {{1, "鈴木"}};
+    here.onConfirm = [&] { EXPECT_EQ(runPrint(otherPc, there, nullptr), 1); };
+    EXPECT_EQ(runPrint(session(), here, nullptr), 1);
+
+    ASSERT_EQ(there.recorder.sent.size(), 1u);
+    EXPECT_NE(there.recorder.sent[0].find(QStringLiteral("鈴木")), nullptr);
+    ASSERT_EQ(here.recorder.sent.size(), 1u);
+    EXPECT_NE(here.recorder.sent[0].find(QStringLiteral("佐藤")), nullptr);
+    EXPECT_EQ(here.recorder.sent[0].find(QStringLiteral("鈴木")), nullptr);
+    Table input(tablePath(dir_.path() / "CARDATA", freeDataTable()));
+    input.open();
+    EXPECT_EQ(toUtf8(input.text(sj("項目1"))), "佐藤");
 }
 
 // Layout 3 has no preset record: nothing of layout 2's presets may land in it.

@@ -89,7 +89,8 @@ class RecordingDevice : public PrintDevice, public PrintCanvas {
 class ScriptedHost : public PrintRunHost {
   public:
     bool choosesPrinter = true;
-    std::deque<bool> confirmations; // OK when exhausted
+    std::deque<bool> confirmations;   // OK when exhausted
+    std::map<int, std::string> typed; // slot -> text (UTF-8) typed at every confirmation
     std::function<void()> onConfirm;
     std::map<int, std::string> offered; // slot -> caption (UTF-8) of the last set-up
     std::vector<std::string> log;
@@ -110,8 +111,10 @@ class ScriptedHost : public PrintRunHost {
         log.push_back("printer");
         return choosesPrinter;
     }
-    bool confirmContents() override {
+    bool confirmContents(HandWrittenAnswers& answers) override {
         log.push_back("confirm");
+        for (const auto& [slot, text] : typed)
+            answers.at(slot - 1) = fromUtf8(text);
         if (onConfirm)
             onConfirm();
         if (confirmations.empty())
