@@ -64,7 +64,7 @@ class BenchHost : public PrintRunHost {
         : device_(device), font_(fontNamed(printFontName(programDir))) {}
     void offerHandWritten(int, const std::optional<std::string>&) override {}
     bool choosePrinter() override { return true; }
-    bool confirmContents() override { return true; }
+    bool confirmContents(HandWrittenAnswers&) override { return true; }
     Prompter* prompter() override { return &nobody_; }
     PrinterAdjustment adjustment() override { return {}; }
     QFont printFont() override { return font_; }
