@@ -360,8 +360,7 @@ void TMivoraPtnForm::PostalSpeedClick() {
     if (!zipFile)
         return;
     try {
-        const InstalledPostalList installed =
-            installPostalList(pathOf({}, *zipFile), programDir);
+        const InstalledPostalList installed = installPostalList(pathOf({}, *zipFile), programDir);
         auto* box = new QMessageBox(QMessageBox::Information, windowTitle(),
                                     QString::fromStdString(installedMessage(installed)),
                                     QMessageBox::Ok, this);

@@ -10,8 +10,8 @@ namespace mivora {
 namespace {
 
 std::wstring wideOf(const std::string& utf8) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                           nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
                         length);
@@ -32,7 +32,8 @@ std::string bytesOf(const std::wstring& wide, UINT codePage) {
 std::size_t wholeCharacters(const std::string& text) {
     std::size_t end = text.size();
     std::size_t back = 0;
-    while (back < end && back < 4 && (static_cast<unsigned char>(text[end - 1 - back]) & 0xC0) == 0x80)
+    while (back < end && back < 4 &&
+           (static_cast<unsigned char>(text[end - 1 - back]) & 0xC0) == 0x80)
         ++back;
     if (back == end)
         return end;

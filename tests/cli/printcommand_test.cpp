@@ -103,7 +103,8 @@ TEST_F(PrintCommandTest, RefusesWhatItCannotPrint) {
         {{"--pdf", pdf(), "--layout", "0"}, "レイアウト 0 はありません (1～2)。"},
         {{"--pdf", pdf(), "extra"}, "「extra」は使えません。"},
         {{"--pdf", missing},
-         "ファイル " + missing + " のフォルダが見つかりません (ファイルまたはフォルダがありません)。"},
+         "ファイル " + missing +
+             " のフォルダが見つかりません (ファイルまたはフォルダがありません)。"},
         {{"--pdf", pdf("full.pdf")},
          "ディスクがいっぱいのため、フォルダ " + pathText(sample_.file("full.pdf").parent_path()) +
              " にファイル full.pdf を書き込めません (ディスクに空きがありません)。"},

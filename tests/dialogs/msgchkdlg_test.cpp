@@ -128,8 +128,9 @@ TEST(MessageBoxPrompter, AnErrorBreaksBetweenSentencesNeverInsideAWord) {
                    label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width();
         box->accept();
     });
-    prompter.showError("ファイル /home/事務所/Mivora/印刷フォーム/白地.jpg が見つかりません "
-                       "(ファイルまたはフォルダがありません)。印刷フォームの画像なしで表示します。");
+    prompter.showError(
+        "ファイル /home/事務所/Mivora/印刷フォーム/白地.jpg が見つかりません "
+        "(ファイルまたはフォルダがありません)。印刷フォームの画像なしで表示します。");
     EXPECT_EQ(shown.toStdString(),
               "ファイル /home/事務所/Mivora/印刷フォーム/白地.jpg が見つかりません\n"
               "(ファイルまたはフォルダがありません)。\n印刷フォームの画像なしで表示します。");
