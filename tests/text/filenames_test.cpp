@@ -85,28 +85,28 @@ TEST(FileFailure, SaysInJapaneseWhatFailedAndWhy) {
     }
     // Failures that no folder of a test brings about.
     const fs::path list = "/prog/KEN_ALL.CSV";
+    const std::string file = "ファイル " + pathText(list);
     // The common reasons are Japanese; a rare one keeps the system's own text.
     const struct {
         int errorNumber;
-        const char* sentence;
+        std::string sentence;
         std::string reason;
     } failures[] = {
-        {ENOSPC, "ディスクがいっぱいのため、フォルダ /prog にファイル KEN_ALL.CSV を書き込めません",
+        {ENOSPC,
+         "ディスクがいっぱいのため、フォルダ " + pathText(list.parent_path()) +
+             " にファイル KEN_ALL.CSV を書き込めません",
          "ディスクに空きがありません"},
-        {EIO,
-         "ファイル /prog/KEN_ALL.CSV "
-         "に書き込めません。ディスクか接続先の装置が読み書きに失敗しました",
+        {EIO, file + " に書き込めません。ディスクか接続先の装置が読み書きに失敗しました",
          "ディスクの読み書きに失敗しました"},
-        {EROFS, "ファイル /prog/KEN_ALL.CSV に書き込めません。アクセスする権限がありません",
+        {EROFS, file + " に書き込めません。アクセスする権限がありません",
          "読み取り専用のディスクです"},
-        {EBUSY, "ファイル /prog/KEN_ALL.CSV に書き込めません", "他のプログラムが使用中です"},
-        {ENAMETOOLONG, "ファイル /prog/KEN_ALL.CSV に書き込めません", "名前が長すぎます"},
-        {EFBIG, "ファイル /prog/KEN_ALL.CSV はこれ以上大きくできないため、書き込めません",
-         std::strerror(EFBIG)},
+        {EBUSY, file + " に書き込めません", "他のプログラムが使用中です"},
+        {ENAMETOOLONG, file + " に書き込めません", "名前が長すぎます"},
+        {EFBIG, file + " はこれ以上大きくできないため、書き込めません", std::strerror(EFBIG)},
     };
     for (const auto& failure : failures)
         EXPECT_EQ(std::string(fileFailure(list, FileAction::Write, failure.errorNumber).what()),
-                  std::string(failure.sentence) + " (" + failure.reason + ")。");
+                  failure.sentence + " (" + failure.reason + ")。");
     EXPECT_EQ(systemReason(std::make_error_code(std::errc::permission_denied)),
               "アクセスが拒否されました");
 }
