@@ -11,6 +11,7 @@
 #include "dialogs/frameworkdialogs.h"
 #include "dialogs/placement.h"
 #include "items/vocabulary.h"
+#include "widgets/composition.h"
 #include "widgets/numberentry.h"
 
 #include <QCheckBox>
@@ -138,6 +139,7 @@ void buildTopPanel(TMivoraForm& form, QWidget* parent) {
     form.ScaleComboBox->addItems(numbers({1, 2, 3, 4, 5}));
     form.ScaleComboBox->setEditText(QStringLiteral("2"));
     validateAsInteger(*form.ScaleComboBox->lineEdit(), true, false);
+    CompositionGuard::guard(*form.ScaleComboBox->lineEdit(), form.ScaleComboBox);
     form.ScaleComboBox->setFixedWidth(44);
     scaleRow->addWidget(form.ScaleComboBox);
     grid->addLayout(scaleRow, 1, 6, 1, 2);

@@ -1,6 +1,7 @@
 #include "dialogs/calibrationdlg.h"
 
 #include "dialogs/placement.h"
+#include "widgets/composition.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -70,6 +71,7 @@ QWidget* TCalibrationDlg::buildEntries() {
         const QPoint dots = marks_.dots[static_cast<std::size_t>(mark)];
         const double place = layoutMillimetres(left ? dots.x() : dots.y());
         auto* edit = new QLineEdit(entries);
+        CompositionGuard::guard(*edit);
         edit->setMaxLength(6);
         edit->setFixedWidth(70);
         edit->setAlignment(Qt::AlignRight);

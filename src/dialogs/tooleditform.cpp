@@ -4,6 +4,7 @@
 #include "dialogs/placement.h"
 #include "text/codec.h"
 #include "text/errors.h"
+#include "widgets/composition.h"
 #include "widgets/numberentry.h"
 
 #include <QComboBox>
@@ -31,7 +32,9 @@ namespace {
 // replaces it: a full box (four characters) would refuse every key otherwise.
 class BoundedSpinBox : public QSpinBox {
   public:
-    using QSpinBox::QSpinBox;
+    explicit BoundedSpinBox(QWidget* parent) : QSpinBox(parent) {
+        CompositionGuard::guard(*lineEdit(), this);
+    }
 
     QValidator::State validate(QString& input, int& pos) const override {
         toHalfWidthNumber(input);
