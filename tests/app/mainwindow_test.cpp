@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -31,6 +32,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTest>
@@ -40,6 +42,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <tuple>
 
@@ -882,11 +885,14 @@ struct CheckWindowSeen {
     int files = 0;
     QString action;
     int marked = 0;
+    bool okEnabled = false;
 };
 
-void answerCheckWindow(QWidget& window, CheckWindowSeen& seen, int key) {
+// What the certificate check window showed; then what the clerk does in it.
+void answerCheckWindow(QWidget& window, CheckWindowSeen& seen,
+                       std::function<void(CertificateCheckWindow&)> act) {
     auto* poll = new QTimer(&window);
-    QObject::connect(poll, &QTimer::timeout, [poll, &seen, key] {
+    QObject::connect(poll, &QTimer::timeout, [poll, &seen, act] {
         auto* check = qobject_cast<CertificateCheckWindow*>(QApplication::activeModalWidget());
         if (!check)
             return;
@@ -895,9 +901,14 @@ void answerCheckWindow(QWidget& window, CheckWindowSeen& seen, int key) {
         seen.action = check->actionLabel->text();
         for (int row = 0; row < check->fieldTable->rowCount(); ++row)
             seen.marked += check->fieldTable->item(row, 0)->text() == QStringLiteral("●");
-        QTest::keyClick(check, static_cast<Qt::Key>(key));
+        seen.okEnabled = check->okButton->isEnabled();
+        act(*check);
     });
     poll->start(10);
+}
+
+std::function<void(CertificateCheckWindow&)> press(Qt::Key key) {
+    return [key](CertificateCheckWindow& check) { QTest::keyClick(&check, key); };
 }
 
 TEST_F(MainWindowTest, DroppedCertificatesAreCheckedWrittenAndTheListStandsOnTheLast) {
@@ -914,7 +925,7 @@ TEST_F(MainWindowTest, DroppedCertificatesAreCheckedWrittenAndTheListStandsOnThe
                        writeCertificate(dir_.path() / "new.json", certificateJson(added)))))});
 
     CheckWindowSeen seen;
-    answerCheckWindow(form, seen, Qt::Key_Return);
+    answerCheckWindow(form, seen, press(Qt::Key_Return));
     QDragEnterEvent enter(QPoint(40, 80), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.DBGrid1->viewport(), &enter);
     ASSERT_TRUE(enter.isAccepted());
@@ -931,24 +942,44 @@ TEST_F(MainWindowTest, DroppedCertificatesAreCheckedWrittenAndTheListStandsOnThe
     EXPECT_TRUE(prompter_.errors.empty());
 }
 
-TEST_F(MainWindowTest, CancellingTheCertificateCheckWritesNothing) {
+// Two vehicles carry the certificate's chassis number: OK waits for the clerk to
+// pick one (Esc writes nothing), and only the one picked is updated.
+TEST_F(MainWindowTest, OfSeveralVehiclesTheClerkPicksOneOrCancels) {
     auto session = makeSession();
     TMivoraPtnForm form(*session, forms_);
     form.show();
-    prompter_.files = {
-        pathText(writeCertificate(dir_.path() / "kei.json", certificateJson(keiCar())))};
+    Table& vehicles = session->vehicles;
+    vehicles.setRecNo(1);
+    vehicles.setText(sj("車台番号"), "MK53S-912345");
+    vehicles.post();
+    const auto newUsers = [&] {
+        int count = 0;
+        for (std::int64_t rowid : vehicles.viewRowids())
+            count += vehicles.recordOf(rowid)[vehicles.fieldIndex(sj("使用者"))] ==
+                     sj("トヨタファイナンス株式会社");
+        return count;
+    };
+    const std::string kei =
+        pathText(writeCertificate(dir_.path() / "kei.json", certificateJson(keiCar())));
+
     CheckWindowSeen seen;
-    answerCheckWindow(form, seen, Qt::Key_Escape);
+    prompter_.files = {kei};
+    answerCheckWindow(form, seen, press(Qt::Key_Escape));
     QTest::mouseClick(form.certificateButton, Qt::LeftButton);
-    EXPECT_EQ(seen.files, 1);
-    Table fresh(dir_.path() / "CARDATA" / "INDATA.db");
-    fresh.open();
-    int kept = 0;
-    fresh.forEach([&](Table::Row& row) {
-        kept += row[fresh.fieldIndex(sj("車台番号"))] == "MK53S-912345" &&
-                row[fresh.fieldIndex(sj("使用者"))] != sj("トヨタファイナンス株式会社");
+    EXPECT_TRUE(seen.action.contains(QStringLiteral("2 台あります"))) << seen.action.toStdString();
+    EXPECT_FALSE(seen.okEnabled);
+    EXPECT_EQ(newUsers(), 0);
+
+    prompter_.files = {kei};
+    answerCheckWindow(form, seen, [](CertificateCheckWindow& check) {
+        check.vehicleChoice->setFocus();
+        QTest::keyClick(check.vehicleChoice, Qt::Key_Down); // the first vehicle offered
+        EXPECT_TRUE(check.okButton->isEnabled());
+        QTest::keyClick(&check, Qt::Key_Return);
     });
-    EXPECT_EQ(kept, 1);
+    QTest::mouseClick(form.certificateButton, Qt::LeftButton);
+    EXPECT_EQ(newUsers(), 1);
+    EXPECT_TRUE(prompter_.errors.empty());
 }
 
 } // namespace
