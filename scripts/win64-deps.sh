@@ -7,9 +7,9 @@
 set -euo pipefail
 
 shared=${MIVORA_WIN64_SHARED:-$(cd "$(dirname "$0")/../.." && pwd)/shared/win64}
-[ -d "$shared" ] || shared=/work/shared/win64 # a clone elsewhere on the workplace machine
 if [ ! -f "$shared/toolchain-mingw64.cmake" ]; then
-    echo "No Windows toolchain bundle (shared/win64) beside this tree" >&2
+    echo "no Windows toolchain and library bundle at $shared (shared/win64 beside this" \
+        "tree, or MIVORA_WIN64_SHARED)" >&2
     exit 1
 fi
 cache=${MIVORA_WIN64_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/mivora/win64}

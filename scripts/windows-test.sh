@@ -7,10 +7,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 debian_build=$(realpath "$1")
 
-if ! prefix=$(bash scripts/win64-deps.sh); then
-    echo "Windows libraries not found: the Windows tests are skipped" >&2
+said=$(mktemp)
+if ! prefix=$(bash scripts/win64-deps.sh 2>"$said"); then
+    # Said where nobody can miss it: the Debian tests passed, the Windows side was not tried.
+    banner="WINDOWS TESTS SKIPPED: the Windows program was neither built nor tested ($(tail -n 1 "$said"))"
+    rm -f "$said"
+    printf '\n%s\n%s\n%s\n\n' "${banner//?/=}" "$banner" "${banner//?/=}" | tee /dev/stderr
     exit 0
 fi
+cat "$said" >&2
+rm -f "$said"
 bash scripts/windows.sh >/dev/null
 source scripts/wine-env.sh
 
