@@ -4,6 +4,7 @@
 #include "text/codec.h"
 #include "text/sjis.h"
 
+#include <algorithm>
 #include <map>
 #include <unordered_map>
 
@@ -11,27 +12,21 @@ namespace mivora {
 
 namespace {
 
-// Blanks around a stored chassis number (half- or full-width) do not make it another.
-std::string withoutOuterBlanks(std::string text) {
-    const auto blankAtEnd = [&] {
-        if (!text.empty() && text.back() == ' ')
-            return std::size_t{1};
-        return text.size() >= 2 && text.compare(text.size() - 2, 2, "\x81\x40") == 0
-                   ? std::size_t{2}
-                   : 0;
-    };
-    while (std::size_t blank = blankAtEnd())
-        text.resize(text.size() - blank);
-    std::size_t first = 0;
-    while (first < text.size()) {
-        if (text[first] == ' ')
-            ++first;
-        else if (text.compare(first, 2, "\x81\x40") == 0)
-            first += 2;
-        else
-            break;
+// Blanks around a stored chassis number (half- or full-width) do not make it
+// another; the text is walked by characters, so no trail byte is taken for a blank.
+std::string withoutOuterBlanks(std::string_view text) {
+    std::size_t first = text.size();
+    std::size_t end = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t length = charLength(text, pos);
+        const std::string_view character = text.substr(pos, length);
+        if (character != " " && character != "\x81\x40") {
+            first = std::min(first, pos);
+            end = pos + length;
+        }
+        pos += length;
     }
-    return text.substr(first);
+    return first < end ? std::string(text.substr(first, end - first)) : std::string();
 }
 
 // The vehicles of the list by their chassis number.

@@ -19,10 +19,6 @@ constexpr std::size_t kAmountWidth = 14;
 constexpr std::size_t kAddressSlot = 4;
 constexpr int kInputRecord = 1;
 
-std::string slotField(int slot) {
-    return sj("項目") + std::to_string(slot);
-}
-
 // A preset naming one of these asks its batch question and needs the fees.
 struct BatchQuestion {
     const char* keyword;
@@ -240,6 +236,10 @@ std::string PrintDataPreparation::chosenDate(std::string text) {
         return text;
     const std::string chosen = fromUtf8(prompter_.chooseDate());
     return chosen == sj("なし") ? std::string() : chosen;
+}
+
+std::string slotField(int slot) {
+    return sj("項目") + std::to_string(slot);
 }
 
 std::string itemToPrint(const Session& session, int slot) {

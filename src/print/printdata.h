@@ -58,6 +58,9 @@ class PrintDataPreparation : public PrintPreparation {
     Prompter& prompter_;
 };
 
+// The item field of slot N (1 to 60) in the layouts and the free contents: 項目N.
+std::string slotField(int slot);
+
 // The item text that slot N (1 to 60) prints: the finished preset of the record
 // being printed when preparation made one, else the layout's own.
 std::string itemToPrint(const Session& session, int slot);

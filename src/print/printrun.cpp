@@ -27,10 +27,6 @@ int scaled(long long dots, const AdjustmentGroup& group) {
     return static_cast<int>(std::clamp<long long>(units, INT_MIN / 2, INT_MAX / 2));
 }
 
-std::string itemField(int n) {
-    return sj("項目") + std::to_string(n);
-}
-
 struct Slot {
     std::string item;
     int x;
@@ -71,7 +67,7 @@ void keepOfferedItems(Session& session) {
     Table& layouts = session.layouts;
     keepQuietly(layouts, [&] {
         for (int n = 1; n <= kSlotCount; ++n) {
-            const std::string field = itemField(n);
+            const std::string field = slotField(n);
             const auto& prepared = session.preparation.preparedItems[n - 1];
             if (changesWhatIsOffered(prepared, layouts.text(field)))
                 layouts.setText(field, *prepared);
@@ -84,7 +80,7 @@ void keepOfferedItems(Session& session) {
 std::vector<int> offerHandWrittenSlots(const Table& layouts, PrintRunHost& host) {
     std::vector<int> offered;
     for (int n = 1; n <= kSlotCount; ++n) {
-        std::string item = layouts.text(itemField(n));
+        std::string item = layouts.text(slotField(n));
         if (!item.empty() && item[0] == '?') {
             host.offerHandWritten(n, item.substr(1));
             offered.push_back(n);
@@ -128,7 +124,7 @@ class RunAnswers {
                 free.catchUp();
                 for (const int n : offered_)
                     if (answers[n - 1] != kept_[n - 1])
-                        free.setText(itemField(n), answers[n - 1]);
+                        free.setText(slotField(n), answers[n - 1]);
             });
         } catch (const Error&) {
             // Also run by the destructor when the run ends on a failure: that
@@ -143,7 +139,7 @@ class RunAnswers {
         free.catchUp();
         HandWrittenAnswers answers;
         for (int n = 1; n <= kSlotCount; ++n)
-            answers[n - 1] = free.text(itemField(n));
+            answers[n - 1] = free.text(slotField(n));
         return answers;
     }
 
