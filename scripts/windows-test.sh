@@ -12,7 +12,9 @@ if ! prefix=$(bash scripts/win64-deps.sh 2>"$said"); then
     # Said where nobody can miss it: the Debian tests passed, the Windows side was not tried.
     banner="WINDOWS TESTS SKIPPED: the Windows program was neither built nor tested ($(tail -n 1 "$said"))"
     rm -f "$said"
-    printf '\n%s\n%s\n%s\n\n' "${banner//?/=}" "$banner" "${banner//?/=}" | tee /dev/stderr
+    for stream in 1 2; do
+        printf '\n%s\n%s\n%s\n\n' "${banner//?/=}" "$banner" "${banner//?/=}" >&"$stream"
+    done
     exit 0
 fi
 cat "$said" >&2
