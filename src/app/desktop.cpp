@@ -135,6 +135,9 @@ int runDesktop(int argc, char** argv) {
     toolEdit.printCalibrationSheet = [&mainForm](const AdjustmentGroup& group, int number) {
         return mainForm.printHost().printCalibrationSheet(group, number);
     };
+    toolEdit.expectedCalibrationSheet = [&mainForm](const AdjustmentGroup& group) {
+        return mainForm.printHost().expectedCalibrationSheet(group);
+    };
     TPrFreeEditForm freeEdit(designer.freeChoices(), &mainForm);
     forms.freeEdit = &freeEdit;
     TDateSelectDlg dateSelect(session.settings.programDir, &mainForm);

@@ -21,6 +21,10 @@ std::string PrinterDevice::printerName() const {
     }
 }
 
+int PrinterDevice::dotsPerInch() const {
+    return printer_.resolution();
+}
+
 std::string PrinterDevice::shownName() const {
     return printer_.printerName().toStdString();
 }

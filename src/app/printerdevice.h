@@ -20,6 +20,7 @@ class PrinterDevice : public PrintDevice {
     // CP932; empty for a name that has no Shift-JIS form (no adjustment group can
     // name such a printer).
     std::string printerName() const override;
+    int dotsPerInch() const override;
     PrintCanvas& beginPage() override;
     void endPage() override;
     void abortPage() override;

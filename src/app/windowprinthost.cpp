@@ -45,24 +45,35 @@ int WindowPrintHost::print() {
     return pages;
 }
 
-// The dialog opens on the group's printer when the group names one installed.
-std::optional<CalibrationMarks> WindowPrintHost::printCalibrationSheet(const AdjustmentGroup& group,
-                                                                       int groupNumber) {
+void WindowPrintHost::useGroupPrinter(const AdjustmentGroup& group) {
     const QString named = QString::fromStdString(toUtf8(group.printerName));
     if (!named.isEmpty() && !QPrinterInfo::printerInfo(named).isNull())
         printer_.setPrinterName(named);
+}
+
+QSizeF WindowPrintHost::paperMm() const {
+    return printer_.pageLayout().fullRect(QPageLayout::Millimeter).size();
+}
+
+// The dialog opens on the group's printer when the group names one installed.
+std::optional<CalibrationSheet> WindowPrintHost::printCalibrationSheet(const AdjustmentGroup& group,
+                                                                       int groupNumber) {
+    useGroupPrinter(group);
     if (!choosePrinter())
         return std::nullopt;
-    const CalibrationMarks marks =
-        calibrationMarks(printer_.pageLayout().fullRect(QPageLayout::Millimeter).size());
     PrinterDevice sheet(printer_);
     try {
-        mivora::printCalibrationSheet(sheet, marks, group, groupNumber, printFont(), printColour());
+        return mivora::printCalibrationSheet(sheet, group, paperMm(), groupNumber, printFont(),
+                                             printColour());
     } catch (const Error& error) {
         forms_.prompter->showError(error.what());
         return std::nullopt;
     }
-    return marks;
+}
+
+CalibrationSheet WindowPrintHost::expectedCalibrationSheet(const AdjustmentGroup& group) {
+    useGroupPrinter(group);
+    return calibrationSheet(group, printer_.resolution(), paperMm());
 }
 
 void WindowPrintHost::offerHandWritten(int slot, const std::optional<std::string>& caption) {

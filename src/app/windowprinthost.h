@@ -30,9 +30,12 @@ class WindowPrintHost : public PrintRunHost {
 
     // The calibration sheet of an adjustment group (its number from 1), on the
     // printer chosen in the printer set-up dialog and on its paper; a failure is
-    // shown to the person. The marks as printed, or nothing when nothing was.
-    std::optional<CalibrationMarks> printCalibrationSheet(const AdjustmentGroup& group,
+    // shown to the person. The sheet as printed, or nothing when nothing was.
+    std::optional<CalibrationSheet> printCalibrationSheet(const AdjustmentGroup& group,
                                                           int groupNumber);
+    // The sheet the group prints on its printer (the one it names when installed,
+    // else the one chosen last) without printing it.
+    CalibrationSheet expectedCalibrationSheet(const AdjustmentGroup& group);
 
     // How the printer is chosen: the printer set-up dialog, unless replaced (the
     // tests choose without a dialog). False ends the run.
@@ -51,6 +54,8 @@ class WindowPrintHost : public PrintRunHost {
   private:
     bool showPrintDialog(QPrinter& printer);
     QString jobName() const;
+    void useGroupPrinter(const AdjustmentGroup& group);
+    QSizeF paperMm() const;
 
     Session& session_;
     Forms& forms_;

@@ -55,8 +55,8 @@ void printSheet(const fs::path& file, const AdjustmentGroup& group, int number, 
     const HeadlessGui gui;
     registerJapaneseFontSubstitutes();
     PdfDevice pdf(file, kA4Mm);
-    printCalibrationSheet(pdf, calibrationMarks(kA4Mm), group, number,
-                          fontNamed(printFontName(fs::current_path())), Qt::black);
+    printCalibrationSheet(pdf, group, kA4Mm, number, fontNamed(printFontName(fs::current_path())),
+                          Qt::black);
     pdf.finish();
     out << groupText(number, group) << " の調整用紙を " << pathText(file) << " に印刷しました。\n";
 }
@@ -66,7 +66,8 @@ void printSheet(const fs::path& file, const AdjustmentGroup& group, int number, 
 void showValues(const MeasuredMarks& measured, PrinterAdjustment groups, int number, bool save,
                 std::ostream& out) {
     AdjustmentGroup& group = groups.at(static_cast<std::size_t>(number - 1));
-    const CalibrationResult result = calibrate(calibrationMarks(kA4Mm), group, measured);
+    const CalibrationSheet sheet = calibrationSheet(group, PdfDevice::kResolution, kA4Mm);
+    const CalibrationResult result = calibrate(sheet.marks, sheet.printedWith, measured);
     out << groupText(number, group) << " で印刷した調整用紙の実測値から、次の値になります。\n";
     for (const std::string& line : describeCalibration(result))
         out << line << "\n";

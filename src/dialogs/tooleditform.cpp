@@ -282,17 +282,19 @@ void TToolEditForm::SheetBtnClick(int group) {
             // No installed printer has a name without a Shift-JIS form in a group.
         }
     }
-    if (auto marks = printCalibrationSheet(values, group + 1))
-        sheets_.at(group) = PrintedSheet{*marks, values};
+    if (auto printed = printCalibrationSheet(values, group + 1))
+        sheets_.at(group) = *printed;
 }
 
 // Measurements belong to the sheet printed last for the group; without one in this
 // run of the program, to an A4 sheet printed with the values shown now. The new
 // values go into the boxes, and into ToolEdit.INI with this window's OK.
 void TToolEditForm::MeasuredBtnClick(int group) {
-    const PrintedSheet sheet =
-        sheets_.at(group).value_or(PrintedSheet{calibrationMarks(), numbersOf(groups_.at(group))});
-    TCalibrationDlg measurement(sheet.marks, sheet.values, group + 1, this);
+    const AdjustmentGroup shown = numbersOf(groups_.at(group));
+    const CalibrationSheet sheet = sheets_.at(group).value_or(
+        expectedCalibrationSheet ? expectedCalibrationSheet(shown)
+                                 : calibrationSheet(shown, kInitialGroupDotsPerInch, kA4Mm));
+    TCalibrationDlg measurement(sheet.marks, sheet.printedWith, group + 1, this);
     if (measurement.exec() == QDialog::Accepted && measurement.values())
         showNumbers(groups_.at(group), *measurement.values());
 }

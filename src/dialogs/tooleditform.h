@@ -37,11 +37,15 @@ class TToolEditForm : public QDialog {
     void showPrinterChoice(const QStringList& printers);
 
     // Prints the calibration sheet of a group (its number from 1) with the values
-    // given, on a printer the person chooses; the marks as printed, or nothing when
+    // given, on a printer the person chooses; the sheet as printed, or nothing when
     // nothing was printed. Set by the program; without it the sheet buttons do
     // nothing.
-    std::function<std::optional<CalibrationMarks>(const AdjustmentGroup&, int groupNumber)>
+    std::function<std::optional<CalibrationSheet>(const AdjustmentGroup&, int groupNumber)>
         printCalibrationSheet;
+    // The sheet the values given print on the group's printer, for measurements of
+    // a sheet printed before this run of the program. Without it: an A4 sheet of a
+    // printer on which the initial values print true.
+    std::function<CalibrationSheet(const AdjustmentGroup&)> expectedCalibrationSheet;
 
     void FormCreate();
     void FormResize();
@@ -91,13 +95,6 @@ class TToolEditForm : public QDialog {
         QPushButton* measured;
     };
 
-    // The last calibration sheet of a group: its marks and the values it was
-    // printed with, which the measurements are taken against.
-    struct PrintedSheet {
-        CalibrationMarks marks;
-        AdjustmentGroup values;
-    };
-
     void buildWindow();
     GroupControls buildGroup(QWidget* parent);
     QWidget* buildButtonPanel();
@@ -107,7 +104,7 @@ class TToolEditForm : public QDialog {
 
     std::filesystem::path programDir_;
     std::array<GroupControls, 3> groups_;
-    std::array<std::optional<PrintedSheet>, 3> sheets_;
+    std::array<std::optional<CalibrationSheet>, 3> sheets_; // the last printed of each group
 };
 
 } // namespace mivora

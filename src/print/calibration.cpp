@@ -44,10 +44,13 @@ int wholeMillimetresToDots(double mm) {
     return static_cast<int>(std::lround(mm)) * kDotsPer100Mm / 100;
 }
 
-QPoint markDots(QPointF onA4, QSizeF paperMm) {
-    return {wholeMillimetresToDots(onA4.x() / kA4Mm.width() * paperMm.width()),
-            wholeMillimetresToDots(onA4.y() / kA4Mm.height() * paperMm.height())};
+QPoint markDots(QPointF onA4, QSizeF paperMm, double printScale) {
+    return {wholeMillimetresToDots(onA4.x() / kA4Mm.width() * paperMm.width() / printScale),
+            wholeMillimetresToDots(onA4.y() / kA4Mm.height() * paperMm.height() / printScale)};
 }
+
+// A layout dot is a 3.79th of a millimetre: 96.266 dots to the inch.
+constexpr double kLayoutDotsPerInch = kDotsPer100Mm * 25.4 / 100;
 
 enum class Axis { Horizontal, Vertical };
 
@@ -323,8 +326,30 @@ std::optional<DecimalText> decimalText(std::string_view entry) {
 
 } // namespace
 
-CalibrationMarks calibrationMarks(QSizeF paperMm) {
-    return {paperMm, {markDots(kMark1OnA4, paperMm), markDots(kMark2OnA4, paperMm)}};
+CalibrationMarks calibrationMarks(QSizeF paperMm, double printScale) {
+    return {paperMm,
+            {markDots(kMark1OnA4, paperMm, printScale), markDots(kMark2OnA4, paperMm, printScale)}};
+}
+
+AdjustmentGroup groupForResolution(const AdjustmentGroup& group, int dotsPerInch) {
+    const AdjustmentGroup initial;
+    if (dotsPerInch <= 0 || group.numerator != initial.numerator ||
+        group.denominator != initial.denominator)
+        return group;
+    AdjustmentGroup trueSize = group;
+    trueSize.denominator =
+        kScaleRange.clamp(std::llround(initial.numerator * kLayoutDotsPerInch / dotsPerInch));
+    return trueSize;
+}
+
+double printScale(const AdjustmentGroup& group, int dotsPerInch) {
+    return static_cast<double>(group.numerator) / group.denominator * kLayoutDotsPerInch /
+           dotsPerInch;
+}
+
+CalibrationSheet calibrationSheet(const AdjustmentGroup& group, int dotsPerInch, QSizeF paperMm) {
+    const AdjustmentGroup printedWith = groupForResolution(group, dotsPerInch);
+    return {calibrationMarks(paperMm, printScale(printedWith, dotsPerInch)), printedWith};
 }
 
 double layoutMillimetres(int dots) {

@@ -31,8 +31,33 @@ struct CalibrationMarks {
 
 inline constexpr QSizeF kA4Mm{210, 297};
 
-// 20 mm / 20 mm and 180 mm / 270 mm on A4, at the same fractions on other paper.
-CalibrationMarks calibrationMarks(QSizeF paperMm = kA4Mm);
+// 20 mm / 20 mm and 180 mm / 270 mm on A4, at the same fractions on other paper,
+// where a group that prints printScale times true size puts them.
+CalibrationMarks calibrationMarks(QSizeF paperMm = kA4Mm, double printScale = 1);
+
+// The resolution the initial group (1000／267) was made for: there it prints true.
+inline constexpr int kInitialGroupDotsPerInch = 360;
+
+// The group as a printer of the given resolution prints it. A group never
+// calibrated (still 1000／267) takes the fraction that prints true size there, so
+// that the first print and the first calibration sheet on a 180 or 300 dpi printer
+// are not twice or 1.2 times too large; a calibrated group prints as it stands.
+AdjustmentGroup groupForResolution(const AdjustmentGroup& group, int dotsPerInch);
+
+// How many times true size the group prints on a printer of that resolution.
+double printScale(const AdjustmentGroup& group, int dotsPerInch);
+
+// A calibration sheet as a printer makes it: its marks, and the values it is
+// printed with, which the measurements are taken against.
+struct CalibrationSheet {
+    CalibrationMarks marks;
+    AdjustmentGroup printedWith;
+};
+
+// The sheet of a group on a printer of that resolution and paper. Its marks land
+// at their places on the paper whatever the group's scale there, so that a group
+// made for another printer (half or twice the size) can still be measured.
+CalibrationSheet calibrationSheet(const AdjustmentGroup& group, int dotsPerInch, QSizeF paperMm);
 
 // Where a layout position lies from the paper's edge when the printer is true, mm.
 double layoutMillimetres(int dots);

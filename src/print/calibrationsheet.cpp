@@ -99,9 +99,12 @@ std::string shownPrinterName(const std::string& cp932) {
 
 } // namespace
 
-void printCalibrationSheet(PrintDevice& device, const CalibrationMarks& marks,
-                           const AdjustmentGroup& group, int groupNumber, const QFont& font,
-                           const QColor& colour) {
+CalibrationSheet printCalibrationSheet(PrintDevice& device, const AdjustmentGroup& givenGroup,
+                                       QSizeF paperMm, int groupNumber, const QFont& font,
+                                       const QColor& colour) {
+    const CalibrationSheet printed = calibrationSheet(givenGroup, device.dotsPerInch(), paperMm);
+    const CalibrationMarks& marks = printed.marks;
+    const AdjustmentGroup& group = printed.printedWith;
     const QPoint first = devicePosition(marks.dots[0].x(), marks.dots[0].y(), group);
     const QPoint second = devicePosition(marks.dots[1].x(), marks.dots[1].y(), group);
     const std::string printer = shownPrinterName(device.printerName());
@@ -123,6 +126,7 @@ void printCalibrationSheet(PrintDevice& device, const CalibrationMarks& marks,
         sheet.text(sheet.beside(heading, 0, 30), kBodySize,
                    "「実測値を入力」に入力してください。定規は尺度が合っていれば 50 mm です。");
     });
+    return printed;
 }
 
 } // namespace mivora

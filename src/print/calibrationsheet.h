@@ -9,10 +9,11 @@
 
 namespace mivora {
 
-// One page on the device. Throws PrintError (and drops the page) when the
-// printer fails.
-void printCalibrationSheet(PrintDevice& device, const CalibrationMarks& marks,
-                           const AdjustmentGroup& group, int groupNumber, const QFont& font,
-                           const QColor& colour);
+// One page on the device, of the paper given; returns the sheet as printed (a
+// group never calibrated prints at the device's true size). Throws PrintError
+// (and drops the page) when the printer fails.
+CalibrationSheet printCalibrationSheet(PrintDevice& device, const AdjustmentGroup& group,
+                                       QSizeF paperMm, int groupNumber, const QFont& font,
+                                       const QColor& colour);
 
 } // namespace mivora

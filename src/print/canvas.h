@@ -46,6 +46,8 @@ class PrintDevice {
 
     // The name of the printer the jobs go to (CP932).
     virtual std::string printerName() const = 0;
+    // Device units per inch: what a layout dot comes to on paper depends on it.
+    virtual int dotsPerInch() const = 0;
     // Starts the job of one page. Throws PrintError when the printer refuses.
     virtual PrintCanvas& beginPage() = 0;
     // Sends the page. Throws PrintError when the printer fails.

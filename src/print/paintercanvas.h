@@ -37,6 +37,7 @@ class PdfDevice : public PrintDevice {
     ~PdfDevice() override;
 
     std::string printerName() const override { return "PDF"; }
+    int dotsPerInch() const override { return kResolution; }
     // FileError naming the file and the system's reason when it cannot be made.
     PrintCanvas& beginPage() override;
     void endPage() override {}

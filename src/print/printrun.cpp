@@ -1,6 +1,7 @@
 #include "print/printrun.h"
 
 #include "items/menutextcheck.h"
+#include "print/calibration.h"
 #include "print/formimage.h"
 #include "print/printdata.h"
 #include "text/codec.h"
@@ -198,8 +199,10 @@ class PageWriter {
 
   private:
     AdjustmentGroup group(const PrintDevice& device) {
-        return chooseAdjustmentGroup(host_.adjustment(), session_.settings.severalPrinters,
-                                     device.printerName());
+        return groupForResolution(chooseAdjustmentGroup(host_.adjustment(),
+                                                        session_.settings.severalPrinters,
+                                                        device.printerName()),
+                                  device.dotsPerInch());
     }
 
     QRect paperRect(const AdjustmentGroup& group) const {

@@ -35,7 +35,7 @@ class CalibrateCommandTest : public ::testing::Test {
     std::vector<QPointF> marksOf(const std::string& file, const AdjustmentGroup& group) {
         const QImage page = renderPage(file, kRenderDpi);
         std::vector<QPointF> found;
-        for (QPoint dots : calibrationMarks().dots) {
+        for (QPoint dots : calibrationSheet(group, 360, kA4Mm).marks.dots) {
             const QPoint unit = devicePosition(dots.x(), dots.y(), group);
             const QPointF expected = QPointF(unit) * 25.4 / 360;
             if (auto cross = crossNear(page, kRenderDpi, expected))
@@ -74,9 +74,9 @@ TEST_F(CalibrateCommandTest, TheSheetShowsItsGroupAndItsMarksLandWhereTheGroupPu
         std::string::npos);
 }
 
-// A group that prints the sheet at about half its size, as the defaults do on a
-// printer of 680 dpi, and shifted: printed, measured off the page to a tenth of a
-// millimetre, shown, then saved into its group, printed again.
+// A group that prints the sheet at about half its size, as a group made for a
+// printer of 680 dpi does, and shifted: printed, measured off the page to a tenth
+// of a millimetre, shown, then saved into its group, printed again.
 TEST_F(CalibrateCommandTest, MeasuredValuesSavedPutTheMarksInPlaceOnTheNextSheet) {
     const AdjustmentGroup off{700, 350, 3, -2, "P2"};
     useGroup(2, off);
@@ -103,11 +103,11 @@ TEST_F(CalibrateCommandTest, MeasuredValuesSavedPutTheMarksInPlaceOnTheNextSheet
     EXPECT_EQ(after[0], before[0]);
     EXPECT_EQ(after[2], before[2]);
     EXPECT_EQ(readLines(toolEditFile(sample_.folder())).value().size(), 15u);
-    // 360 dpi is the true size at 1000/267; over 350 the numerator would pass 1000.
+    // True size on the PDF's 360 dpi: 360 / 96.266 layout dots per inch = 3.7396
+    // units per dot; over 350 the numerator would pass 1000.
     const AdjustmentGroup computed = after[1];
     EXPECT_EQ(computed.printerName, "P2");
-    EXPECT_NEAR(static_cast<double>(computed.numerator) / computed.denominator, 1000.0 / 267,
-                0.005);
+    EXPECT_NEAR(static_cast<double>(computed.numerator) / computed.denominator, 3.7396, 0.003);
     EXPECT_NE(shown.find("プリンタ尺度：" + std::to_string(computed.numerator) + "／" +
                          std::to_string(computed.denominator) + "\n"),
               std::string::npos)
@@ -116,7 +116,7 @@ TEST_F(CalibrateCommandTest, MeasuredValuesSavedPutTheMarksInPlaceOnTheNextSheet
     ASSERT_EQ(sample_.command({"calibrate", "--pdf", pdf("second.pdf"), "--group", "2"}), 0);
     const std::vector<QPointF> second = marksOf(pdf("second.pdf"), computed);
     ASSERT_EQ(second.size(), 2u);
-    const CalibrationMarks sheet = calibrationMarks();
+    const CalibrationMarks sheet = calibrationSheet(computed, 360, kA4Mm).marks;
     for (std::size_t i = 0; i < 2; ++i) {
         EXPECT_NEAR(second[i].x(), layoutMillimetres(sheet.dots[i].x()), 0.6);
         EXPECT_NEAR(second[i].y(), layoutMillimetres(sheet.dots[i].y()), 0.6);

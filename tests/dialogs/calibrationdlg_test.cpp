@@ -86,10 +86,9 @@ class CalibrationWindowTest : public ::testing::Test {
         form_.printCalibrationSheet = [this](const AdjustmentGroup& group, int number) {
             printedWith_ = group;
             printedGroup_ = number;
-            const CalibrationMarks marks = calibrationMarks();
-            printCalibrationSheet(paper_, marks, group, number, QFont(QStringLiteral("IPAGothic")),
-                                  Qt::black);
-            return std::optional<CalibrationMarks>(marks);
+            printedSheet_ = printCalibrationSheet(paper_, group, kA4Mm, number,
+                                                  QFont(QStringLiteral("IPAGothic")), Qt::black);
+            return std::optional(printedSheet_);
         };
         form_.show();
     }
@@ -106,6 +105,7 @@ class CalibrationWindowTest : public ::testing::Test {
     // the default denominator makes it print true.
     SimulatedPrinter paper_{1200, 0.985, QPointF(3.2, 1.7)};
     AdjustmentGroup printedWith_;
+    CalibrationSheet printedSheet_;
     int printedGroup_ = 0;
 };
 
@@ -141,7 +141,7 @@ TEST_F(CalibrationWindowTest, OnePrintOneMeasurementAndOneOk) {
     QTest::mouseClick(form_.sheetButton(1), Qt::LeftButton);
     const std::vector<QPointF> again = paper_.crosses();
     ASSERT_EQ(again.size(), 2u);
-    const CalibrationMarks sheet = calibrationMarks();
+    const CalibrationMarks& sheet = printedSheet_.marks;
     for (std::size_t i = 0; i < 2; ++i) {
         EXPECT_NEAR(again[i].x(), layoutMillimetres(sheet.dots[i].x()), 0.6);
         EXPECT_NEAR(again[i].y(), layoutMillimetres(sheet.dots[i].y()), 0.6);

@@ -275,22 +275,29 @@ TEST_F(PrintRunTest, AConfirmedItemPrintsOnlyOnYes) {
     EXPECT_EQ(pages()[1].texts.at(0).text, QStringLiteral("山田"));
 }
 
+// A group never calibrated (1000／267, true at 360 dpi) prints true size at the
+// printer's own resolution: over 321 at 300 dpi, 100 dots and the 1 mm shift (3
+// dots) come to 311 + 9 units. A calibrated group prints as it stands.
 TEST_F(PrintRunTest, TheAdjustmentGroupFollowsThePrinterOnlyWithGroupOneNamed) {
     struct Case {
         bool severalPrinters;
         const char* groupOneName;
+        int dotsPerInch;
         int expectedX; // of a slot at X = 100
     };
     const Case cases[] = {
-        {true, "", 385},    // group 2 names the printer, but group 1 names none
-        {true, "主", 500},  // group 2: 100 * 500 / 100
-        {false, "主", 385}, // one printer: always group 1
+        {true, "", 360, 385},    // group 2 names the printer, but group 1 names none
+        {true, "主", 360, 500},  // group 2: 100 * 500 / 100
+        {false, "主", 360, 385}, // one printer: always group 1
+        {false, "主", 300, 320}, // group 1 never calibrated, at 300 dpi
+        {true, "主", 180, 500},  // group 2 calibrated: as it stands at any resolution
     };
     addVehicles({"Ａ"});
     setSlot(1, "使用者", 100, 0);
     for (const Case& c : cases) {
         host_ = {};
         host_.recorder.name = sj("事務所");
+        host_.recorder.dpi = c.dotsPerInch;
         session_->settings.severalPrinters = c.severalPrinters;
         host_.groups[0].printerName = sj(c.groupOneName);
         host_.groups[1] = {500, 100, 0, 0, sj("事務所")};

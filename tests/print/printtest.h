@@ -53,12 +53,14 @@ struct Page {
 class RecordingDevice : public PrintDevice, public PrintCanvas {
   public:
     std::string name = "PDF";
+    int dpi = 360; // where the initial group prints true
     std::vector<Page> sent;
     int aborted = 0;
     int refuseJob = 0;            // the job number (from 1) the printer refuses
     std::function<void()> onText; // runs before a text is recorded; may throw
 
     std::string printerName() const override { return name; }
+    int dotsPerInch() const override { return dpi; }
     PrintCanvas& beginPage() override {
         if (++jobs_ == refuseJob)
             throw PrintError("プリンタがジョブを受け付けません。");

@@ -20,13 +20,15 @@ struct PaperText {
 class SimulatedPrinter : public PrintDevice, public PrintCanvas {
   public:
     SimulatedPrinter(double dpi, double scale, QPointF shiftMm)
-        : mmPerUnit_(25.4 / dpi * scale), shift_(shiftMm) {}
+        : dpi_(dpi), mmPerUnit_(25.4 / dpi * scale), shift_(shiftMm) {}
 
     std::vector<QRectF> rects; // mm, of the last page
     std::vector<PaperText> texts;
     int pages = 0;
 
     std::string printerName() const override { return "Simulated"; }
+    // What the printer says of itself; its error lies in the scale.
+    int dotsPerInch() const override { return static_cast<int>(dpi_); }
     PrintCanvas& beginPage() override {
         rects.clear();
         texts.clear();
@@ -71,6 +73,7 @@ class SimulatedPrinter : public PrintDevice, public PrintCanvas {
   private:
     QPointF onPaper(QPointF unit) const { return unit * mmPerUnit_ + shift_; }
 
+    double dpi_;
     double mmPerUnit_;
     QPointF shift_;
 };
