@@ -10,6 +10,7 @@
 #include "store/datafolder.h"
 #include "store/safetycopy.h"
 #include "store/storetest.h"
+#include "support/samplefolder.h"
 #include "support/tempdir.h"
 #include "text/codec.h"
 #include "text/lines.h"
@@ -31,6 +32,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStyle>
@@ -45,6 +47,9 @@
 #include <functional>
 #include <map>
 #include <tuple>
+
+#include <signal.h>
+#include <sys/stat.h>
 
 namespace mivora::test {
 namespace {
@@ -839,6 +844,38 @@ TEST(SingleInstance, SecondCopyIsRefusedAndAStaleLockTakenOver) {
     stale.close();
     SingleInstance next(lockPath);
     EXPECT_TRUE(next.acquire());
+}
+
+// The process holding the program folder's lock, as the system lists it; 0 for none.
+// Read without taking the lock, which would keep a copy starting that moment out.
+qint64 lockHolder(const QString& lockPath) {
+    struct stat file {};
+    if (::stat(lockPath.toLocal8Bit().constData(), &file) != 0)
+        return 0;
+    std::ifstream locks("/proc/locks");
+    const std::string inode = ":" + std::to_string(file.st_ino) + " ";
+    for (std::string line; std::getline(locks, line);)
+        if (line.find("FLOCK") != std::string::npos && line.find(inode) != std::string::npos)
+            return std::stoll(line.substr(line.find("WRITE") + 5));
+    return 0;
+}
+
+// A copy ended by the system (a crash, kill -9) leaves nothing behind that keeps
+// the next start out, however soon it comes and whatever process number it gets.
+TEST(SingleInstance, AKilledCopyNeverKeepsTheNextStartOut) {
+    const SampleFolder sample;
+    const QString lockPath = SingleInstance::lockPathFor(sample.dir());
+    for (int round = 1; round <= 20; ++round) {
+        QProcess copy;
+        copy.setWorkingDirectory(QString::fromStdString(pathText(sample.dir())));
+        copy.start(QStringLiteral(MIVORA_EXECUTABLE), {});
+        ASSERT_TRUE(copy.waitForStarted()) << round;
+        const bool locked =
+            QTest::qWaitFor([&] { return lockHolder(lockPath) == copy.processId(); }, 30000);
+        ::kill(static_cast<pid_t>(copy.processId()), SIGKILL);
+        copy.waitForFinished();
+        ASSERT_TRUE(locked) << "start " << round << " did not take the program folder";
+    }
 }
 
 // In the user's own runtime folder, one lock per program folder: another user, or
