@@ -30,5 +30,8 @@ cmake --build "$debian_build" --target paradoxsample >/dev/null
 xvfb-run -a bash tests/windows/e2e.sh "$debian_build/mivora" dist/windows/Mivora/mivora.exe \
     "$debian_build/tests/paradoxsample"
 
+echo "== Starting again after a killed copy"
+xvfb-run -a bash tests/windows/restart.sh dist/windows/Mivora/mivora.exe
+
 echo "== Installer and desktop"
 bash tests/windows/desktop.sh dist/windows/Mivora-Setup-*.exe
