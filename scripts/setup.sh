@@ -12,7 +12,7 @@ packages=(
     poppler-utils xvfb xauth
     cups printer-driver-cups-pdf
     libzip-dev dpkg-dev appstream desktop-file-utils lintian
-    clang libclang-rt-14-dev strace
+    clang libclang-rt-14-dev clang-tools-14 strace
     # the Windows build, its tests under wine and its installer
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools ninja-build
     googletest wine wine64 nsis imagemagick x11-utils locales

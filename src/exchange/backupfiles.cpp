@@ -1,5 +1,6 @@
 #include "exchange/backupfiles.h"
 
+#include "platform/paths.h"
 #include "text/errors.h"
 #include "text/lines.h"
 
@@ -29,7 +30,7 @@ bool isToken(std::string_view name) {
 }
 
 fs::path temporaryOf(const fs::path& directory, const std::string& token, std::size_t index) {
-    return directory / (token + "." + std::to_string(index));
+    return pathOf(directory, token + "." + std::to_string(index));
 }
 
 std::string systemText() {
@@ -70,7 +71,7 @@ std::vector<std::string> journalTargets(const OpenFile& journal) {
 
 // One journal found in a folder: finished, removed or, while its backup runs, left.
 void finishJournal(const fs::path& directory, const std::string& token) {
-    const fs::path journal = directory / token;
+    const fs::path journal = pathOf(directory, token);
     OpenFile file(journal, OpenFile::Mode::Read);
     if (!file.isOpen())
         return; // its backup has just finished
@@ -120,8 +121,8 @@ void finishStoppedBackups(const fs::path& directory) {
     // tidied up; a backup that started meanwhile has its journal by now.
     std::error_code ignored;
     for (const std::string& name : temporaries)
-        if (!fs::exists(directory / name.substr(0, kTokenLength), ignored))
-            fs::remove(directory / name, ignored);
+        if (!fs::exists(pathOf(directory, name.substr(0, kTokenLength)), ignored))
+            fs::remove(pathOf(directory, name), ignored);
 }
 
 BackupFiles::BackupFiles(std::vector<fs::path> targets)
@@ -155,7 +156,7 @@ void BackupFiles::createJournal() {
         char hex[8];
         std::snprintf(hex, sizeof hex, "%06x", random() & 0xFFFFFFu);
         token_ = std::string(kPrefix) + hex;
-        journal_ = OpenFile(directory_ / token_, OpenFile::Mode::CreateNew);
+        journal_ = OpenFile(pathOf(directory_, token_), OpenFile::Mode::CreateNew);
         if (!journal_.isOpen() && (errno != EEXIST || attempt == 16))
             fail("を書き込めません", systemText());
     }
@@ -174,7 +175,7 @@ void BackupFiles::discard() {
     if (!journal_.isOpen())
         return;
     if (!committed_)
-        fs::remove(directory_ / token_, ignored);
+        fs::remove(pathOf(directory_, token_), ignored);
     journal_.close();
 }
 
@@ -214,7 +215,7 @@ void BackupFiles::commit() {
                  "次にこのフォルダでバックアップかリストアをするときに置き換えます。");
     std::error_code ignored;
     syncFolder(directory_);
-    fs::remove(directory_ / token_, ignored);
+    fs::remove(pathOf(directory_, token_), ignored);
 }
 
 } // namespace mivora

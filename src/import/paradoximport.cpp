@@ -2,6 +2,7 @@
 
 #include "import/paradoxtable.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "store/datafolder.h"
 #include "store/table.h"
 #include "text/codec.h"
@@ -165,7 +166,7 @@ std::vector<fs::path> finishStoppedImports(const fs::path& folder) {
     std::error_code error;
     std::vector<fs::path> stopped;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = pathText(it->path().filename());
         if (!it->is_directory())
             continue;
         if (name.starts_with(kWorkPrefix))
@@ -195,7 +196,7 @@ class WorkFolder {
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
             char hex[9];
             std::snprintf(hex, sizeof hex, "%08x", random());
-            fs::path candidate = target.parent_path() / (std::string(kWorkPrefix) + hex);
+            fs::path candidate = pathOf(target.parent_path(), std::string(kWorkPrefix) + hex);
             if (fs::create_directory(candidate))
                 path_ = candidate;
         }

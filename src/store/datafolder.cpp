@@ -1,5 +1,6 @@
 #include "store/datafolder.h"
 
+#include "platform/paths.h"
 #include "store/postgres.h"
 #include "store/sqlite.h"
 #include "store/tableformat.h"
@@ -35,7 +36,7 @@ void refuseExistingFiles(const fs::path& dataFolder) {
 } // namespace
 
 fs::path tablePath(const fs::path& dataFolder, const TableDef& table) {
-    return dataFolder / table.file;
+    return pathOf(dataFolder, table.file);
 }
 
 void createTables(const fs::path& dataFolder, Indexes indexes) {
@@ -78,7 +79,7 @@ fs::path stagingOf(const fs::path& to, const char* state) {
     name += pathText(target.filename());
     name += ".mivora-copy";
     name += state;
-    return target.parent_path() / name;
+    return pathOf(target.parent_path(), name);
 }
 
 void moveStagedTables(const fs::path& complete, const fs::path& to) {

@@ -1,5 +1,6 @@
 #include "store/postgres.h"
 
+#include "platform/paths.h"
 #include "store/sqlite.h"
 #include "text/errors.h"
 #include "text/filenames.h"
@@ -732,7 +733,7 @@ bool holdsPassword(const std::string& connection) {
 }
 
 std::string serverTableName(const TableDef& table) {
-    return pathText(fs::path(table.file).stem());
+    return pathText(pathOf({}, table.file).stem());
 }
 
 } // namespace mivora

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/localtime.h"
+#include "platform/paths.h"
 #include "store/postgres.h"
 #include "store/schema.h"
 #include "store/sqlite.h"
@@ -103,7 +104,7 @@ std::vector<Found> copiesOf(const Table& table, PostgresDatabase* server) {
     for (const std::string& name :
          server ? server->tablesStartingWith(tableStem(table) + "-") : std::vector<std::string>())
         if (parseCopyName(tableStem(table), name, parsed))
-            found.push_back({parsed, name, name});
+            found.push_back({parsed, pathOf({}, name), name});
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(safetyFolder(table), error)) {
         CopyName name;
@@ -194,7 +195,7 @@ fs::path reserveCopyPath(const Table& table) {
 }
 
 fs::path writeCopy(Table& table) {
-    fs::path file = safetyFolder(table) / (tableStem(table) + ".db");
+    fs::path file = pathOf(safetyFolder(table), tableStem(table) + ".db");
     // Written under a name no listing takes for a copy, and renamed when complete.
     fs::path partial;
     try {
@@ -268,7 +269,7 @@ fs::path writeSafetyCopy(Table& table) {
     PostgresDatabase* server = copiesServer(table);
     fs::path file;
     if (server)
-        table.transaction([&] { file = writeServerCopy(table, *server); });
+        table.transaction([&] { file = pathOf({}, writeServerCopy(table, *server)); });
     else
         file = writeCopy(table);
     removeOldest(table, server);
