@@ -28,7 +28,7 @@ echo "== Windows test programs under wine"
 echo "== Windows and Debian end to end"
 cmake --build "$debian_build" --target paradoxsample >/dev/null
 xvfb-run -a bash tests/windows/e2e.sh "$debian_build/mivora" dist/windows/Mivora/mivora.exe \
-    "$debian_build/tests/paradoxsample"
+    "$debian_build/tests/paradoxsample" build-win64/mivora.exe
 
 echo "== Starting again after a killed copy"
 xvfb-run -a bash tests/windows/restart.sh dist/windows/Mivora/mivora.exe

@@ -3,12 +3,15 @@
 # the same commands on twin program folders (under ドキュメント) give the same
 # texts, the same files byte for byte and the same pages to 0.1 mm, and what one
 # writes the other reads.
-#   tests/windows/e2e.sh DEBIAN_MIVORA WINDOWS_MIVORA_EXE PARADOXSAMPLE
+# A crash of the Windows program fails the run with wine's backtrace, its frames
+# in the program named from SYMBOLS_EXE (the same program before stripping).
+#   tests/windows/e2e.sh DEBIAN_MIVORA WINDOWS_MIVORA_EXE PARADOXSAMPLE [SYMBOLS_EXE]
 # Runs in the wine environment that scripts/windows-test.sh sets up.
 set -uo pipefail
 deb=$(realpath "$1")
 win=$(realpath "$2")
 paradox=$(realpath "$3")
+symbols=${4:+$(realpath "$4")}
 here=$(cd "$(dirname "$0")" && pwd)
 postal_list=${MIVORA_SHARED_DATA:-$here/../../../shared/data}/KEN_ALL.CSV
 [ -f "$postal_list" ] || postal_list=$here/../data/ken_all_excerpt.csv
@@ -33,9 +36,24 @@ on() { # deb|win folder args...
     if [ "$side" = deb ]; then
         (cd "$work/deb/$folder" && "$deb" "$@" 2>&1) | sed "s|$work/deb|ROOT|g"
     else
-        (cd "$work/win/$folder" && wine "$win" "$@" 2>&1) | tr -d '\r' |
+        (cd "$work/win/$folder" && wine "$win" "$@" 2>&1) | tr -d '\r' | keep_crash "$@" |
             sed 's|Z:\\|/|g; s|\\|/|g' | sed "s|$work/win|ROOT|g"
     fi
+}
+
+# Passes the output on; a crash's output (wine's register dump and backtrace)
+# goes whole into the crash log, with the program's frames named.
+keep_crash() { # the command's args
+    local output
+    output=$(cat)
+    printf '%s\n' "$output"
+    grep -q '^Backtrace:' <<<"$output" || return 0
+    {
+        echo "== mivora $* crashed under wine:"
+        echo "$output"
+        [ -n "$symbols" ] && grep -o 'in mivora (+0x[0-9a-f]*)' <<<"$output" | grep -o '0x[0-9a-f]*' |
+            python3 "$here/symbolize.py" "$symbols"
+    } >>"$work/crashes.log"
 }
 
 same_output() { # folder args...
@@ -153,5 +171,9 @@ same_output "$folder" calibrate --pdf 調整.pdf
 same_pages "$folder/調整.pdf" 2.0
 same_output "$folder" calibrate --measured 30.2,40.1,180.6,250.3 --group 2
 
+if [ -s "$work/crashes.log" ]; then
+    cat "$work/crashes.log" >&2
+    fail "the Windows program crashed (wine's backtrace above)"
+fi
 echo "windows end to end: $checks checks, $failures failed"
 [ "$failures" -eq 0 ]
