@@ -1,9 +1,9 @@
 #include "store/placesorter.h"
 
+#include "store/backgroundtask.h"
 #include "text/errors.h"
 
 #include <algorithm>
-#include <future>
 #include <limits>
 
 namespace mivora {
@@ -148,19 +148,17 @@ void PlaceSorter::visitBucket(const std::string& bytes, std::size_t firstPlace) 
         return std::span(starts).subspan(from, std::min(kRecordsPerSlice, starts.size() - from));
     };
     std::vector<std::vector<std::string>> slices[2];
-    std::future<void> unpacking; // waits, if it must, for the thread before the slices go
+    BackgroundTask unpacking; // joins, if it must, the thread before the slices go
     if (!starts.empty())
         unpack(bytes, slice(0), slices[0]);
     for (std::size_t from = 0, s = 0; from < starts.size(); from += kRecordsPerSlice, s ^= 1) {
         const std::size_t next = from + kRecordsPerSlice;
         if (next < starts.size())
-            unpacking = std::async(std::launch::async,
-                                   [&, next, s] { unpack(bytes, slice(next), slices[s ^ 1]); });
+            unpacking.start([&, next, s] { unpack(bytes, slice(next), slices[s ^ 1]); });
         const std::size_t records = slice(from).size();
         for (std::size_t record = 0; record < records; ++record)
             visit_(slices[s][record]);
-        if (unpacking.valid())
-            unpacking.get();
+        unpacking.wait();
     }
 }
 

@@ -57,8 +57,8 @@ BatchConverter::BatchConverter(const std::vector<bool>& isText, PlaceSorter& sor
     : batches_{RowBatch(isText), RowBatch(isText)}, sorter_(sorter) {}
 
 void BatchConverter::handOver() {
-    if (converting_.valid()) {
-        converting_.get();
+    if (converting_.started()) {
+        converting_.wait();
         for (std::size_t record = 0; record < converted_->size(); ++record)
             sorter_.add(converted_->place(record), converted_->row(record),
                         converted_->packed(record));
@@ -66,7 +66,7 @@ void BatchConverter::handOver() {
     std::swap(filling_, converted_);
     filling_->clear();
     if (!converted_->empty())
-        converting_ = std::async(std::launch::async, [batch = converted_] { batch->convert(); });
+        converting_.start([batch = converted_] { batch->convert(); });
 }
 
 void BatchConverter::finish() {

@@ -4,8 +4,9 @@
 // reading a whole table, so a whole-table read does it on a second thread while
 // the engine reads the next batch.
 
+#include "store/backgroundtask.h"
+
 #include <cstddef>
-#include <future>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,7 +69,7 @@ class BatchConverter {
     RowBatch* filling_ = &batches_[0];
     RowBatch* converted_ = &batches_[1];
     PlaceSorter& sorter_;
-    std::future<void> converting_; // the last member: waits for the thread before the batches go
+    BackgroundTask converting_; // the last member: joins the thread before the batches go
 };
 
 } // namespace mivora
