@@ -9,7 +9,6 @@
 #include "cli/commands.h"
 #include "cli/programfolder.h"
 #include "designer/mivoraform.h"
-#include "dialogs/datesdlg.h"
 #include "dialogs/dateselectdlg.h"
 #include "dialogs/forms.h"
 #include "dialogs/indtlform.h"
@@ -146,8 +145,6 @@ int runDesktop(int argc, char** argv) {
     TMsgChkDlg confirmation(&mainForm);
     forms.confirmation = &confirmation;
     prompter.setConfirmationWindow(&confirmation);
-    TDateSDlg dateSetting(&mainForm);
-    forms.dateSetting = &dateSetting;
 
     mainForm.start();
     return app.exec();

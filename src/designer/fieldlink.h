@@ -27,7 +27,6 @@ class FieldLink {
     void setDataSource(DataSource* source);
     void setFieldName(const std::string& name); // CP932
     const std::string& fieldName() const { return field_; }
-    DataSource* dataSource() const { return source_; }
 
     // Whether the table is open and has the field.
     bool bound() const;

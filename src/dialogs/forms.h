@@ -5,7 +5,6 @@
 namespace mivora {
 
 class Prompter;
-class TDateSDlg;
 class TDateSelectDlg;
 class TInDTLForm;
 class TMivoraForm;
@@ -24,7 +23,6 @@ struct Forms {
     TPrFreeEditForm* freeEdit = nullptr;
     TDateSelectDlg* dateSelect = nullptr;
     TMsgChkDlg* confirmation = nullptr;
-    TDateSDlg* dateSetting = nullptr;
     Prompter* prompter = nullptr; // how the core asks a person
 };
 

@@ -8,7 +8,6 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 
 namespace mivora::test {
 namespace {
@@ -259,31 +258,6 @@ TEST_F(BackupRestoreTest, FailedOrCancelledRunsLeaveEverythingAsItWas) {
     session_.vehicles.first();
     EXPECT_THROW(restoreCsv(session_.vehicles, dir() / "many.CSV", cancel), Cancelled);
     EXPECT_EQ(allRecords(), many);
-}
-
-TEST_F(BackupRestoreTest, RandomAndTruncatedFilesAlwaysEnd) {
-    DigitCountRow row = standardRow();
-    row.postal = 0;
-    backup(row, "base.CSV");
-    backup(row, "base.TXT");
-    const std::string csv = bytesOf("base.CSV"), txt = bytesOf("base.TXT");
-    const Widths widths = *readWidthFile(dir() / "base.TIF");
-    std::mt19937 random(7);
-    for (int round = 0; round < 60; ++round) {
-        const std::string& source = round % 2 ? csv : txt;
-        std::string bytes = source.substr(0, random() % (source.size() + 1));
-        for (int flips = random() % 20; flips > 0 && !bytes.empty(); --flips)
-            bytes[random() % bytes.size()] = static_cast<char>(random());
-        std::ofstream(dir() / "fuzz.DAT", std::ios::binary) << bytes;
-        Widths some = widths;
-        if (round % 5 == 0)
-            some.fill(0);
-        if (round % 2)
-            restoreCsv(session_.vehicles, dir() / "fuzz.DAT", {});
-        else
-            restoreTxt(session_.vehicles, dir() / "fuzz.DAT", some, {});
-    }
-    SUCCEED();
 }
 
 } // namespace
