@@ -15,7 +15,7 @@ packages=(
     clang libclang-rt-14-dev clang-tools-14 strace
     # the Windows build, its tests under wine and its installer
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools ninja-build
-    googletest wine wine64 nsis imagemagick x11-utils locales
+    googletest wine wine64 nsis imagemagick x11-utils xdotool locales
 )
 
 missing=()
