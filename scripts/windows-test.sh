@@ -30,8 +30,10 @@ cmake --build "$debian_build" --target paradoxsample >/dev/null
 xvfb-run -a bash tests/windows/e2e.sh "$debian_build/mivora" dist/windows/Mivora/mivora.exe \
     "$debian_build/tests/paradoxsample" build-win64/mivora.exe
 
-echo "== Starting again after a killed copy"
-xvfb-run -a bash tests/windows/restart.sh dist/windows/Mivora/mivora.exe
+echo "== The desktop program: started again after a killed copy, the postal list from ダウンロード"
+screen=(-s "-screen 0 1280x1024x24")
+xvfb-run -a "${screen[@]}" bash tests/windows/restart.sh dist/windows/Mivora/mivora.exe
+xvfb-run -a "${screen[@]}" bash tests/windows/postalwindow.sh dist/windows/Mivora/mivora.exe
 
 echo "== Installer and desktop"
 bash tests/windows/desktop.sh dist/windows/Mivora-Setup-*.exe
