@@ -11,8 +11,8 @@
 #include "print/calibration.h"
 #include "print/crossmarks.h"
 #include "privatecups.h"
-#include "scriptedprompter.h"
 #include "session/session.h"
+#include "support/scriptedprompter.h"
 
 #include <QComboBox>
 #include <QPrinterInfo>

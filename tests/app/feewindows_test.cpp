@@ -8,7 +8,7 @@
 #include "designer/itemlabel.h"
 #include "designer/mivoraform.h"
 #include "print/pdftools.h"
-#include "scriptedprompter.h"
+#include "support/scriptedprompter.h"
 #include "text/codec.h"
 #include "text/sjis.h"
 

@@ -3,13 +3,13 @@
 // then the imported layouts print as the ones entered by hand.
 
 #include "app/oldinstallation.h"
-#include "app/scriptedprompter.h"
 #include "cli/commands.h"
 #include "cli/programfolder.h"
 #include "cli/sampleprogramfolder.h"
 #include "print/pdftools.h"
 #include "session/session.h"
 #include "support/paradoxwriter.h"
+#include "support/scriptedprompter.h"
 #include "text/lines.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 
 #include "app/mivoraptnform.h"
 #include "items/postalzip.h"
-#include "scriptedprompter.h"
 #include "store/datafolder.h"
+#include "support/scriptedprompter.h"
 #include "support/tempdir.h"
 #include "text/lines.h"
 

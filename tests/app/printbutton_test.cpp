@@ -6,7 +6,7 @@
 #include "cli/sampleprogramfolder.h"
 #include "dialogs/prfreeeditform.h"
 #include "print/pdftools.h"
-#include "scriptedprompter.h"
+#include "support/scriptedprompter.h"
 #include "text/codec.h"
 #include "text/sjis.h"
 #include "widgets/dbgrid.h"

@@ -2,11 +2,11 @@
 // A program folder with the sample tables, and the designer opened on it once the
 // test has laid out the settings files it wants.
 
-#include "app/scriptedprompter.h"
 #include "designer/mivoraform.h"
 #include "dialogs/forms.h"
 #include "session/session.h"
 #include "store/storetest.h"
+#include "support/scriptedprompter.h"
 #include "support/tempdir.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
-#include "app/scriptedprompter.h"
 #include "dialogs/captionpanel.h"
 #include "dialogs/messageboxprompter.h"
 #include "dialogs/msgchkdlg.h"
+#include "support/scriptedprompter.h"
 #include "support/tempdir.h"
 
 #include <QApplication>

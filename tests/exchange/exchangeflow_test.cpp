@@ -1,7 +1,7 @@
 #include "exchange/exchangeflow.h"
 
-#include "app/scriptedprompter.h"
 #include "support/samplefolder.h"
+#include "support/scriptedprompter.h"
 #include "text/errors.h"
 #include "text/lines.h"
 

@@ -3,10 +3,10 @@
 // and a resolver whose today is fixed, for the tests of item resolution. Names, values
 // and results are UTF-8 here.
 
-#include "app/scriptedprompter.h"
 #include "items/menutextcheck.h"
 #include "session/session.h"
 #include "store/datafolder.h"
+#include "support/scriptedprompter.h"
 #include "support/tempdir.h"
 #include "text/codec.h"
 #include "text/sjis.h"

@@ -2,11 +2,11 @@
 // Real tables in a fresh data folder, with fee figures that tell every use, column,
 // bracket and amount set apart, and a person who answers from a script.
 
-#include "app/scriptedprompter.h"
 #include "items/charconv.h"
 #include "session/session.h"
 #include "store/datafolder.h"
 #include "store/storetest.h"
+#include "support/scriptedprompter.h"
 #include "support/tempdir.h"
 #include "text/codec.h"
 #include "text/sjis.h"

@@ -3,10 +3,10 @@
 // that answers from a script and records what lands on each page. The texts are
 // resolved by the real resolver; only the person and the paper are stand-ins.
 
-#include "app/scriptedprompter.h"
 #include "print/printrun.h"
 #include "session/session.h"
 #include "store/datafolder.h"
+#include "support/scriptedprompter.h"
 #include "support/tempdir.h"
 #include "text/codec.h"
 #include "text/sjis.h"
