@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config ccache
     qt6-base-dev libgl-dev qt6-translations-l10n qt6-l10n-tools
-    libsqlite3-dev sqlite3 libpq-dev postgresql libicu-dev libjpeg62-turbo-dev
+    libsqlite3-dev sqlite3 libpq-dev postgresql openssl libicu-dev libjpeg62-turbo-dev
     fonts-ipafont-gothic
     libgtest-dev libbenchmark-dev
     poppler-utils xvfb xauth

@@ -8,8 +8,11 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 prefix=$(bash scripts/win64-deps.sh)
-toolchain=$(dirname "$prefix")/toolchain-mingw64.cmake
+toolchain=$PWD/scripts/win64-toolchain.cmake
 build=${MIVORA_WIN64_BUILD:-build-win64}
+# A build folder made with another toolchain file is configured anew.
+grep -qsx "CMAKE_TOOLCHAIN_FILE:[A-Z]*=$toolchain" "$build/CMakeCache.txt" ||
+    rm -f "$build/CMakeCache.txt"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DWIN64_DEPS_PREFIX="$prefix" -DQT_HOST_PATH=/usr \
@@ -23,7 +26,8 @@ rm -rf "$dist"
 mkdir -p "$dist"/{platforms,styles,imageformats,translations,fonts}
 cp "$build/mivora.exe" "$build/mivora.com" "$dist/"
 for dll in Qt6Core Qt6Gui Qt6Widgets Qt6PrintSupport libjpeg-62 libsqlite3-0 libzip zlib1 \
-    libpq icuuc72 icuin72 icudt72 libstdc++-6 libgcc_s_seh-1 libwinpthread-1; do
+    libpq libssl-3-x64 libcrypto-3-x64 icuuc72 icuin72 icudt72 \
+    libstdc++-6 libgcc_s_seh-1 libwinpthread-1; do
     cp "$prefix/bin/$dll.dll" "$dist/"
 done
 cp "$prefix/plugins/platforms/qwindows.dll" "$dist/platforms/"

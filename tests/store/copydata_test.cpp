@@ -39,9 +39,10 @@ class CopyDataTest : public StoreTest {
     TempDir other_;
 };
 
+// Over TCP, as from another PC, with the encryption that CARDATA.conn asks for.
 TEST_F(CopyDataTest, FilesToServerAndBackKeepEveryRecord) {
     const fs::path server = other_.path() / "server", back = other_.path() / "back";
-    useServerFor(server);
+    const std::string connection = useServerFor(server, tlsServer());
     std::vector<CopiedTable> there = copyDataFolder(dir_.path(), server);
     ASSERT_EQ(there.size(), allTables().size());
     EXPECT_EQ(there[0].name, "INDATA");
@@ -59,6 +60,12 @@ TEST_F(CopyDataTest, FilesToServerAndBackKeepEveryRecord) {
     vehicles.last();
     vehicles.setText(sj("使用者"), sj("サーバーで編集"));
     vehicles.post();
+
+    PostgresDatabase db(connection, "");
+    Statement encrypted =
+        db.prepare("SELECT count(*) FROM pg_stat_ssl WHERE pid = pg_backend_pid() AND ssl");
+    ASSERT_TRUE(encrypted.step());
+    EXPECT_EQ(encrypted.columnInt(0), 1) << "the records crossed the network in clear";
 }
 
 TEST_F(CopyDataTest, ATargetThatHasTablesIsRefusedAndLeftAsItWas) {

@@ -3,6 +3,7 @@
 
 #include "storetest.h"
 
+#include "store/postgres.h"
 #include "store/safetycopy.h"
 #include "text/errors.h"
 
@@ -238,6 +239,20 @@ TEST_F(LostServerTest, APostWithoutTheServerKeepsTheEditAndGoesThroughOnceItIsBa
     table_.open();
     EXPECT_EQ(table_.recordCount(), 1);
     EXPECT_EQ(table_.text(sj("使用者")), sj("新しい編集"));
+}
+
+// A connection that asks for encryption never falls back to clear text.
+TEST(UnencryptedServerTest, RefusesAConnectionThatAsksForEncryption) {
+    PrivateServer server;
+    PostgresDatabase(server.connection(), "").exec("ALTER SYSTEM SET ssl = off");
+    server.halt();
+    server.resume();
+    try {
+        PostgresDatabase connected(server.tlsConnection(), "");
+        ADD_FAILURE() << "connected in clear";
+    } catch (const ConnectionError& error) {
+        EXPECT_NE(std::string(error.what()).find("SSL"), std::string::npos) << error.what();
+    }
 }
 
 } // namespace

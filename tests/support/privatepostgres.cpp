@@ -31,15 +31,30 @@ std::string runScript(const std::string& action, const fs::path& dir) {
     return output;
 }
 
-const std::string& sharedServer() {
+std::string firstLine(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    if (!std::getline(in, line))
+        throw std::runtime_error("no connection string in " + file.string());
+    return line;
+}
+
+// The folder of the server that CTest started for the whole run, or of this
+// program's own.
+const fs::path& sharedServerDir() {
     static std::unique_ptr<PrivateServer> own;
-    static const std::string connection = [] {
-        if (fs::exists(fs::path(MIVORA_TEST_POSTGRES_DIR) / ".s.PGSQL.5432"))
-            return std::string("host=" MIVORA_TEST_POSTGRES_DIR " dbname=postgres user=postgres");
+    static const fs::path dir = [] {
+        const fs::path started(MIVORA_TEST_POSTGRES_DIR);
+        if (fs::exists(started / "tls.conn"))
+            return started;
         own = std::make_unique<PrivateServer>();
-        return own->connection();
+        return own->dir();
     }();
-    return connection;
+    return dir;
+}
+
+std::string sharedServer() {
+    return firstLine(sharedServerDir() / "local.conn");
 }
 
 std::string schemaOn(const std::string& server) {
@@ -56,6 +71,10 @@ PrivateServer::PrivateServer() {
     dir_ = fs::temp_directory_path() /
            ("mivora-pg-" + std::to_string(getpid()) + "-" + std::to_string(++started));
     connection_ = runScript("start", dir_);
+}
+
+std::string PrivateServer::tlsConnection() const {
+    return firstLine(dir_ / "tls.conn");
 }
 
 PrivateServer::~PrivateServer() {
@@ -76,6 +95,10 @@ void PrivateServer::resume() {
 
 std::string freshServerSchema() {
     return schemaOn(sharedServer());
+}
+
+std::string tlsServer() {
+    return firstLine(sharedServerDir() / "tls.conn");
 }
 
 std::string useServerFor(const fs::path& dataFolder, std::string server) {
