@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows side of the tests: the Windows build (scripts/windows.sh), its core
-# test programs under wine, the commands end to end against the Debian program of
-# this build, and the installer with the desktop program on a virtual display.
+# and dialogs test programs under wine, the commands end to end against the Debian
+# program of this build, and the installer with the desktop program on a virtual
+# display.
 #   scripts/windows-test.sh DEBIAN_BUILD_DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -10,8 +10,8 @@
 #include "designer/freechoices.h"
 #include "designer/itemlabel.h"
 #include "designer/layoutunits.h"
+#include "dialogs/fontchooser.h"
 #include "dialogs/forms.h"
-#include "dialogs/frameworkdialogs.h"
 #include "dialogs/placement.h"
 #include "dialogs/tooleditform.h"
 #include "print/formimage.h"
@@ -28,7 +28,6 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -223,7 +222,7 @@ void TMivoraForm::connectHandlers() {
     connect(XPosDBEdit, &DBEdit::changed, this, &TMivoraForm::XPosDBEditChange);
     connect(YPosDBEdit, &DBEdit::changed, this, &TMivoraForm::YPosDBEditChange);
     connect(FSizDBComboBox, &DBComboBox::changed, this, &TMivoraForm::FSizDBComboBoxClick);
-    // The font dialog opens once the click that asked for it is over.
+    // The font chooser opens once the click that asked for it is over.
     connect(FSizDBComboBox, &DBComboBox::doubleClicked, this, &TMivoraForm::Edit1Click,
             Qt::QueuedConnection);
     connect(LenDBComboBox, &DBComboBox::changed, this, &TMivoraForm::LenDBComboBoxChange);
@@ -331,6 +330,8 @@ bool TMivoraForm::takePaperSizes() {
 }
 
 void TMivoraForm::ReadButtonClick() {
+    if (!storeTyped())
+        return;
     if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())
         return;
     useFormFile(OpenDialog1->selectedFiles().constFirst());
@@ -413,6 +414,8 @@ void TMivoraForm::CheckBox2Click() {
 }
 
 void TMivoraForm::SpeedButton1Click() {
+    if (!storeTyped())
+        return;
     if (forms_.toolEdit)
         forms_.toolEdit->exec();
 }
@@ -657,20 +660,20 @@ void TMivoraForm::FSizDBComboBoxClick() {
     notePlacement();
 }
 
-QFontDialog* TMivoraForm::fontDialog() {
-    if (!fontDialog_) {
-        fontDialog_ = new QFontDialog(this);
-        fontDialog_->setOption(QFontDialog::ScalableFonts);
-        prepareFontDialog(*fontDialog_);
-    }
-    return fontDialog_;
+FontChooser* TMivoraForm::fontChooser() {
+    if (!fontChooser_)
+        fontChooser_ = new FontChooser(this);
+    return fontChooser_;
 }
 
-// The dialog knows the families that are drawn, not the names that stand for them
+// The chooser knows the families that are drawn, not the names that stand for them
 // (ＪＳゴシック is drawn with IPAGothic): it opens on the family drawn, and a family
 // left as it was keeps the name that was set. Its Cancel keeps the font it was
-// given, so the same name and size are written back.
+// given, so the same name and size are written back. What was typed is stored
+// before it opens.
 void TMivoraForm::Edit1Click() {
+    if (!storeTyped())
+        return;
     Table& layouts = session_.layouts;
     const std::string& sizeField = slot(current_).size;
     const int storedSize = layouts.active() ? layouts.integer(sizeField) : 0;
@@ -678,9 +681,8 @@ void TMivoraForm::Edit1Click() {
     given.setFamily(QFontInfo(given).family());
     if (storedSize > 0)
         given.setPointSize(storedSize);
-    fontDialog()->setCurrentFont(given);
-    const bool chosen = fontDialog()->exec() == QDialog::Accepted;
-    const QFont font = chosen ? fontDialog()->selectedFont() : given;
+    const std::optional<QFont> chosen = fontChooser()->choose(given);
+    const QFont font = chosen.value_or(given);
     const int size = chosen ? font.pointSize() : storedSize;
     const QString family = font.family() == given.family() ? labelFont_.family() : font.family();
     Edit1->setText(family);
@@ -894,7 +896,7 @@ bool TMivoraForm::eventFilter(QObject* watched, QEvent* event) {
             return true;
         if (auto* bar = qobject_cast<QScrollBar*>(watched); bar && ours && barKeyPress(*bar, *key))
             return true;
-        // The font name box is a button to the font dialog for the keyboard too.
+        // The font name box is a button to the font chooser for the keyboard too.
         if (watched == Edit1 && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
                                  key->key() == Qt::Key_Space)) {
             QMetaObject::invokeMethod(this, &TMivoraForm::Edit1Click, Qt::QueuedConnection);
@@ -928,6 +930,23 @@ void TMivoraForm::postLayoutIfEdited() {
     Table& layouts = session_.layouts;
     if (layouts.active() && layouts.state() == TableState::Edit)
         layouts.post();
+}
+
+// Before a window of the designer opens over it, what was typed is stored: the
+// paper sizes as leaving their boxes stores them, the layout and the input record
+// as OK stores them (a new layout only once something was filled in), so that
+// nothing typed hangs on the window staying open. A store refused has been said,
+// and the window does not open.
+bool TMivoraForm::storeTyped() {
+    DBEdit3Change();
+    return attempt([&] {
+        postLayoutIfEdited();
+        Table& layouts = session_.layouts;
+        if (layouts.active() && layouts.state() == TableState::Insert && !isBlankRecord(layouts))
+            storeNewLayout();
+        if (session_.freeData.active() && session_.freeData.state() != TableState::Browse)
+            session_.freeData.post();
+    });
 }
 
 void TMivoraForm::postAndEditLayout() {

@@ -20,7 +20,6 @@
 class QCheckBox;
 class QComboBox;
 class QFileDialog;
-class QFontDialog;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -39,6 +38,7 @@ class DBCheckBox;
 class DBComboBox;
 class DBEdit;
 class DBNavigator;
+class FontChooser;
 class FormPicture;
 class ItemLabel;
 
@@ -165,7 +165,7 @@ class TMivoraForm : public QDialog {
     QFileDialog* OpenDialog1;
     // Made when first asked for: it reads every font of the system, which takes
     // a while where many are installed.
-    QFontDialog* fontDialog();
+    FontChooser* fontChooser();
     TRestorePos RestorePos1;
 
     // Every close, by a button or the close box, goes through FormCloseQuery.
@@ -179,7 +179,7 @@ class TMivoraForm : public QDialog {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    QFontDialog* fontDialog_ = nullptr;
+    FontChooser* fontChooser_ = nullptr;
 
     // One axis of the position controls; the X and Y handlers differ only in it.
     struct Axis {
@@ -234,6 +234,7 @@ class TMivoraForm : public QDialog {
     bool textBoxKeyPress(QObject* watched, QEvent& event);
 
     void postLayoutIfEdited();
+    bool storeTyped();
     void postAndEditLayout();
     bool takePaperSizes();
     void storeNewLayout();

@@ -1,6 +1,7 @@
 // The framework's own dialogs speak Japanese once the program has started.
 
 #include "app/translations.h"
+#include "dialogs/fontchooser.h"
 #include "dialogs/frameworkdialogs.h"
 
 #include <QAbstractButton>
@@ -14,12 +15,11 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFontDatabase>
-#include <QFontDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
+#include <QListWidget>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -173,16 +173,15 @@ TEST(FrameworkTranslations, TheStandardDialogsShowNoEnglishWord) {
     }
     EXPECT_EQ(english(listed), "");
 
-    // Every font offered with its styles, and the sample.
-    QFontDialog font;
-    prepareFontDialog(font);
+    // The font chooser: every font offered with its styles, and the sample.
+    FontChooser font;
     font.show();
-    auto* fonts = font.findChild<QListView*>();
-    ASSERT_NE(fonts, nullptr);
     QStringList offered;
-    for (int row = 0; row < fonts->model()->rowCount(); ++row) {
-        fonts->setCurrentIndex(fonts->model()->index(row, 0));
+    for (int row = 0; row < font.familyList->count(); ++row) {
+        font.familyList->setCurrentRow(row);
         offered << shownTexts(font);
+        for (int style = 0; style < font.styleList->count(); ++style)
+            offered << font.styleList->item(style)->text();
     }
     EXPECT_FALSE(offered.isEmpty());
     EXPECT_EQ(english(offered), "");

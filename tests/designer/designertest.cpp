@@ -9,7 +9,9 @@
 #include <QCheckBox>
 #include <QImage>
 #include <QInputMethodEvent>
+#include <QListWidget>
 #include <QTest>
+#include <QTimer>
 
 namespace mivora::test {
 
@@ -156,6 +158,23 @@ void DesignerFolder::commitText(QWidget* control, const QString& text) {
 
 void DesignerFolder::pressEnter(QWidget* control) {
     QTest::keyClick(control, Qt::Key_Return);
+}
+
+void DesignerFolder::whenShown(QWidget* window, const std::function<void()>& answer) {
+    QTimer::singleShot(10, window, [window, answer] {
+        if (window->isVisible())
+            answer();
+        else
+            whenShown(window, answer);
+    });
+}
+
+void DesignerFolder::clickRow(QListWidget* list, const QString& text) {
+    const QList<QListWidgetItem*> rows = list->findItems(text, Qt::MatchExactly);
+    ASSERT_EQ(rows.size(), 1) << text.toStdString();
+    list->scrollToItem(rows.front());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualItemRect(rows.front()).center());
 }
 
 } // namespace mivora::test

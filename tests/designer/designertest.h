@@ -14,9 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+class QListWidget;
 
 namespace mivora::test {
 
@@ -69,6 +72,11 @@ class DesignerFolder {
     static void dragLabel(QWidget* label, QPoint distance);
     // Presses Enter in a control.
     static void pressEnter(QWidget* control);
+    // Runs answer once window is on the screen: for a window shown modally after
+    // this call, whose showing waits for the answer.
+    static void whenShown(QWidget* window, const std::function<void()>& answer);
+    // Clicks the row of a list that shows text.
+    static void clickRow(QListWidget* list, const QString& text);
 
     TempDir dir_;
     ScriptedPrompter prompter_;

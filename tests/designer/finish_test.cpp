@@ -1,4 +1,4 @@
-// The font dialog, the size list, the widths of the edits and the smallest window.
+// The font chooser, the size list, the widths of the edits and the smallest window.
 
 #include "designer/dbcheckbox.h"
 #include "designer/dbcombobox.h"
@@ -6,54 +6,39 @@
 #include "designer/dbnavigator.h"
 #include "designer/itemlabel.h"
 #include "designertest.h"
+#include "dialogs/fontchooser.h"
 #include "text/lines.h"
 #include "text/sjis.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
-#include <QFontDatabase>
-#include <QFontDialog>
 #include <QFontInfo>
-#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
-
-#include <functional>
 
 namespace mivora::test {
 namespace {
 
-// The font dialog as the person finds it when it opens, then OK without a change.
+// The font chooser as the person finds it when it opens, then Enter without a change.
 struct Opened {
     QString family;
-    int size = 0;
-    QString sample;
+    QString size;
+    QString sampleFamily; // the family the sample is drawn with
 };
 
-// Runs answer once the dialog is on the screen.
-void whenShown(QDialog* dialog, const std::function<void()>& answer) {
-    QTimer::singleShot(10, dialog, [dialog, answer] {
-        if (dialog->isVisible())
-            answer();
-        else
-            whenShown(dialog, answer);
-    });
-}
-
-// Empty when the dialog did not come and go.
+// Empty when the chooser did not come and go.
 Opened acceptUnchanged(TMivoraForm& form, bool byEnter) {
     Opened opened;
-    whenShown(form.fontDialog(), [&] {
-        opened.family = form.fontDialog()->currentFont().family();
-        opened.size = form.fontDialog()->currentFont().pointSize();
-        // The sample is the only text field inside a group box.
-        for (const QLineEdit* field : form.fontDialog()->findChildren<QLineEdit*>())
-            if (qobject_cast<QGroupBox*>(field->parent()))
-                opened.sample = field->text();
-        form.fontDialog()->accept();
+    FontChooser* chooser = form.fontChooser();
+    DesignerFolder::whenShown(chooser, [&] {
+        if (const QListWidgetItem* family = chooser->familyList->currentItem())
+            opened = {family->text(), chooser->sizeBox->text(),
+                      QFontInfo(chooser->sample->font()).family()};
+        QTest::keyClick(chooser->familyList, Qt::Key_Return);
     });
     if (byEnter) {
         form.Edit1->setFocus();
@@ -61,13 +46,13 @@ Opened acceptUnchanged(TMivoraForm& form, bool byEnter) {
     } else {
         QTest::mouseClick(form.Edit1, Qt::LeftButton);
     }
-    // The click or the key opens the dialog once it is over.
-    const bool answered = QTest::qWaitFor(
-        [&] { return !opened.family.isEmpty() && !form.fontDialog()->isVisible(); });
+    // The click or the key opens the chooser once it is over.
+    const bool answered =
+        QTest::qWaitFor([&] { return !opened.family.isEmpty() && !chooser->isVisible(); });
     return answered ? opened : Opened{};
 }
 
-TEST_F(DesignerTest, TheFontDialogOpensOnTheFontDrawnAndOkKeepsItsName) {
+TEST_F(DesignerTest, TheFontChooserOpensOnTheFontDrawnAndEnterKeepsItsName) {
     struct Case {
         const char* carFont; // nullptr: no CarFont.INI, the design font
         const char* kept;
@@ -84,8 +69,8 @@ TEST_F(DesignerTest, TheFontDialogOpensOnTheFontDrawnAndOkKeepsItsName) {
         const QString drawn = QFontInfo(form.PrintLabel1->font()).family();
         const Opened opened = acceptUnchanged(form, c.byEnter);
         EXPECT_EQ(opened.family, drawn);
-        EXPECT_EQ(opened.size, 14);
-        EXPECT_EQ(opened.sample, QFontDatabase::writingSystemSample(QFontDatabase::Japanese));
+        EXPECT_EQ(opened.size, QStringLiteral("14"));
+        EXPECT_EQ(opened.sampleFamily, drawn);
         EXPECT_EQ(lines("CarFont.INI"), std::vector<std::string>{sj(c.kept)});
         EXPECT_EQ(form.Edit1->text(), QString::fromUtf8(c.kept));
         EXPECT_EQ(integer("サイズ1"), 14);

@@ -8,6 +8,7 @@
 #include "designer/dbnavigator.h"
 #include "designer/itemlabel.h"
 #include "designertest.h"
+#include "dialogs/fontchooser.h"
 #include "store/datafolder.h"
 #include "text/codec.h"
 #include "text/lines.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -137,6 +139,49 @@ TEST_F(KeepingTest, CancelAndEscDropWhatWasTyped) {
         EXPECT_EQ(form.DBEdit4->text(), QStringLiteral("297"));
         EXPECT_EQ(layouts().state(), TableState::Browse);
         EXPECT_EQ(text("印刷名"), name);
+        form_.reset();
+    }
+}
+
+// A name typed and not yet stored is stored before a window opens over the
+// designer: whatever happens while that window is open, the name is kept.
+TEST_F(KeepingTest, WhatWasTypedIsStoredBeforeAWindowOpensOverTheDesigner) {
+    struct Case {
+        const char* title;
+        std::function<QWidget*(TMivoraForm&)> window;
+        std::function<void(TMivoraForm&)> open; // as a person opens it
+        const char* typed;
+    };
+    const Case cases[] = {
+        {"the font chooser", [](TMivoraForm& form) { return form.fontChooser(); },
+         [](TMivoraForm& form) { QTest::mouseClick(form.Edit1, Qt::LeftButton); }, "Shaken2024"},
+        {"the font chooser from the size box", [](TMivoraForm& form) { return form.fontChooser(); },
+         [](TMivoraForm& form) {
+             QTest::mouseDClick(form.FSizDBComboBox->lineEdit(), Qt::LeftButton);
+         },
+         "Kei5"},
+        {"the form image file", [](TMivoraForm& form) { return form.OpenDialog1; },
+         [](TMivoraForm& form) { QTest::mouseClick(form.ReadButton, Qt::LeftButton); }, "Form3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        const std::string before = storedText(1, sj("印刷名"));
+        TMivoraForm& form = openForEditing();
+        QTest::mouseClick(form.DBEdit1, Qt::LeftButton);
+        QTest::keyClick(form.DBEdit1, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(form.DBEdit1, QString::fromLatin1(c.typed));
+        ASSERT_EQ(storedText(1, sj("印刷名")), before);
+        QWidget* window = c.window(form);
+        std::string storedWhileOpen;
+        whenShown(window, [&] {
+            storedWhileOpen = storedText(1, sj("印刷名"));
+            QTest::keyClick(window, Qt::Key_Escape);
+        });
+        c.open(form);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !storedWhileOpen.empty() && !window->isVisible(); }));
+        EXPECT_EQ(storedWhileOpen, c.typed);
+        EXPECT_TRUE(prompter_.errors.empty());
         form_.reset();
     }
 }

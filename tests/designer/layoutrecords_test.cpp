@@ -7,6 +7,7 @@
 #include "designer/dbnavigator.h"
 #include "designer/layoutnamelist.h"
 #include "designertest.h"
+#include "dialogs/fontchooser.h"
 #include "store/datafolder.h"
 #include "text/codec.h"
 #include "text/lines.h"
@@ -287,6 +288,31 @@ TEST_P(SharedDesignerTest, ARefusedNameShowsTheStoredOneAndTellsTheTypedOne) {
     form.OKBtnClick();
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(storedText(1, sj("印刷名")), sj("あちらの名前2"));
+}
+
+// The name typed is stored before the font chooser opens; refused there, it is
+// told, and the chooser stays closed.
+TEST_P(SharedDesignerTest, ANameRefusedBeforeTheFontChooserKeepsItClosed) {
+    TMivoraForm& form = open();
+    form.show();
+    type(form.DBEdit1, "こちらの名前");
+    Table otherPc(tablePath(dataFolder(), layoutTable()));
+    otherPc.open();
+    otherPc.setText(sj("印刷名"), sj("あちらの名前"));
+    otherPc.post();
+
+    bool opened = false;
+    whenShown(form.fontChooser(), [&] {
+        opened = true;
+        form.fontChooser()->reject();
+    });
+    form.Edit1Click();
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(prompter_.errors.size(), 1u);
+    EXPECT_NE(prompter_.errors[0].find("印刷名「こちらの名前」"), std::string::npos)
+        << prompter_.errors[0];
+    EXPECT_EQ(form.DBEdit1->text(), QStringLiteral("あちらの名前"));
+    EXPECT_EQ(lines("CarFont.INI"), std::vector<std::string>{"(missing)"});
 }
 
 TEST_F(DesignerTest, TheWindowKeepsItsLargestSizeAndPlacesItsButtons) {

@@ -5,6 +5,7 @@
 #include "designer/dbedit.h"
 #include "designer/itemlabel.h"
 #include "designertest.h"
+#include "dialogs/fontchooser.h"
 #include "text/codec.h"
 #include "text/lines.h"
 #include "text/sjis.h"
@@ -12,14 +13,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDialog>
+#include <QFontInfo>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace mivora::test {
 namespace {
@@ -149,25 +154,40 @@ TEST_F(PlacementTest, ASizeDividesByTheScaleWhileTheFieldKeepsIt) {
     EXPECT_EQ(integer("サイズ1"), 9);
 }
 
-TEST_F(PlacementTest, TheFontDialogRewritesCarFontEvenWhenCancelled) {
+TEST_F(PlacementTest, TheFontChooserRewritesCarFontEvenWhenCancelled) {
     writeLines(dir() / "CarFont.INI", {sj("ＭＳ ゴシック")});
     storeLayout(1, {{"サイズ1", "12"}});
     TMivoraForm& form = openPainted();
-    QTimer::singleShot(0, form.fontDialog(), &QDialog::reject);
+    FontChooser* chooser = form.fontChooser();
+    whenShown(chooser, [chooser] { QTest::keyClick(chooser->familyList, Qt::Key_Escape); });
     form.Edit1Click();
+    EXPECT_FALSE(chooser->isVisible());
     EXPECT_EQ(lines("CarFont.INI"), std::vector<std::string>{sj("ＭＳ ゴシック")});
     EXPECT_EQ(form.Edit1->text(), QStringLiteral("ＭＳ ゴシック"));
     EXPECT_EQ(form.PrintLabel1->font().family(), QStringLiteral("ＭＳ ゴシック"));
     EXPECT_EQ(integer("サイズ1"), 12);
 
-    QTimer::singleShot(0, form.fontDialog(), [&form] {
-        form.fontDialog()->setCurrentFont(QFont(QStringLiteral("IPAPGothic"), 14));
-        form.fontDialog()->accept();
+    // The family found by typing its name in the list, as the system lists it
+    // (Windows: "IPA Pゴシック", through the input method), the size clicked, Enter.
+    const QString proportional = QFontInfo(QFont(QStringLiteral("IPAPGothic"))).family();
+    whenShown(chooser, [chooser, proportional] {
+        const bool keys = std::all_of(proportional.begin(), proportional.end(),
+                                      [](QChar c) { return c.unicode() < 0x80; });
+        if (keys) {
+            QTest::keyClicks(chooser->familyList, proportional);
+        } else {
+            QInputMethodEvent typed;
+            typed.setCommitString(proportional);
+            QApplication::sendEvent(chooser->familyList, &typed);
+        }
+        clickRow(chooser->sizeList, QStringLiteral("14"));
+        QTest::keyClick(chooser->sizeList, Qt::Key_Return);
     });
     form.Edit1Click();
-    EXPECT_EQ(lines("CarFont.INI"), std::vector<std::string>{"IPAPGothic"});
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_EQ(lines("CarFont.INI"), std::vector<std::string>{fromUtf8(proportional.toStdString())});
     EXPECT_EQ(integer("サイズ1"), 14);
-    EXPECT_EQ(form.PrintLabel(60)->font().family(), QStringLiteral("IPAPGothic"));
+    EXPECT_EQ(form.PrintLabel(60)->font().family(), proportional);
 }
 
 // Sends one mouse event at a place on the screen. Events are made one at a time:

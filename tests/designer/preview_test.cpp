@@ -8,6 +8,7 @@
 #include "designer/itemlabel.h"
 #include "designer/layoutunits.h"
 #include "designertest.h"
+#include "platform/paths.h"
 #include "text/codec.h"
 #include "text/sjis.h"
 
@@ -92,7 +93,8 @@ TEST(FormImageOfThePreview, TheLayoutsJpegThenItsBitmapThenTheBlankPage) {
         auto save = [&](const char* file, QSize size, const char* format) {
             QImage image(size, QImage::Format_RGB32);
             image.fill(Qt::gray);
-            ASSERT_TRUE(image.save(QString::fromStdString((folder.dir() / file).string()), format));
+            ASSERT_TRUE(
+                image.save(QString::fromStdString(pathOf(folder.dir(), file).string()), format));
         };
         if (c.jpeg)
             save("FORM1.jpg", {31, 21}, "JPG");
@@ -108,7 +110,7 @@ TEST(FormImageOfThePreview, TheLayoutsJpegThenItsBitmapThenTheBlankPage) {
 TEST_F(DesignerTest, ADamagedImageIsReportedAndThePictureBeforeStays) {
     QImage blank(33, 23, QImage::Format_RGB32);
     blank.fill(Qt::white);
-    ASSERT_TRUE(blank.save(QString::fromStdString((dir() / "白地.jpg").string()), "JPG"));
+    ASSERT_TRUE(blank.save(QString::fromStdString(pathOf(dir(), "白地.jpg").string()), "JPG"));
     std::ofstream(dir() / "BROKEN.jpg") << "not a jpeg";
     TMivoraForm& form = open();
     ASSERT_EQ(form.Image1->picture().size(), QSize(33, 23));
