@@ -262,6 +262,19 @@ TEST_F(DesignerTest, CancelDropsWhatIsPendingAndOkStoresIt) {
 class SharedDesignerTest : public ::testing::TestWithParam<Engine>, public DesignerFolder {
   protected:
     SharedDesignerTest() : DesignerFolder(GetParam()) {}
+
+    // The designer with a name typed, not yet stored, when another PC stores its
+    // own name for the layout first.
+    TMivoraForm& openWithANameStoredElsewhere() {
+        TMivoraForm& form = open();
+        form.show();
+        type(form.DBEdit1, "こちらの名前");
+        Table otherPc(tablePath(dataFolder(), layoutTable()));
+        otherPc.open();
+        otherPc.setText(sj("印刷名"), sj("あちらの名前"));
+        otherPc.post();
+        return form;
+    }
 };
 
 INSTANTIATE_ON_BOTH_ENGINES(SharedDesignerTest);
@@ -269,13 +282,7 @@ INSTANTIATE_ON_BOTH_ENGINES(SharedDesignerTest);
 // Another PC stores its name first: the box shows that name, the typed one is in
 // the message, and nothing typed later stores the refused text over it.
 TEST_P(SharedDesignerTest, ARefusedNameShowsTheStoredOneAndTellsTheTypedOne) {
-    TMivoraForm& form = open();
-    form.show();
-    type(form.DBEdit1, "こちらの名前");
-    Table otherPc(tablePath(dataFolder(), layoutTable()));
-    otherPc.open();
-    otherPc.setText(sj("印刷名"), sj("あちらの名前"));
-    otherPc.post();
+    TMivoraForm& form = openWithANameStoredElsewhere();
 
     form.OKBtnClick();
     EXPECT_TRUE(form.isVisible());
@@ -293,13 +300,7 @@ TEST_P(SharedDesignerTest, ARefusedNameShowsTheStoredOneAndTellsTheTypedOne) {
 // The name typed is stored before the font chooser opens; refused there, it is
 // told, and the chooser stays closed.
 TEST_P(SharedDesignerTest, ANameRefusedBeforeTheFontChooserKeepsItClosed) {
-    TMivoraForm& form = open();
-    form.show();
-    type(form.DBEdit1, "こちらの名前");
-    Table otherPc(tablePath(dataFolder(), layoutTable()));
-    otherPc.open();
-    otherPc.setText(sj("印刷名"), sj("あちらの名前"));
-    otherPc.post();
+    TMivoraForm& form = openWithANameStoredElsewhere();
 
     bool opened = false;
     whenShown(form.fontChooser(), [&] {

@@ -8,6 +8,7 @@
 #include "print/calibrationsheet.h"
 #include "print/simulatedprinter.h"
 #include "support/tempdir.h"
+#include "support/typing.h"
 #include "text/lines.h"
 
 #include <QApplication>
@@ -24,21 +25,6 @@
 
 namespace mivora::test {
 namespace {
-
-// Half-width text is typed key by key; full-width text arrives as a Japanese input
-// method delivers it, committed in one piece.
-void type(QLineEdit* edit, const QString& text) {
-    bool ascii = true;
-    for (QChar c : text)
-        ascii = ascii && c.unicode() < 128;
-    if (ascii) {
-        QTest::keyClicks(edit, text);
-        return;
-    }
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(edit, &commit);
-}
 
 // What the clerk does in the measurement window once it is open: types each entry
 // and presses a button. Returns what the window showed at the end.
@@ -59,7 +45,7 @@ struct Clerk {
         for (std::size_t i = 0; i < entries.size(); ++i) {
             auto* edit = const_cast<QLineEdit*>(edits[i]);
             QTest::mouseClick(edit, Qt::LeftButton);
-            type(edit, entries[i]);
+            typeAsPerson(edit, entries[i]);
         }
         if (pressOk)
             QTest::mouseClick(window->OKBtn, Qt::LeftButton);

@@ -4,6 +4,7 @@
 // font chosen.
 
 #include "dialogs/fontchooser.h"
+#include "support/typing.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -28,20 +29,6 @@ void whenShown(QDialog* dialog, const std::function<void()>& answer) {
         else
             whenShown(dialog, answer);
     });
-}
-
-// Key by key; a Japanese name comes through the input method, one committed word.
-void typeName(QWidget* widget, const QString& name) {
-    bool ascii = true;
-    for (QChar c : name)
-        ascii = ascii && c.unicode() < 0x80;
-    if (ascii) {
-        QTest::keyClicks(widget, name);
-        return;
-    }
-    QInputMethodEvent event;
-    event.setCommitString(name);
-    QApplication::sendEvent(widget, &event);
 }
 
 void clickRow(QListWidget* list, const QString& text) {
@@ -92,7 +79,7 @@ TEST(FontChooserTest, OpensOnTheFontGivenAndHandsOverWhatIsPicked) {
             openedSize = chooser.sizeBox->text();
             const QString size = QString::number(c.size);
             if (c.byKeys) { // the list has the focus; Tab twice to the size box
-                typeName(chooser.familyList, picked);
+                typeAsPerson(chooser.familyList, picked);
                 QTest::keyClick(chooser.familyList, Qt::Key_Tab);
                 QTest::keyClick(chooser.styleList, Qt::Key_Tab);
                 EXPECT_TRUE(chooser.sizeBox->hasFocus());
