@@ -371,8 +371,7 @@ void TMivoraForm::OKBtnClick() {
         postLayoutIfEdited();
         storeNewLayout();
         // The input record is stored even when the table was empty and got it just now.
-        if (session_.freeData.active() && session_.freeData.state() != TableState::Browse)
-            session_.freeData.post();
+        postInputIfEdited();
     });
     if (stored)
         accept();
@@ -705,11 +704,7 @@ void TMivoraForm::LenDBComboBoxChange() {
 }
 
 void TMivoraForm::FreeDBComboBoxChange() {
-    Table& freeData = session_.freeData;
-    attempt([&] {
-        if (freeData.active() && freeData.state() != TableState::Browse)
-            freeData.post();
-    });
+    attempt([&] { postInputIfEdited(); });
     MenuDBComboBoxChange();
     notePlacement();
 }
@@ -944,9 +939,14 @@ bool TMivoraForm::storeTyped() {
         Table& layouts = session_.layouts;
         if (layouts.active() && layouts.state() == TableState::Insert && !isBlankRecord(layouts))
             storeNewLayout();
-        if (session_.freeData.active() && session_.freeData.state() != TableState::Browse)
-            session_.freeData.post();
+        postInputIfEdited();
     });
+}
+
+void TMivoraForm::postInputIfEdited() {
+    Table& freeData = session_.freeData;
+    if (freeData.active() && freeData.state() != TableState::Browse)
+        freeData.post();
 }
 
 void TMivoraForm::postAndEditLayout() {

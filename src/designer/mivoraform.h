@@ -234,6 +234,7 @@ class TMivoraForm : public QDialog {
     bool textBoxKeyPress(QObject* watched, QEvent& event);
 
     void postLayoutIfEdited();
+    void postInputIfEdited();
     bool storeTyped();
     void postAndEditLayout();
     bool takePaperSizes();
