@@ -21,7 +21,8 @@ export TSAN_OPTIONS=halt_on_error=1 GTEST_TOTAL_SHARDS=2
 GTEST_SHARD_INDEX=0 build-tsan/tests/test_store --gtest_brief=1 &
 GTEST_SHARD_INDEX=1 build-tsan/tests/test_store --gtest_brief=1
 wait $!
+unset GTEST_TOTAL_SHARDS
 build-tsan/tests/test_session --gtest_brief=1
-unset TSAN_OPTIONS GTEST_TOTAL_SHARDS
+unset TSAN_OPTIONS
 unset QT_QPA_PLATFORM
 bash scripts/windows-test.sh build-test
